@@ -1,0 +1,92 @@
+// Control of the headless back end, for tests, tools and benchmarks.
+//
+// Time is virtual: idle calls and flips move the clock instead of waiting,
+// sound buffers play against it, and input arrives from a timeline.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace plat::headless {
+
+struct Config {
+    uint32_t StartTicks = 0;    // tick count at virtual time 0
+    int64_t StartSeconds = 0;   // calendar clock at virtual time 0
+    uint32_t RgbBitCount = 16;  // what the display reports
+    bool CaptureAudio = false;  // keep every mixed frame (tests of the mixer)
+};
+
+// Releases everything and starts again at virtual time 0.
+void Reset(const Config& config = Config{});
+
+uint64_t NowMicros();
+void AdvanceMicros(uint64_t micros);
+void AdvanceMs(uint32_t ms);
+
+// Set-up steps that can be made to fail.
+enum class Step {
+    WindowClass,
+    Window,
+    DisplayCreate,
+    DisplayCooperativeLevel,
+    DisplayMode,
+    PrimarySurface,
+    BackBuffer,
+    PixelFormat,
+    OffscreenSurface,
+    Flip,
+    SoundCreate,
+    SoundCooperativeLevel,
+    SoundPrimaryBuffer,
+    SoundFormat,
+    SoundBuffer,
+    InputCreate,
+    MouseCreate,
+    MouseCooperativeLevel,
+    MouseDataFormat,
+    MouseAcquire,
+    MouseRead,
+};
+// The next `times` calls of the step fail (default: every call from now on).
+void FailStep(Step step, uint32_t times = UINT32_MAX);
+void ClearFailures();
+
+// The input timeline. Events take effect when virtual time reaches them;
+// an event at or before the current time takes effect at once.
+void ScheduleMouseMove(uint64_t atMs, int32_t dx, int32_t dy);
+void ScheduleButton(uint64_t atMs, int button, bool down);
+void ScheduleKey(uint64_t atMs, Key key, bool down);
+void ScheduleClose(uint64_t atMs);
+
+// What exists now, for set-up and shutdown tests.
+struct Devices {
+    bool WindowClass = false;
+    bool Window = false;
+    bool Display = false;
+    bool DisplayModeSet = false;
+    bool Sound = false;
+    bool SoundPrimary = false;
+    bool Input = false;
+    bool Mouse = false;
+    bool MouseAcquired = false;
+    size_t Surfaces = 0;
+    size_t SoundBuffers = 0;
+    int CursorCount = 0;
+};
+Devices Live();
+
+Surface* Primary();
+Surface* Back();
+
+// The primary surface as 8-bit RGB triples, row by row from the top.
+std::vector<uint8_t> PrimaryRgb();
+// Writes the primary surface as a 24-bit PNG; false with a reason on failure.
+bool SavePrimaryPng(const std::string& path, std::string* error);
+
+// Every mixed frame since Reset, when Config::CaptureAudio is on.
+const std::vector<int16_t>& CapturedAudio();
+
+}  // namespace plat::headless

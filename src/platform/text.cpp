@@ -1,0 +1,32 @@
+// Text in the built-in bitmap font.
+#include "platform/core.h"
+#include "platform/font_glyphs.h"
+#include "platform/platform.h"
+
+namespace plat {
+
+void DrawText(Surface* dst, int32_t x, int32_t y, const char* text, int length, uint16_t word) {
+    if (dst == nullptr || dst->Locked || text == nullptr || length <= 0) return;
+    int64_t penX = x;
+    bool drew = false;
+    for (int i = 0; i < length; ++i, penX += GlyphWidth) {
+        if (penX >= dst->Width) break;
+        const int code = static_cast<unsigned char>(text[i]);
+        if (code < font::FirstGlyph || code >= font::FirstGlyph + font::GlyphCount) continue;
+        const uint8_t* rows = font::Glyphs[code - font::FirstGlyph];
+        for (int gy = 0; gy < GlyphHeight; ++gy) {
+            const int64_t py = int64_t{y} + gy;
+            if (py < 0 || py >= dst->Height || rows[gy] == 0) continue;
+            uint16_t* line = dst->Words.data() + static_cast<size_t>(py) * dst->PitchWords;
+            for (int gx = 0; gx < GlyphWidth; ++gx) {
+                const int64_t px = penX + gx;
+                if (px < 0 || px >= dst->Width || !(rows[gy] & (0x80 >> gx))) continue;
+                line[px] = word;
+                drew = true;
+            }
+        }
+    }
+    if (drew && dst->IsPrimary) backend::PrimaryUpdated(Rect{0, 0, dst->Width, dst->Height});
+}
+
+}  // namespace plat

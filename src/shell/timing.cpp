@@ -1,0 +1,12 @@
+#include "shell/timing.h"
+
+#include "platform/platform.h"
+
+uint32_t TimerStart = 0;
+
+void StartTimer() { TimerStart = plat::Ticks(); }
+
+void WaitSince(uint32_t ms) {
+    // Unsigned difference: stays right when the tick count wraps.
+    while (plat::Ticks() - TimerStart < ms) plat::Idle();
+}

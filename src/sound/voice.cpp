@@ -1,0 +1,112 @@
+#include "sound/voice.h"
+
+#include <algorithm>
+#include <fstream>
+#include <vector>
+
+Voice VoiceBrickHigh;
+Voice VoiceBrickLow;
+Voice VoicePaddle;
+Voice VoiceCrash;
+Voice VoiceFanfare;
+Voice VoiceExpand;
+Voice VoiceWarp;
+Voice VoiceTitles;
+Voice VoiceShips;
+Voice VoiceGameOver;
+Voice VoiceShrink;
+Voice VoiceLaserA;
+Voice VoiceLaserB;
+Voice VoiceBonus;
+
+uint32_t VoiceStatus = 0;
+
+const VoiceFile VoiceInventory[VoiceCount] = {
+    {"brick_high_ping.voc", &VoiceBrickHigh, 352800},
+    {"brick_low_ping.voc", &VoiceBrickLow, 352800},
+    {"paddle_ping.voc", &VoicePaddle, 352800},
+    {"crash.voc", &VoiceCrash, 1058400},
+    {"fanfare.voc", &VoiceFanfare, 1058400},
+    {"expand.voc", &VoiceExpand, 352800},
+    {"warp2.voc", &VoiceWarp, 882000},
+    {"titles.voc", &VoiceTitles, 6879600},
+    {"ships1.voc", &VoiceShips, 2646000},
+    {"gameover.voc", &VoiceGameOver, 1234800},
+    {"shrink.voc", &VoiceShrink, 529200},
+    // Loaded twice, so that two shots in flight each sound on their own.
+    {"lasers.voc", &VoiceLaserA, 246960},
+    {"lasers.voc", &VoiceLaserB, 246960},
+    {"bonus.voc", &VoiceBonus, 352800},
+};
+
+namespace {
+
+constexpr size_t HeaderSizeOffset = 20;
+constexpr uint32_t BlockHeadBytes = 4;
+constexpr uint32_t SampleStart = 6;  // after the head, the time constant and the packing code
+// KEEP AS DESIGNED: the buffer takes L - 6 bytes, leaving the block's last four out.
+constexpr uint32_t BytesLeftOut = 6;
+
+bool Reject(std::string* why, const char* fileName, const std::string& reason) {
+    if (why != nullptr) *why = std::string(fileName) + ": " + reason;
+    return false;
+}
+
+}  // namespace
+
+bool LoadVoice(const char* fileName, Voice& voice, uint32_t byteBudget, std::string* why) {
+    if (fileName == nullptr) return Reject(why, "(null)", "no file name");
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) return Reject(why, fileName, "cannot be opened");
+    in.seekg(0, std::ios::end);
+    const std::streamoff end = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (end < 0) return Reject(why, fileName, "cannot be measured");
+    const uint64_t wanted = std::min<uint64_t>(byteBudget, static_cast<uint64_t>(end));
+    std::vector<uint8_t> data(static_cast<size_t>(wanted));
+    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    data.resize(static_cast<size_t>(in.gcount()));
+    in.close();
+
+    const uint64_t got = data.size();
+    if (got <= HeaderSizeOffset) return Reject(why, fileName, "too short for a voice file header");
+    const uint32_t blockAt = data[HeaderSizeOffset];
+    if (blockAt + uint64_t{BlockHeadBytes} > got)
+        return Reject(why, fileName, "the first block's head lies outside the bytes read");
+    const uint32_t length = data[blockAt + 1] | data[blockAt + 2] << 8 | static_cast<uint32_t>(data[blockAt + 3]) << 16;
+    if (length < BytesLeftOut) return Reject(why, fileName, "the first block is shorter than 6 bytes");
+    if (uint64_t{blockAt} + SampleStart + (length - BytesLeftOut) > got)
+        return Reject(why, fileName, "the first block runs past the bytes read (budget " +
+                                         std::to_string(byteBudget) + ")");
+
+    const uint32_t sampleBytes = length - BytesLeftOut;
+    plat::SoundBuffer* buffer = plat::SoundCreateBuffer(sampleBytes);
+    if (buffer == nullptr) return Reject(why, fileName, plat::LastError());
+    voice.Buffer = buffer;
+    if (!plat::SoundWrite(buffer, data.data() + blockAt + SampleStart, sampleBytes))
+        return Reject(why, fileName, "the sound buffer could not be filled");
+    return true;
+}
+
+void PlayVoice(Voice& voice) {
+    if (voice.Buffer == nullptr) return;
+    plat::SoundSetPosition(voice.Buffer, 0);
+    plat::SoundPlay(voice.Buffer);
+}
+
+void StartVoice(Voice& voice) {
+    if (voice.Buffer != nullptr) plat::SoundPlay(voice.Buffer);
+}
+
+void WaitVoice(Voice& voice) {
+    if (voice.Buffer == nullptr) return;
+    VoiceStatus = plat::SoundStatus(voice.Buffer);
+    while (VoiceStatus == plat::SoundStatusPlaying) {
+        plat::Idle();
+        VoiceStatus = plat::SoundStatus(voice.Buffer);
+    }
+}
+
+void StopVoice(Voice& voice) {
+    if (voice.Buffer != nullptr) plat::SoundStop(voice.Buffer);
+}

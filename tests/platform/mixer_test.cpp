@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/headless/headless.h"
+#include "platform/platform.h"
+
+namespace {
+
+namespace headless = plat::headless;
+
+class MixerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        headless::Reset(headless::Config{.CaptureAudio = true});
+        ASSERT_TRUE(plat::SoundCreate());
+    }
+    void TearDown() override { headless::Reset(); }
+
+    // A buffer of `frames` stereo frames whose left and right samples are `value`.
+    plat::SoundBuffer* Constant(uint32_t frames, int16_t value) {
+        plat::SoundBuffer* b = plat::SoundCreateBuffer(frames * 4);
+        std::vector<uint8_t> bytes(frames * 4);
+        for (size_t i = 0; i < bytes.size(); i += 2) {
+            bytes[i] = static_cast<uint8_t>(value);
+            bytes[i + 1] = static_cast<uint8_t>(static_cast<uint16_t>(value) >> 8);
+        }
+        EXPECT_TRUE(plat::SoundWrite(b, bytes.data(), static_cast<uint32_t>(bytes.size())));
+        return b;
+    }
+};
+
+TEST_F(MixerTest, ABufferPlaysForItsLengthThenRewinds) {
+    // 176400 bytes are one second.
+    plat::SoundBuffer* b = Constant(44100, 1000);
+    ASSERT_TRUE(plat::SoundPlay(b));
+    headless::AdvanceMs(999);
+    EXPECT_EQ(plat::SoundStatus(b), plat::SoundStatusPlaying);
+    headless::AdvanceMs(1);
+    EXPECT_EQ(plat::SoundStatus(b), 0u);
+    EXPECT_EQ(plat::SoundGetPosition(b), 0u);
+    const auto& audio = headless::CapturedAudio();
+    ASSERT_EQ(audio.size(), 44100u * 2);
+    EXPECT_EQ(audio.front(), 1000);
+    EXPECT_EQ(audio.back(), 1000);
+}
+
+TEST_F(MixerTest, StopKeepsThePositionAndPlayResumesFromIt) {
+    plat::SoundBuffer* b = Constant(44100, 1);
+    plat::SoundPlay(b);
+    headless::AdvanceMs(250);
+    plat::SoundStop(b);
+    const uint32_t stoppedAt = plat::SoundGetPosition(b);
+    EXPECT_EQ(stoppedAt, 11025u * 4);
+    headless::AdvanceMs(500);
+    EXPECT_EQ(plat::SoundGetPosition(b), stoppedAt);
+    plat::SoundPlay(b);
+    headless::AdvanceMs(749);
+    EXPECT_EQ(plat::SoundStatus(b), plat::SoundStatusPlaying);
+    headless::AdvanceMs(1);
+    EXPECT_EQ(plat::SoundStatus(b), 0u);
+}
+
+TEST_F(MixerTest, PlayingBuffersAddWithSaturation) {
+    plat::SoundBuffer* a = Constant(441, 30000);
+    plat::SoundBuffer* b = Constant(441, 10000);
+    plat::SoundBuffer* c = Constant(441, -20000);
+    plat::SoundPlay(a);
+    plat::SoundPlay(b);
+    headless::AdvanceMs(5);
+    plat::SoundPlay(c);
+    headless::AdvanceMs(5);
+    const auto& audio = headless::CapturedAudio();
+    ASSERT_EQ(audio.size(), 441u * 2);
+    EXPECT_EQ(audio[0], 32767);             // 40000, held at the top
+    EXPECT_EQ(audio[441 * 2 - 1], 20000);   // all three together
+    plat::SoundSetPosition(c, 0);
+    plat::SoundStop(a);
+    plat::SoundStop(b);
+    plat::SoundPlay(c);
+    plat::SoundPlay(Constant(441, -20000));
+    headless::AdvanceMs(1);
+    EXPECT_EQ(audio.back(), -32768);
+}
+
+TEST_F(MixerTest, PositionsAndBuffersAreChecked) {
+    plat::SoundBuffer* b = Constant(10, 0);
+    EXPECT_TRUE(plat::SoundSetPosition(b, 7));
+    EXPECT_EQ(plat::SoundGetPosition(b), 4u);  // whole frames only
+    EXPECT_FALSE(plat::SoundSetPosition(b, 40));
+    std::vector<uint8_t> tooMany(44);
+    EXPECT_FALSE(plat::SoundWrite(b, tooMany.data(), 44));
+    EXPECT_EQ(plat::SoundCreateBuffer(3), nullptr);
+    plat::SoundRelease();
+    EXPECT_FALSE(plat::SoundPlay(b));  // gone with the device
+    EXPECT_EQ(plat::SoundStatus(b), 0u);
+    EXPECT_EQ(plat::SoundCreateBuffer(400), nullptr);  // no device
+}
+
+}  // namespace
