@@ -11,4 +11,4 @@ scripts/install-deps.sh
 cmake --preset default
 cmake --build --preset default -j "$(nproc)"
 cd build/default/assets
-exec ../src/game"$packing"
+exec ../game"$packing"

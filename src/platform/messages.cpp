@@ -7,18 +7,33 @@
 namespace plat {
 namespace {
 std::deque<Message> queue;
-}
+// As on the design platform, the quit message is a flag that is handed out
+// only once every posted message has been taken.
+bool quitPending = false;
+int quitCode = 0;
+}  // namespace
 
 bool PeekMessage(Message* message) {
-    if (queue.empty()) return false;
-    if (message != nullptr) *message = queue.front();
-    queue.pop_front();
+    Message taken;
+    if (!queue.empty()) {
+        taken = queue.front();
+        queue.pop_front();
+    } else if (quitPending) {
+        quitPending = false;
+        taken = Message{MsgQuit, static_cast<uintptr_t>(quitCode), 0};
+    } else {
+        return false;
+    }
+    if (message != nullptr) *message = taken;
     return true;
 }
 
 void PostMessage(uint32_t id, uintptr_t wParam, intptr_t lParam) { queue.push_back(Message{id, wParam, lParam}); }
 
-void PostQuitMessage(int exitCode) { PostMessage(MsgQuit, static_cast<uintptr_t>(exitCode), 0); }
+void PostQuitMessage(int exitCode) {
+    quitPending = true;
+    quitCode = exitCode;
+}
 
 intptr_t DefaultWindowProc(const Message& message) {
     if (message.Id == MsgClose) PostMessage(MsgDestroy, 0, 0);
@@ -26,7 +41,10 @@ intptr_t DefaultWindowProc(const Message& message) {
 }
 
 namespace core {
-void ClearMessages() { queue.clear(); }
+void ClearMessages() {
+    queue.clear();
+    quitPending = false;
+}
 }  // namespace core
 
 }  // namespace plat

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace plat {
@@ -116,6 +117,9 @@ constexpr uint32_t SoundStatusPlaying = 1;
 struct SoundBuffer;
 
 bool SoundCreate();
+// Stands in for a missing sound device: buffers are made and play in time,
+// silently, so that every wait on a voice lasts as long as its sound.
+bool SoundCreateSilent();
 bool SoundSetCooperativeLevel();
 bool SoundCreatePrimaryBuffer();
 bool SoundSetFormat(uint32_t rate, uint32_t channels, uint32_t bits);
@@ -171,6 +175,8 @@ int64_t Time();
 int ShowCursor(bool show);
 // Text of the last failure of a platform call.
 const char* LastError();
+// The folder holding the running program, or "" when it cannot be told.
+std::string ExecutableDirectory();
 
 // ---------------------------------------------------------------------------
 // Window and message queue

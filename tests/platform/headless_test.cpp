@@ -118,10 +118,15 @@ TEST_F(HeadlessTest, WindowCloseBecomesDestroyThroughTheDefaultProcedure) {
     plat::DefaultWindowProc(m);
     ASSERT_TRUE(plat::PeekMessage(&m));
     EXPECT_EQ(m.Id, plat::MsgDestroy);
+    // The quit message waits until the queue is empty.
     plat::PostQuitMessage(0);
+    plat::PostMessage(plat::MsgPaint, 0, 0);
+    ASSERT_TRUE(plat::PeekMessage(&m));
+    EXPECT_EQ(m.Id, plat::MsgPaint);
     ASSERT_TRUE(plat::PeekMessage(&m));
     EXPECT_EQ(m.Id, plat::MsgQuit);
     EXPECT_EQ(m.WParam, 0u);
+    EXPECT_FALSE(plat::PeekMessage(&m));
 }
 
 TEST_F(HeadlessTest, StepsFailOnRequestAndSayWhy) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/core.h"
@@ -34,6 +35,7 @@ struct State {
     MouseState Mouse;
     std::array<bool, 4> Keys{};
     std::vector<int16_t> Audio;
+    std::function<void(uint64_t)> FlipObserver;
 };
 
 State state;
@@ -222,12 +224,20 @@ bool Flip() {
     // The emulated display takes a picture at each 1/60 s boundary.
     const uint64_t next = state.Now * 60 / 1000000 + 1;
     MoveClockTo((next * 1000000 + 59) / 60);
+    if (state.FlipObserver) state.FlipObserver(GetStats().Flips);
     return true;
 }
 
 bool SoundCreate() {
     if (Failing(headless::Step::SoundCreate, "SoundCreate")) return false;
     state.Live.Sound = true;
+    return true;
+}
+
+// Virtual time plays every buffer anyway; nothing is heard headless.
+bool SoundCreateSilent() {
+    state.Live.Sound = true;
+    state.Live.SoundSilent = true;
     return true;
 }
 
@@ -258,6 +268,7 @@ SoundBuffer* SoundCreateBuffer(uint32_t bytes) {
 void SoundRelease() {
     core::FreeAllSoundBuffers();
     state.Live.Sound = false;
+    state.Live.SoundSilent = false;
     state.Live.SoundPrimary = false;
 }
 
@@ -364,6 +375,8 @@ std::vector<uint8_t> PrimaryRgb() {
 }
 
 const std::vector<int16_t>& CapturedAudio() { return state.Audio; }
+
+void SetFlipObserver(std::function<void(uint64_t)> observer) { state.FlipObserver = std::move(observer); }
 
 }  // namespace headless
 }  // namespace plat

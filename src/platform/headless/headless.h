@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,7 @@ struct Devices {
     bool Display = false;
     bool DisplayModeSet = false;
     bool Sound = false;
+    bool SoundSilent = false;
     bool SoundPrimary = false;
     bool Input = false;
     bool Mouse = false;
@@ -85,6 +87,10 @@ Surface* Back();
 std::vector<uint8_t> PrimaryRgb();
 // Writes the primary surface as a 24-bit PNG; false with a reason on failure.
 bool SavePrimaryPng(const std::string& path, std::string* error);
+
+// Called after every flip with the number of flips so far; tests look at
+// the frames of long sequences through it. Cleared by Reset.
+void SetFlipObserver(std::function<void(uint64_t flips)> observer);
 
 // Every mixed frame since Reset, when Config::CaptureAudio is on.
 const std::vector<int16_t>& CapturedAudio();

@@ -1,0 +1,4 @@
+// The intro animation between the title and the first round.
+#pragma once
+
+void PlayIntro();

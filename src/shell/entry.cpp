@@ -1,0 +1,61 @@
+#include "shell/entry.h"
+
+#include <cstdio>
+
+#include "frontend/title_screen.h"
+#include "play/round_loop.h"
+#include "play/status_panel.h"
+#include "shell/devices.h"
+
+bool MainWindow = false;
+
+namespace {
+constexpr const char* ClassName = "QORBCLASS";
+constexpr const char* WindowTitle = "Qorb Game Console";
+}  // namespace
+
+intptr_t WindowProc(const plat::Message& message) {
+    switch (message.Id) {
+        case plat::MsgCreate: return 0;
+        case plat::MsgDestroy: plat::PostQuitMessage(0); return 0;
+        case plat::MsgPaint: return 0;  // nothing is painted outside the flip chain
+        default: return plat::DefaultWindowProc(message);
+    }
+}
+
+bool FramePass(int* exitCode) {
+    plat::Message message;
+    if (plat::PeekMessage(&message)) {
+        if (message.Id == plat::MsgQuit) {
+            *exitCode = static_cast<int>(message.WParam);
+            return false;
+        }
+        WindowProc(message);
+    }
+    if (Lives > 0) {
+        PlayFrame();
+        if (Lives == 0) TitleScreen();
+    } else {
+        TitleScreen();
+    }
+    return true;
+}
+
+int GameMain() {
+    if (!plat::RegisterWindowClass(ClassName)) return 0;
+    if (!plat::CreateMainWindow(ClassName, WindowTitle, 0, 0, 320, 200)) return 0;
+    MainWindow = true;
+    WindowProc(plat::Message{plat::MsgCreate, 0, 0});
+
+    // Every step of the game assumes all devices exist: never run without them.
+    if (!SetupDevices()) {
+        std::fprintf(stderr, "qorb: %s\n", SetupFailure.c_str());
+        ShutdownDevices();
+        return 1;
+    }
+    int exitCode = 0;
+    while (FramePass(&exitCode)) {
+    }
+    ShutdownDevices();
+    return exitCode;
+}

@@ -1,0 +1,20 @@
+// The program's entry and its only loop.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+// Set once the window exists; the destroy message of Escape goes to it.
+extern bool MainWindow;
+
+// What the platform's entry point runs: registers the window, sets up the
+// devices, runs the frame loop until the quit message and releases it all.
+// Returns the quit message's code, or 1 when set-up failed.
+int GameMain();
+
+intptr_t WindowProc(const plat::Message& message);
+
+// One pass: at most one message, then one step of play or of the title.
+// False once the quit message has been taken.
+bool FramePass(int* exitCode);

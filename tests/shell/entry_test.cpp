@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "frontend/title_screen.h"
+#include "play/status_panel.h"
+#include "shell/devices.h"
+#include "shell/entry.h"
+#include "support/asset_folder.h"
+
+namespace {
+
+namespace headless = plat::headless;
+
+class EntryTest : public testing_support::AssetFolderTest {
+protected:
+    void SetUp() override {
+        AssetFolderTest::SetUp();
+        Lives = 0;
+        TitleMusicPending = TitleZoomPending = 1;
+    }
+    void TearDown() override {
+        Lives = 0;
+        TitleMusicPending = TitleZoomPending = 1;
+        AssetFolderTest::TearDown();
+    }
+    static constexpr uint64_t ZoomFlips = 207;
+};
+
+TEST_F(EntryTest, TheFirstPassRunsTheTitleScreen) {
+    ASSERT_TRUE(SetupDevices());
+    int code = -1;
+    ASSERT_TRUE(FramePass(&code));
+    EXPECT_EQ(TitleZoomPending, 0);
+    EXPECT_EQ(plat::GetStats().Flips, ZoomFlips);
+    EXPECT_EQ(Lives, 0);
+}
+
+TEST_F(EntryTest, APlayFrameThatEndsTheGameIsFollowedByTheTitleInTheSamePass) {
+    ASSERT_TRUE(SetupDevices());
+    Lives = 1;
+    TitleZoomPending = 0;
+    headless::ScheduleKey(0, plat::Key::F5, true);
+    int code = -1;
+    ASSERT_TRUE(FramePass(&code));
+    EXPECT_EQ(Lives, 0);
+    EXPECT_EQ(TitleZoomPending, 0);  // the title ran and zoomed again
+    EXPECT_EQ(plat::GetStats().Flips, ZoomFlips);
+}
+
+TEST_F(EntryTest, EachPassTakesOneMessage) {
+    ASSERT_TRUE(SetupDevices());
+    TitleZoomPending = 0;
+    for (int i = 0; i < 3; ++i) plat::PostMessage(plat::MsgPaint, 0, 0);
+    int code = -1;
+    ASSERT_TRUE(FramePass(&code));
+    ASSERT_TRUE(FramePass(&code));
+    plat::Message m;
+    ASSERT_TRUE(plat::PeekMessage(&m));
+    EXPECT_FALSE(plat::PeekMessage(&m));
+}
+
+TEST_F(EntryTest, EscapeOnTheTitleQuitsAndReleasesEverything) {
+    headless::ScheduleKey(0, plat::Key::Escape, true);
+    headless::ScheduleKey(3600, plat::Key::Escape, false);
+    EXPECT_EQ(GameMain(), 0);
+    EXPECT_FALSE(headless::Live().Display);
+    EXPECT_FALSE(headless::Live().Mouse);
+    EXPECT_EQ(headless::Live().Surfaces, 0u);
+    EXPECT_EQ(plat::GetStats().Flips, ZoomFlips);
+}
+
+TEST_F(EntryTest, ThePassThatDispatchesDestroyStillRunsItsFrame) {
+    ASSERT_TRUE(SetupDevices());
+    headless::ScheduleKey(0, plat::Key::Escape, true);
+    int code = -1;
+    ASSERT_TRUE(FramePass(&code));  // zoom, then Escape posts the destroy message
+    headless::ScheduleKey(headless::NowMicros() / 1000, plat::Key::Escape, false);
+    const uint64_t before = headless::NowMicros();
+    ASSERT_TRUE(FramePass(&code));  // takes destroy, and the title still waits its 10 ms
+    EXPECT_EQ(headless::NowMicros(), before + 10000);
+    EXPECT_FALSE(FramePass(&code));  // takes the quit message
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(headless::NowMicros(), before + 10000);  // no frame ran
+}
+
+TEST_F(EntryTest, FailedSetupEndsTheProgramWithOneLineAndStatusOne) {
+    headless::FailStep(headless::Step::MouseAcquire);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(GameMain(), 1);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.rfind("qorb: acquiring the mouse: MouseAcquire failed", 0), 0u) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+    EXPECT_FALSE(headless::Live().Display);
+    EXPECT_FALSE(headless::Live().Sound);
+    EXPECT_EQ(plat::GetStats().Flips, 0u);
+}
+
+TEST_F(EntryTest, NoWindowNoGame) {
+    headless::FailStep(headless::Step::Window);
+    EXPECT_EQ(GameMain(), 0);
+    EXPECT_FALSE(headless::Live().Display);
+}
+
+}  // namespace
