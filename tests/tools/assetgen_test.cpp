@@ -1,0 +1,384 @@
+// The generated art and voices: file formats, where every picture sits on
+// its sheet, the colour key, the sounds' levels and lengths, and that every
+// run gives the same bytes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "art.h"
+#include "asset_files.h"
+#include "assets.h"
+#include "bmp_writer.h"
+#include "voc_writer.h"
+
+using assetgen::Image;
+using assetgen::Rgb8;
+
+namespace {
+
+uint32_t Le(const std::vector<uint8_t>& b, size_t at, int bytes) {
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | b[at + size_t(i)];
+    return v;
+}
+
+// The game's packing, written out here on its own: five bits a channel,
+// green one place higher in 5-6-5.
+uint16_t Pack565(Rgb8 p) { return uint16_t((p.R >> 3) << 11 | (p.G >> 3) << 6 | (p.B >> 3)); }
+uint16_t Pack555(Rgb8 p) { return uint16_t((p.R >> 3) << 10 | (p.G >> 3) << 5 | (p.B >> 3)); }
+
+struct Region {
+    std::string File;
+    int X, Y, W, H;
+    bool Keyed;       // drawn with the colour key
+    bool FreeStanding;  // keyed and meant to have key all round it
+};
+
+// Every rectangle the game copies from the art, as the game reads them.
+std::vector<Region> SheetMap() {
+    std::vector<Region> r;
+    const std::string e = "ELEMENTS.DAT", b = "BELEMNTS.DAT", s = "SHIPS1.DAT";
+    for (int x : {1, 53, 105, 157, 209}) {
+        for (int n = 0; n < 13; ++n) {
+            r.push_back({e, x, 1 + 22 * n, 50, 21, true, true});
+            r.push_back({e, x, 287 + 22 * n, 50, 20, true, true});
+        }
+    }
+    for (int k = 0; k < 9; ++k) r.push_back({e, 314, 1 + 24 * k, 47, 23, true, true});
+    const int bases[] = {0, 126, 231, 336, 462}, frames[] = {6, 5, 5, 6, 6};
+    for (int row = 0; row < 5; ++row) {
+        for (int f = 0; f < frames[row]; ++f) r.push_back({e, 363, bases[row] + 21 * f + 1, 110, 19, true, true});
+    }
+    for (int x : {476, 613}) {
+        for (int y : {1, 88, 175, 262, 349, 436}) r.push_back({e, x, y, 135, 85, true, true});
+    }
+    r.push_back({e, 750, 1, 10, 10, true, true});
+    r.push_back({e, 750, 13, 6, 19, true, true});
+    for (int n = 0; n < 9; ++n) r.push_back({e, 750, 37 + 56 * n, 17, 53, false, false});
+    r.push_back({b, 8, 6, 18, 592, true, false});
+    r.push_back({b, 26, 6, 624, 19, true, false});
+    r.push_back({b, 650, 6, 18, 592, true, false});
+    r.push_back({b, 37, 37, 219, 34, true, true});
+    for (int n = 0; n < 20; ++n) r.push_back({b, 6 + 31 * n, 73, 29, 34, true, n > 0});
+    r.push_back({b, 106, 123, 449, 436, false, false});
+    r.push_back({s, 0, 0, 498, 298, true, false});
+    r.push_back({s, 0, 299, 608, 66, false, false});
+    r.push_back({s, 0, 367, 783, 98, false, false});
+    r.push_back({s, 0, 467, 641, 62, false, false});
+    r.push_back({s, 87, 531, 22, 21, true, false});
+    r.push_back({s, 1, 531, 84, 13, false, false});
+    for (int i = 0; i < 12; ++i) r.push_back({s, 611 + 203 * (i % 4), 1 + 121 * (i / 4), 200, 119, false, false});
+    r.push_back({s, 785, 364, 200, 119, false, false});
+    for (int m = 0; m < 6; ++m) r.push_back({s, 988 + 122 * (m % 3), 365 + 70 * (m / 3), 120, 68, false, false});
+    for (int i = 0; i < 6; ++i) r.push_back({s, 645 + 122 * i, 505, 120, 68, false, false});
+    return r;
+}
+
+bool IsKey(Rgb8 p) { return p == Rgb8{}; }
+
+int VisibleIn(const Image& img, int x, int y, int w, int h) {
+    int n = 0;
+    for (int yy = y; yy < y + h; ++yy) {
+        for (int xx = x; xx < x + w; ++xx) n += !IsKey(img.At(xx, yy));
+    }
+    return n;
+}
+
+const std::vector<std::string> PictureNames = {
+    "ELEMENTS.DAT", "BELEMNTS.DAT", "TITLES.DAT", "CLOUDS.DAT", "SHIPS1.DAT", "LEVEL1.GRA", "LEVEL2.GRA",
+    "LEVEL3.GRA", "LEVEL4.GRA", "LEVEL5.GRA", "LEVEL6.GRA", "LEVEL7.GRA", "LEVEL8.GRA", "LEVEL9.GRA",
+    "LEVEL10.GRA", "LEVEL11.GRA"};
+
+struct Budget {
+    std::string Name;
+    uint32_t Bytes;
+};
+const std::vector<Budget> VoiceBudgets = {
+    {"brick_high_ping.voc", 352800}, {"brick_low_ping.voc", 352800}, {"paddle_ping.voc", 352800},
+    {"crash.voc", 1058400},          {"fanfare.voc", 1058400},       {"expand.voc", 352800},
+    {"warp2.voc", 882000},           {"titles.voc", 6879600},        {"ships1.voc", 2646000},
+    {"gameover.voc", 1234800},       {"shrink.voc", 529200},         {"lasers.voc", 246960},
+    {"bonus.voc", 352800}};
+
+float Seconds(const assetgen::Sound& s) { return float(s.Samples.size() / 2) / 44100.f; }
+
+}  // namespace
+
+// --- The writers -----------------------------------------------------------
+
+TEST(BmpWriter, WritesBottomUpRowsAfterTheHeaders) {
+    Image img(4, 2);
+    img.At(0, 0) = {1, 2, 3};  // top left
+    img.At(3, 1) = {7, 8, 9};  // bottom right
+    auto bytes = assetgen::EncodeBmp(img);
+    ASSERT_EQ(bytes.size(), 54u + 24u);
+    EXPECT_EQ(Le(bytes, 34, 4), 24u);              // biSizeImage
+    EXPECT_EQ(bytes[54 + 9], 9);                    // bottom row first: its last pixel, blue
+    EXPECT_EQ(bytes[54 + 11], 7);
+    EXPECT_EQ(bytes[54 + 12], 3);                   // then the top row, blue green red
+    EXPECT_EQ(bytes[54 + 14], 1);
+    EXPECT_THROW(assetgen::EncodeBmp(Image(6, 2)), std::invalid_argument);  // rows would need padding
+}
+
+TEST(VocWriter, BlockLengthLeavesFourSilentBytesUnheard) {
+    std::vector<int16_t> samples = {100, -100, 200, -200};
+    auto bytes = assetgen::EncodeVoc(samples);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 19), "Creative Voice File");
+    EXPECT_EQ(bytes[19], 0x1A);
+    EXPECT_EQ(Le(bytes, 20, 2), 26u);
+    EXPECT_EQ(uint16_t(~Le(bytes, 22, 2) + 0x1234), Le(bytes, 24, 2));
+    EXPECT_EQ(bytes[26], 1);
+    const uint32_t length = Le(bytes, 27, 3);
+    // The game buffers L - 6 bytes from offset 32: exactly the samples.
+    EXPECT_EQ(length - 6, samples.size() * 2);
+    EXPECT_EQ(int16_t(Le(bytes, 32 + 6, 2)), -200);
+    for (uint32_t i = 32 + length - 6; i < 30 + length; ++i) EXPECT_EQ(bytes[i], 0) << i;
+    EXPECT_EQ(bytes.size(), 30u + length + 1);  // and a terminator block
+}
+
+// --- The files ---------------------------------------------------------------
+
+TEST(Assets, AllTwentyNineFilesAreMade) {
+    std::set<std::string> expected(PictureNames.begin(), PictureNames.end());
+    for (const auto& b : VoiceBudgets) expected.insert(b.Name);
+    std::set<std::string> made;
+    for (const auto& f : assetgen::EncodeAll(generated::Pictures(), generated::Sounds())) made.insert(f.Name);
+    EXPECT_EQ(made, expected);
+    EXPECT_EQ(made.size(), 29u);
+}
+
+TEST(Assets, PicturesAreUncompressed24BitBitmapsOfTheSurfaceSize) {
+    for (const auto& name : PictureNames) {
+        SCOPED_TRACE(name);
+        const auto& f = generated::File(name);
+        const uint32_t w = name == "SHIPS1.DAT" ? 1424 : 800, h = 600;
+        ASSERT_GE(f.size(), 54u);
+        EXPECT_EQ(Le(f, 0, 2), 0x4D42u);
+        EXPECT_EQ(Le(f, 18, 4), w);
+        EXPECT_EQ(Le(f, 22, 4), h);
+        EXPECT_EQ(Le(f, 28, 2), 24u);
+        EXPECT_EQ(Le(f, 30, 4), 0u);
+        // The game finds the pixels as the last biSizeImage bytes.
+        EXPECT_EQ(Le(f, 34, 4), w * h * 3);
+        EXPECT_EQ(f.size() - Le(f, 10, 4), w * h * 3);
+        // Row 0 of the picture is the file's last row.
+        const Image& art = generated::Art(name);
+        const size_t lastRow = f.size() - size_t(w) * 3;
+        EXPECT_EQ(f[lastRow + 2], art.At(0, 0).R);
+        EXPECT_EQ(f[lastRow + 1], art.At(0, 0).G);
+        EXPECT_EQ(f[lastRow], art.At(0, 0).B);
+    }
+}
+
+TEST(Assets, VoicesHoldOneBlockWithinTheirBudget) {
+    for (const auto& budget : VoiceBudgets) {
+        SCOPED_TRACE(budget.Name);
+        const auto& f = generated::File(budget.Name);
+        ASSERT_GE(f.size(), 33u);
+        const uint32_t h = f[20];
+        ASSERT_EQ(h, 26u);
+        const uint32_t length = Le(f, h + 1, 3);
+        EXPECT_LE(h + 4 + length, budget.Bytes) << "the game would read past its budget";
+        EXPECT_EQ((length - 6) % 4, 0u) << "whole stereo frames";
+        EXPECT_GT(length - 6, 4410u * 4) << "at least a tenth of a second";
+    }
+}
+
+TEST(Assets, SameBytesOnEveryRun) {
+    auto again = assetgen::EncodeAll(assetgen::DrawAllPictures(), assetgen::MakeAllSounds());
+    ASSERT_EQ(again.size(), 29u);
+    for (const auto& f : again) EXPECT_TRUE(f.Bytes == generated::File(f.Name)) << f.Name;
+}
+
+// --- The sheet map and the colour key --------------------------------------
+
+TEST(Art, EveryRegionHasVisiblePixelsAndFreeSpritesStandOnKey) {
+    for (const Region& r : SheetMap()) {
+        SCOPED_TRACE(r.File + " at " + std::to_string(r.X) + "," + std::to_string(r.Y));
+        const Image& art = generated::Art(r.File);
+        int visible = VisibleIn(art, r.X, r.Y, r.W, r.H);
+        EXPECT_GE(visible, 40);
+        if (!r.Keyed) {
+            EXPECT_EQ(visible, r.W * r.H) << "an opaque copy shows every pixel";
+        }
+        if (!r.FreeStanding) continue;
+        // The ring just outside the rectangle is key: nothing of the sprite
+        // is cut off, and no neighbour reaches into it.
+        int ringVisible = 0;
+        for (int x = r.X - 1; x <= r.X + r.W; ++x) {
+            for (int y : {r.Y - 1, r.Y + r.H}) {
+                if (x >= 0 && y >= 0 && x < art.Width && y < art.Height) ringVisible += !IsKey(art.At(x, y));
+            }
+        }
+        for (int y = r.Y; y < r.Y + r.H; ++y) {
+            for (int x : {r.X - 1, r.X + r.W}) {
+                if (x >= 0 && x < art.Width) ringVisible += !IsKey(art.At(x, y));
+            }
+        }
+        EXPECT_EQ(ringVisible, 0);
+    }
+}
+
+TEST(Art, NoVisiblePixelPacksToTheKeyInEitherPacking) {
+    for (const auto& p : generated::Pictures()) {
+        SCOPED_TRACE(p.Name);
+        int hidden = 0;
+        for (const Rgb8& px : p.Art.Pixels) {
+            if (IsKey(px)) continue;
+            hidden += Pack565(px) == 0 || Pack555(px) == 0;
+        }
+        EXPECT_EQ(hidden, 0);
+    }
+    // Pictures shown whole hold no key at all.
+    for (const char* name : {"TITLES.DAT", "CLOUDS.DAT", "LEVEL1.GRA", "LEVEL7.GRA", "LEVEL11.GRA"}) {
+        const Image& art = generated::Art(name);
+        EXPECT_EQ(VisibleIn(art, 0, 0, art.Width, art.Height), art.Width * art.Height) << name;
+    }
+}
+
+TEST(Art, GlyphSlotZeroLeavesTheLeftWallWhole) {
+    const Image& sheet = generated::Art("BELEMNTS.DAT");
+    const Image walls = assetgen::DrawWalls();
+    for (int y = 73; y < 73 + 34; ++y) {
+        for (int x = 8; x < 26; ++x) ASSERT_EQ(sheet.At(x, y), walls.At(x, y)) << x << "," << y;
+    }
+    EXPECT_GT(VisibleIn(sheet, 26, 73, 9, 34), 40) << "the zero still shows beside the wall";
+}
+
+TEST(Art, PaddleBodiesCoverTheirHitSpans) {
+    const Image& sheet = generated::Art("ELEMENTS.DAT");
+    auto span = [&](int top) {
+        int left = 999, right = -1;
+        for (int x = 0; x < 110; ++x) {
+            if (!IsKey(sheet.At(363 + x, top + 9))) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+        return std::pair{left, right};
+    };
+    // Still images: normal row 1 frame 0, laser row 2 frame 4, catch row 3
+    // frame 4, wide row 4 frame 5, narrow row 5 frame 4.
+    struct Case {
+        int Top, Left, Right;
+    } cases[] = {{1, 17, 94}, {127 + 84, 17, 94}, {232 + 84, 17, 94}, {337 + 105, 3, 108}, {463 + 84, 34, 74}};
+    for (const Case& c : cases) {
+        auto [left, right] = span(c.Top);
+        EXPECT_NEAR(left, c.Left, 3) << "image at y " << c.Top;
+        EXPECT_NEAR(right, c.Right, 3) << "image at y " << c.Top;
+    }
+    // The laser paddle's guns rise above its body where the shots leave.
+    const int laser = 127 + 84;
+    for (int gun : {15, 87}) EXPECT_GE(VisibleIn(sheet, 363 + gun, laser, 6, 3), 12) << gun;
+    EXPECT_EQ(VisibleIn(sheet, 363 + 40, laser, 20, 2), 0);
+}
+
+TEST(Art, AnimationsMoveFromFrameToFrame) {
+    const Image& sheet = generated::Art("ELEMENTS.DAT");
+    auto same = [&](int x0, int y0, int x1, int y1, int w, int h) {
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                if (!(sheet.At(x0 + x, y0 + y) == sheet.At(x1 + x, y1 + y))) return false;
+            }
+        }
+        return true;
+    };
+    for (int column : {1, 53, 105, 157, 209}) {
+        for (int n = 1; n < 12; ++n) EXPECT_FALSE(same(column, 1, column, 1 + 22 * n, 50, 20)) << column << " " << n;
+    }
+    for (int n = 1; n < 9; ++n) EXPECT_FALSE(same(750, 37, 750, 37 + 56 * n, 17, 53)) << "gate " << n;
+    for (int f = 1; f < 6; ++f) EXPECT_FALSE(same(363, 1, 363, 1 + 21 * f, 110, 19)) << "morph " << f;
+    // The explosion grows and then thins out.
+    int first = VisibleIn(sheet, 476, 1, 135, 85), middle = VisibleIn(sheet, 476, 436, 135, 85);
+    int last = VisibleIn(sheet, 613, 436, 135, 85);
+    EXPECT_LT(first, middle);
+    EXPECT_LT(last, middle);
+}
+
+TEST(Art, TitleZoomStartsFromASmoothCorner) {
+    // The zoom first stretches the top-left 201 x 1 pixels over the screen.
+    const Image& title = generated::Art("TITLES.DAT");
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 1; x < 204; ++x) {
+            Rgb8 a = title.At(x - 1, y), b = title.At(x, y);
+            int step = std::max({std::abs(a.R - b.R), std::abs(a.G - b.G), std::abs(a.B - b.B)});
+            ASSERT_LE(step, 6) << x << "," << y;
+        }
+    }
+}
+
+TEST(Art, BackdropsDifferAndStayDarkUnderTheBricks) {
+    std::vector<double> meanLight;
+    for (int i = 1; i <= 11; ++i) {
+        const Image& art = generated::Art("LEVEL" + std::to_string(i) + ".GRA");
+        double sum = 0;
+        for (int y = 0; y < 583; ++y) {
+            for (int x = 0; x < 645; ++x) {
+                const Rgb8& p = art.At(x, y);
+                sum += 0.3 * p.R + 0.59 * p.G + 0.11 * p.B;
+            }
+        }
+        meanLight.push_back(sum / (583.0 * 645));
+        EXPECT_LT(meanLight.back(), 90) << "LEVEL" << i;
+    }
+    for (int i = 1; i <= 11; ++i) {
+        for (int j = i + 1; j <= 11; ++j) {
+            const Image& a = generated::Art("LEVEL" + std::to_string(i) + ".GRA");
+            const Image& b = generated::Art("LEVEL" + std::to_string(j) + ".GRA");
+            long diff = 0;
+            for (int y = 0; y < 583; y += 3) {
+                for (int x = 0; x < 645; x += 3) diff += std::abs(a.At(x, y).R - b.At(x, y).R) + std::abs(a.At(x, y).B - b.At(x, y).B);
+            }
+            EXPECT_GT(diff, 645L * 583 / 9 * 8) << i << " and " << j;
+        }
+    }
+}
+
+// --- The sounds --------------------------------------------------------------
+
+TEST(Sounds, PeaksStayBelowMinusOneDecibelAndEndsAreQuiet) {
+    const int limit = int(32767 * std::pow(10.0, -1.0 / 20));
+    for (const auto& s : generated::Sounds()) {
+        SCOPED_TRACE(s.Name);
+        int peak = 0;
+        for (int16_t v : s.Samples) peak = std::max(peak, std::abs(int(v)));
+        EXPECT_LE(peak, limit);
+        EXPECT_GT(peak, limit / 4) << "loud enough to hear";
+        // No click: the first and last few samples start and end near zero.
+        for (size_t i = 0; i < 8; ++i) {
+            EXPECT_LT(std::abs(s.Samples[i]), 200);
+            EXPECT_LT(std::abs(s.Samples[s.Samples.size() - 1 - i]), 200);
+        }
+    }
+}
+
+TEST(Sounds, LengthsSuitWhatTheGameWaitsFor) {
+    struct Span {
+        const char* Name;
+        float Min, Max;
+    } spans[] = {{"crash.voc", 0.7f, 1.5f},   {"fanfare.voc", 2, 3},     {"gameover.voc", 2.5f, 6.5f},
+                 {"titles.voc", 20, 39},      {"ships1.voc", 10, 15},    {"warp2.voc", 2, 5},
+                 {"lasers.voc", 0.1f, 1.4f},  {"expand.voc", 0.3f, 2},   {"shrink.voc", 0.3f, 3},
+                 {"paddle_ping.voc", 0.1f, 1}, {"brick_high_ping.voc", 0.1f, 1}, {"bonus.voc", 0.3f, 2}};
+    for (const Span& s : spans) {
+        float len = Seconds(generated::SoundNamed(s.Name));
+        EXPECT_GE(len, s.Min) << s.Name;
+        EXPECT_LE(len, s.Max) << s.Name;
+    }
+}
+
+TEST(Sounds, BrickPingsDifferClearlyInPitch) {
+    auto crossings = [](const assetgen::Sound& s) {
+        int n = 0;
+        for (size_t i = 2; i < std::min<size_t>(s.Samples.size(), 2 * 4410); i += 2) {
+            n += (s.Samples[i - 2] < 0) != (s.Samples[i] < 0);
+        }
+        return n;
+    };
+    EXPECT_GT(crossings(generated::SoundNamed("brick_high_ping.voc")), 1.6 * crossings(generated::SoundNamed("brick_low_ping.voc")));
+}

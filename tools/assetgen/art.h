@@ -1,0 +1,34 @@
+// The pictures: each function draws one family of art.
+#pragma once
+
+#include "image.h"
+
+namespace assetgen {
+
+// Sprites of ELEMENTS.DAT, each the size of its rectangle, keyed on black.
+Image DrawBrick(int kind);
+Image DrawPaddle(int row, int frame);
+Image DrawCapsule(int column, bool lowerBlock, int frame);
+Image DrawBall();
+Image DrawLaserShot();
+Image DrawExplosion(int frame);
+Image DrawGate(int frame, const Image& walls);
+
+// Pieces of BELEMNTS.DAT.
+Image DrawWalls();  // the whole sheet size, walls at their screen places
+Image DrawBanner();
+Image DrawGlyph(int digit, int width);  // 34 rows tall, `width` wide
+Image DrawGameOver();
+
+// Whole files.
+Image DrawElementsSheet();
+Image DrawBElementsSheet();
+Image DrawTitle();
+Image DrawClouds();
+Image DrawShipsSheet(const Image& clouds);
+Image DrawBackdrop(int index);  // 0 to 10
+
+// The plain sky colour of the intro at screen row y, without clouds.
+Color SkyAt(float y);
+
+}  // namespace assetgen

@@ -1,0 +1,55 @@
+#include "assets.h"
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <thread>
+#include <stdexcept>
+
+#include "art.h"
+#include "audio.h"
+#include "bmp_writer.h"
+#include "layout.h"
+#include "voc_writer.h"
+
+namespace assetgen {
+
+std::vector<Picture> DrawAllPictures() {
+    std::vector<std::pair<std::string, std::function<Image()>>> work = {
+        {"ELEMENTS.DAT", DrawElementsSheet},
+        {"BELEMNTS.DAT", DrawBElementsSheet},
+        {"TITLES.DAT", DrawTitle},
+        {"CLOUDS.DAT", DrawClouds},
+        {"SHIPS1.DAT", [] { return DrawShipsSheet(DrawClouds()); }},
+    };
+    for (int i = 0; i < BackdropCount; ++i) {
+        work.push_back({"LEVEL" + std::to_string(i + 1) + ".GRA", [i] { return DrawBackdrop(i); }});
+    }
+    // The pictures are independent and each is deterministic on its own, so
+    // they are drawn side by side on every core the build machine has.
+    std::vector<Picture> pictures(work.size());
+    std::atomic<size_t> next{0};
+    auto worker = [&] {
+        for (size_t i; (i = next++) < work.size();) pictures[i] = {work[i].first, work[i].second()};
+    };
+    unsigned count = std::max(1u, std::min(std::thread::hardware_concurrency(), unsigned(work.size())));
+    std::vector<std::thread> threads;
+    for (unsigned t = 1; t < count; ++t) threads.emplace_back(worker);
+    worker();
+    for (std::thread& t : threads) t.join();
+    return pictures;
+}
+
+std::vector<AssetFile> EncodeAll(const std::vector<Picture>& pictures, const std::vector<Sound>& sounds) {
+    std::vector<AssetFile> files;
+    for (const Picture& p : pictures) files.push_back({p.Name, EncodeBmp(p.Art)});
+    for (const Sound& s : sounds) {
+        if (VocBytesNeeded(s.Samples.size()) > s.ByteBudget) {
+            throw std::length_error(s.Name + " does not fit the bytes the game reads of it");
+        }
+        files.push_back({s.Name, EncodeVoc(s.Samples)});
+    }
+    return files;
+}
+
+}  // namespace assetgen

@@ -1,0 +1,139 @@
+#include "font.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include "shapes.h"
+
+namespace assetgen {
+namespace {
+
+// Each glyph: polylines separated by '|', points "x,y" separated by spaces,
+// on a grid 4 wide and 6 tall with y downward.
+const char* GlyphPath(char c) {
+    switch (c) {
+        case 'A': return "0,6 0,1.5 1.5,0 2.5,0 4,1.5 4,6|0,3.5 4,3.5";
+        case 'B': return "0,0 3,0 4,1 4,2 3,3 0,3|3,3 4,4 4,5 3,6 0,6 0,0";
+        case 'C': return "4,1 3,0 1,0 0,1 0,5 1,6 3,6 4,5";
+        case 'D': return "0,0 3,0 4,1 4,5 3,6 0,6 0,0";
+        case 'E': return "4,0 0,0 0,6 4,6|0,3 3,3";
+        case 'F': return "4,0 0,0 0,6|0,3 3,3";
+        case 'G': return "4,1 3,0 1,0 0,1 0,5 1,6 3,6 4,5 4,3.5 2.5,3.5";
+        case 'H': return "0,0 0,6|4,0 4,6|0,3 4,3";
+        case 'I': return "1,0 3,0|2,0 2,6|1,6 3,6";
+        case 'J': return "4,0 4,5 3,6 1,6 0,5";
+        case 'K': return "0,0 0,6|4,0 0.5,3.2|1.6,2.6 4,6";
+        case 'L': return "0,0 0,6 4,6";
+        case 'M': return "0,6 0,0 2,3 4,0 4,6";
+        case 'N': return "0,6 0,0 4,6 4,0";
+        case 'O': case '0': return "1,0 3,0 4,1 4,5 3,6 1,6 0,5 0,1 1,0";
+        case 'P': return "0,6 0,0 3,0 4,1 4,2 3,3 0,3";
+        case 'Q': return "1,0 3,0 4,1 4,5 3,6 1,6 0,5 0,1 1,0|2.6,4.6 4,6.2";
+        case 'R': return "0,6 0,0 3,0 4,1 4,2 3,3 0,3|2,3 4,6";
+        case 'S': return "4,1 3,0 1,0 0,1 0,2 1,3 3,3 4,4 4,5 3,6 1,6 0,5";
+        case 'T': return "0,0 4,0|2,0 2,6";
+        case 'U': return "0,0 0,5 1,6 3,6 4,5 4,0";
+        case 'V': return "0,0 2,6 4,0";
+        case 'W': return "0,0 1,6 2,3 3,6 4,0";
+        case 'X': return "0,0 4,6|4,0 0,6";
+        case 'Y': return "0,0 2,3 4,0|2,3 2,6";
+        case 'Z': return "0,0 4,0 0,6 4,6";
+        case '1': return "1,1 2,0 2,6|1,6 3,6";
+        case '2': return "0,1 1,0 3,0 4,1 4,2 0,6 4,6";
+        case '3': return "0,1 1,0 3,0 4,1 4,2 3,3 1.5,3|3,3 4,4 4,5 3,6 1,6 0,5";
+        case '4': return "3,6 3,0 0,4 4,4";
+        case '5': return "4,0 0,0 0,3 3,3 4,4 4,5 3,6 1,6 0,5";
+        case '6': return "3.5,0 1,0 0,1 0,5 1,6 3,6 4,5 4,4 3,3 0,3";
+        case '7': return "0,0 4,0 1.5,6";
+        case '8': return "1,0 3,0 4,1 4,2 3,3 1,3 0,4 0,5 1,6 3,6 4,5 4,4 3,3|1,3 0,2 0,1 1,0";
+        case '9': return "4,3 1,3 0,2 0,1 1,0 3,0 4,1 4,5 3,6 0.5,6";
+        case '.': return "2,6 2,6";
+        case ',': return "2,5.6 1.4,7";
+        case '!': return "2,0 2,4|2,6 2,6";
+        case '?': return "0,1 1,0 3,0 4,1 4,2 2,3.5 2,4|2,6 2,6";
+        case '-': return "1,3 3,3";
+        case '+': return "2,1 2,5|0,3 4,3";
+        case '\'': return "2,0 2,1.6";
+        case ':': return "2,1.5 2,1.5|2,5 2,5";
+        // A heart, for the extra life.
+        case '@': return "2,6 0,3 0,1 1,0 2,1 3,0 4,1 4,3 2,6";
+        // A star, for points.
+        case '*': return "2,0 2.7,2 4.4,2 3,3.3 3.6,5.6 2,4.2 0.4,5.6 1,3.3 -0.4,2 1.3,2 2,0";
+        default: return "";
+    }
+}
+
+}  // namespace
+
+std::vector<Stroke> LayoutText(std::string_view text, float x, float y, const TextStyle& style) {
+    std::vector<Stroke> out;
+    float pen = x;
+    const float advance = (4 + style.Spacing) * style.Scale * style.WidthScale;
+    for (char ch : text) {
+        std::string path = GlyphPath(ch);
+        size_t start = 0;
+        while (start <= path.size() && !path.empty()) {
+            size_t bar = path.find('|', start);
+            std::string line = path.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
+            float prevX = 0, prevY = 0;
+            bool have = false;
+            const char* p = line.c_str();
+            while (*p) {
+                char* end = nullptr;
+                float gx = std::strtof(p, &end);
+                p = end + 1;  // the comma
+                float gy = std::strtof(p, &end);
+                p = end;
+                while (*p == ' ') ++p;
+                float sx = pen + (gx * style.WidthScale + (6 - gy) * style.Slant) * style.Scale;
+                float sy = y + gy * style.Scale;
+                if (have) out.push_back({prevX, prevY, sx, sy});
+                else if (*p == 0) out.push_back({sx, sy, sx, sy});
+                prevX = sx;
+                prevY = sy;
+                have = true;
+            }
+            if (bar == std::string::npos) break;
+            start = bar + 1;
+        }
+        pen += advance;
+    }
+    return out;
+}
+
+float TextWidth(std::string_view text, const TextStyle& style) {
+    if (text.empty()) return 0;
+    return ((4 + style.Spacing) * float(text.size()) - style.Spacing) * style.Scale * style.WidthScale;
+}
+
+TextShape::TextShape(std::vector<Stroke> strokes, float weight) : strokes_(std::move(strokes)), weight_(weight) {
+    Left = Top = std::numeric_limits<float>::max();
+    Right = Bottom = std::numeric_limits<float>::lowest();
+    for (const Stroke& s : strokes_) {
+        Left = std::min({Left, s.X0, s.X1});
+        Right = std::max({Right, s.X0, s.X1});
+        Top = std::min({Top, s.Y0, s.Y1});
+        Bottom = std::max({Bottom, s.Y0, s.Y1});
+    }
+    Left -= weight;
+    Top -= weight;
+    Right += weight;
+    Bottom += weight;
+}
+
+float TextShape::operator()(float px, float py) const {
+    float best = 1e9f;
+    for (const Stroke& s : strokes_) {
+        // Cheap reject: a segment's box further away than the best so far.
+        float bx0 = std::min(s.X0, s.X1) - best, bx1 = std::max(s.X0, s.X1) + best;
+        float by0 = std::min(s.Y0, s.Y1) - best, by1 = std::max(s.Y0, s.Y1) + best;
+        if (px < bx0 || px > bx1 || py < by0 || py > by1) continue;
+        best = std::min(best, SdSegment(px, py, s.X0, s.Y0, s.X1, s.Y1));
+    }
+    return best - weight_;
+}
+
+}  // namespace assetgen

@@ -1,0 +1,27 @@
+#include "lettering.h"
+
+#include "palette.h"
+#include "shapes.h"
+
+namespace assetgen {
+
+void DrawLettering(Layer& layer, std::string_view text, float x, float y, const TextStyle& style,
+                   const LetterPaint& paint) {
+    TextShape shape(LayoutText(text, x, y, style), style.Weight);
+    int x0 = int(shape.Left - paint.OutlineWidth - 2), x1 = int(shape.Right + paint.OutlineWidth + 3);
+    int y0 = int(shape.Top - paint.OutlineWidth - 2), y1 = int(shape.Bottom + paint.OutlineWidth + 3);
+    float top = y - style.Weight, height = 6 * style.Scale + 2 * style.Weight;
+    Bevel bevel{paint.BevelWidth, 1.2f, true, paint.Specular, 18, 1};
+    DrawBevelled(layer, x0, y0, x1, y1, shape,
+                 [&](float, float py) { return Mix(paint.Top, paint.Bottom, Clamp01((py - top) / height)); }, bevel,
+                 paint.Outline, paint.OutlineWidth);
+}
+
+void DrawLetteringCentred(Layer& layer, std::string_view text, float cx, float y, const TextStyle& style,
+                          const LetterPaint& paint) {
+    DrawLettering(layer, text, cx - TextWidth(text, style) / 2, y, style, paint);
+}
+
+LetterPaint GoldLetters() { return {Hex(0xFFF2A0), Hex(0xE08A18), Hex(0x2A1606), 1.6f, 2.2f, 0.6f}; }
+
+}  // namespace assetgen

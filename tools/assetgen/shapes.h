@@ -1,0 +1,143 @@
+// Shapes as signed distance functions (negative inside, in pixels), and the
+// one routine that paints them with bevels and highlights. Every sprite of
+// the game is built from these, which keeps the look coherent.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+
+#include "color.h"
+#include "image.h"
+
+namespace assetgen {
+
+inline float SdRoundRect(float px, float py, float cx, float cy, float halfW, float halfH, float radius) {
+    float qx = std::fabs(px - cx) - halfW + radius;
+    float qy = std::fabs(py - cy) - halfH + radius;
+    float ox = std::max(qx, 0.f), oy = std::max(qy, 0.f);
+    return std::hypot(ox, oy) + std::min(std::max(qx, qy), 0.f) - radius;
+}
+
+inline float SdCircle(float px, float py, float cx, float cy, float r) { return std::hypot(px - cx, py - cy) - r; }
+
+// Approximate ellipse distance; good enough for shading and edges.
+inline float SdEllipse(float px, float py, float cx, float cy, float rx, float ry) {
+    float dx = (px - cx) / rx, dy = (py - cy) / ry;
+    float k = std::hypot(dx, dy);
+    if (k < 1e-6f) return -std::min(rx, ry);
+    float gx = dx / rx, gy = dy / ry;
+    return (k - 1) * k / std::hypot(gx, gy);
+}
+
+inline float SdSegment(float px, float py, float ax, float ay, float bx, float by) {
+    float vx = bx - ax, vy = by - ay, wx = px - ax, wy = py - ay;
+    float len2 = vx * vx + vy * vy;
+    float t = len2 > 0 ? std::clamp((wx * vx + wy * vy) / len2, 0.f, 1.f) : 0.f;
+    return std::hypot(wx - vx * t, wy - vy * t);
+}
+
+// How a shape's edge is lit: a bevel of `Width` pixels, flat or rounded,
+// lit from the top left; `Specular` adds a white gloss.
+struct Bevel {
+    float Width = 3;
+    float Depth = 1.2f;
+    bool Round = false;
+    float Specular = 0;
+    float Shininess = 24;
+    float Contrast = 1;
+};
+
+// Shade for a point `inside` pixels within the edge, whose outward normal
+// in the picture plane is (nx, ny).
+inline Color ShadeBevel(Color base, float inside, float nx, float ny, const Bevel& b) {
+    float sx = 0, sy = 0;
+    if (inside < b.Width) {
+        float u = 1 - std::max(inside, 0.f) / b.Width;
+        float k = b.Round ? b.Depth * u / std::sqrt(std::max(1 - u * u, 0.04f)) : b.Depth;
+        sx = nx * k;
+        sy = ny * k;
+    }
+    float nlen = std::sqrt(sx * sx + sy * sy + 1);
+    float Nx = sx / nlen, Ny = sy / nlen, Nz = 1 / nlen;
+    const float Lx = -0.48f, Ly = -0.62f, Lz = 0.62f;  // normalised, from the top left
+    float lambert = (Nx * Lx + Ny * Ly + Nz * Lz) / Lz;
+    float light = 1 + (lambert - 1) * b.Contrast;
+    Color c = light >= 1 ? Lighten(base, Clamp01((light - 1) * 0.55f)) : base * std::max(light, 0.15f);
+    if (b.Specular > 0) {
+        float hx = Lx, hy = Ly, hz = Lz + 1;
+        float hl = std::sqrt(hx * hx + hy * hy + hz * hz);
+        float s = std::max(0.f, (Nx * hx + Ny * hy + Nz * hz) / hl);
+        c = Lighten(c, Clamp01(b.Specular * std::pow(s, b.Shininess)));
+    }
+    return c;
+}
+
+// Paints the shape `sdf(x, y)` over [x0, x1) x [y0, y1) of the layer with
+// colour `shade(x, y, inside, nx, ny)`; edges get fractional coverage.
+template <class Sdf, class Shade>
+void DrawShape(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Shade shade) {
+    x0 = std::max(x0, 0);
+    y0 = std::max(y0, 0);
+    x1 = std::min(x1, layer.Width);
+    y1 = std::min(y1, layer.Height);
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            float px = x + 0.5f, py = y + 0.5f;
+            float d = sdf(px, py);
+            float cover = Clamp01(0.5f - d);
+            if (cover <= 0) continue;
+            const float e = 0.5f;
+            float gx = sdf(px + e, py) - sdf(px - e, py);
+            float gy = sdf(px, py + e) - sdf(px, py - e);
+            float gl = std::hypot(gx, gy);
+            if (gl > 1e-6f) {
+                gx /= gl;
+                gy /= gl;
+            }
+            layer.Blend(x, y, shade(px, py, -d, gx, gy), cover);
+        }
+    }
+}
+
+template <class Sdf>
+void FillShape(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Color c) {
+    DrawShape(layer, x0, y0, x1, y1, sdf, [c](float, float, float, float, float) { return c; });
+}
+
+// A bevelled solid: outline `outline` pixels wide in `edge`, then the body
+// with the bevel lighting over `base(x, y)`.
+template <class Sdf, class Base>
+void DrawBevelled(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Base base, const Bevel& bevel,
+                  Color edge, float outline) {
+    if (outline > 0) {
+        FillShape(layer, x0, y0, x1, y1, [&](float x, float y) { return sdf(x, y) - outline; }, edge);
+    }
+    DrawShape(layer, x0, y0, x1, y1, sdf, [&](float x, float y, float inside, float nx, float ny) {
+        return ShadeBevel(base(x, y), inside, nx, ny, bevel);
+    });
+}
+
+// Adds light around and inside a shape, fading over `radius` pixels
+// outside its edge; for opaque pictures and glowing effects.
+template <class Sdf>
+void AddGlow(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Color c, float radius, float strength) {
+    x0 = std::max(x0, 0);
+    y0 = std::max(y0, 0);
+    x1 = std::min(x1, layer.Width);
+    y1 = std::min(y1, layer.Height);
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            float d = sdf(x + 0.5f, y + 0.5f);
+            if (d >= radius) continue;
+            float t = d <= 0 ? 1.f : 1 - d / radius;
+            float k = strength * t * t;
+            Layer::Px& p = layer.At(x, y);
+            p.R += c.R * k;
+            p.G += c.G * k;
+            p.B += c.B * k;
+            p.A = std::min(1.f, p.A + k);
+        }
+    }
+}
+
+}  // namespace assetgen
