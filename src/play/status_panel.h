@@ -1,4 +1,4 @@
-// The three numbers the player plays for.
+// The three numbers the player plays for, and the panel that shows them.
 #pragma once
 
 #include <cstdint>
@@ -7,3 +7,6 @@
 extern int32_t Lives;
 extern int32_t Score;
 extern int32_t RoundNumber;
+
+// Redraws the panel right of the playfield into the back buffer.
+void DrawStatusPanel();

@@ -34,18 +34,6 @@ TEST_F(EntryTest, TheFirstPassRunsTheTitleScreen) {
     EXPECT_EQ(Lives, 0);
 }
 
-TEST_F(EntryTest, APlayFrameThatEndsTheGameIsFollowedByTheTitleInTheSamePass) {
-    ASSERT_TRUE(SetupDevices());
-    Lives = 1;
-    TitleZoomPending = 0;
-    headless::ScheduleKey(0, plat::Key::F5, true);
-    int code = -1;
-    ASSERT_TRUE(FramePass(&code));
-    EXPECT_EQ(Lives, 0);
-    EXPECT_EQ(TitleZoomPending, 0);  // the title ran and zoomed again
-    EXPECT_EQ(plat::GetStats().Flips, ZoomFlips);
-}
-
 TEST_F(EntryTest, EachPassTakesOneMessage) {
     ASSERT_TRUE(SetupDevices());
     TitleZoomPending = 0;

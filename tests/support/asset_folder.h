@@ -88,6 +88,12 @@ protected:
         return s->Words[static_cast<size_t>(y) * s->PitchWords + x];
     }
     static uint16_t Packed(Rgb c) { return PackPixel(c.R, c.G, c.B, 16, Packing::Rgb565); }
+    static bool AllOf(const plat::Surface* s, plat::Rect r, uint16_t word) {
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x)
+                if (At(s, x, y) != word) return false;
+        return true;
+    }
 
     std::filesystem::path previous;
     std::filesystem::path folder;

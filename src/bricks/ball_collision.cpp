@@ -1,0 +1,3 @@
+#include "bricks/ball_collision.h"
+
+int32_t BrickBounceCount = 0;

@@ -1,0 +1,28 @@
+#include "bricks/round_backdrop.h"
+
+#include <string>
+
+#include "gfx/bitmap.h"
+#include "shell/assets.h"
+#include "shell/devices.h"
+
+namespace {
+constexpr int32_t PictureCount = 11;
+
+int32_t CycleOfEleven(int32_t round) { return ((round - 1) % PictureCount + PictureCount) % PictureCount + 1; }
+}  // namespace
+
+int32_t RoundPictureNumber(int32_t round) {
+    // Rounds 1 to 22 and 24 to 34 take the pictures in turn; round 23 and
+    // those past 34 name none and keep the turn of eleven instead of showing
+    // an empty backdrop.
+    if (round >= 24 && round <= 34) return round - 23;
+    return CycleOfEleven(round);
+}
+
+void LoadRoundBackdrop(int32_t round) {
+    const std::string file = AssetPath(("LEVEL" + std::to_string(RoundPictureNumber(round)) + ".GRA").c_str());
+    LoadBmp(AssetImage, file.c_str());
+    UploadImage(AssetImage, RoundArtSurface, 1600);
+    FreeBmp(AssetImage);
+}

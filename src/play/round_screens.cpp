@@ -1,0 +1,63 @@
+#include "play/round_screens.h"
+
+#include "frontend/title_screen.h"
+#include "gfx/surface_copy.h"
+#include "platform/platform.h"
+#include "play/round_loop.h"
+#include "play/status_panel.h"
+#include "sound/voice.h"
+
+namespace {
+
+constexpr int32_t BannerX = 206, BannerY = 440;
+constexpr int32_t GlyphY = 440;
+constexpr int32_t FirstGlyphX = 450;
+
+void DrawGlyph(int32_t slot, int32_t x) {
+    CopyRect(6 + 31 * slot, 73, x, GlyphY, 29, 34, SourceBElements, 1);
+}
+
+void WaitForF1(bool down) {
+    while (plat::KeyDown(plat::Key::F1) != down) plat::Idle();
+}
+
+}  // namespace
+
+void ShowRoundAnnouncement(int32_t round) {
+    CopyRect(37, 37, BannerX, BannerY, 219, 34, SourceBElements, 1);
+    if (round <= 9) {
+        DrawGlyph(round, FirstGlyphX);
+    } else if (round <= 19) {
+        DrawGlyph(1, FirstGlyphX);
+        // Slot 0 overlaps the left wall on the sheet; slot 10 shows the same digit.
+        DrawGlyph(round == 10 ? 10 : round - 10, 480);
+    } else if (round <= 29) {
+        // KEEP AS DESIGNED: the second digit of rounds 20 to 29 comes from slots 10 to 19.
+        DrawGlyph(2, FirstGlyphX);
+        DrawGlyph(round - 10, 490);
+    }
+    PresentFrame();
+    StartVoice(VoiceFanfare);
+    WaitVoice(VoiceFanfare);
+    PresentFrame();
+    CopyRect(BannerX, BannerY, BannerX, BannerY, 319, 35, SourceBackdrop, 0);
+}
+
+void PauseUntilF1Tapped() {
+    WaitForF1(false);
+    WaitForF1(true);
+    WaitForF1(false);
+}
+
+void ShowGameOver() {
+    StartVoice(VoiceGameOver);
+    ClearScreen(ClearBackBuffer);
+    ClearScreen(ClearPrimary);
+    CopyRect(106, 123, 174, 164, 449, 436, SourceBElements, 0);
+    PresentFrame();
+    WaitVoice(VoiceGameOver);
+    TitleZoomPending = 1;
+    TitleMusicPending = 1;
+    NewGamePending = 1;
+    Lives = 0;
+}

@@ -1,0 +1,33 @@
+// A game set up on the headless back end with the test asset folder, ready
+// for PlayFrame.
+#pragma once
+
+#include "play/round_loop.h"
+#include "play/status_panel.h"
+#include "shell/devices.h"
+#include "support/asset_folder.h"
+#include "support/game_state.h"
+
+namespace testing_support {
+
+class RoundTest : public AssetFolderTest {
+protected:
+    void SetUp() override {
+        AssetFolderTest::SetUp();
+        ResetGameGlobals();
+        ASSERT_TRUE(SetupDevices()) << SetupFailure;
+        Lives = 3;
+    }
+    void TearDown() override {
+        ResetGameGlobals();
+        AssetFolderTest::TearDown();
+    }
+    // The sixteen calls that open a round; the last one plays.
+    void Settle() {
+        for (int call = 0; call < 16; ++call) ASSERT_EQ(PlayFrame(), 1);
+    }
+    static uint64_t Flips() { return plat::GetStats().Flips; }
+    static uint64_t NowMs() { return plat::headless::NowMicros() / 1000; }
+};
+
+}  // namespace testing_support
