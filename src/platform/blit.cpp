@@ -44,27 +44,36 @@ uint16_t* RowOf(Surface* s, int32_t x, int32_t y) {
 // Copies one row, leaving out source words inside [low, high].
 void KeyedRow(uint16_t* dst, const uint16_t* src, int32_t count, uint16_t low, uint16_t high) {
     const uint16_t span = static_cast<uint16_t>(high - low);
-    int32_t i = 0;
 #if defined(__SSE2__)
     if (count >= 8) {
         const __m128i vLow = _mm_set1_epi16(static_cast<short>(low));
         const __m128i vSpan = _mm_set1_epi16(static_cast<short>(span));
         const __m128i zero = _mm_setzero_si128();
-        auto blend8 = [&](int32_t at) {
-            __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + at));
-            __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + at));
-            // w - low <= span, unsigned, marks a key word.
-            __m128i key = _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(s, vLow), vSpan), zero);
-            __m128i out = _mm_or_si128(_mm_and_si128(key, d), _mm_andnot_si128(key, s));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + at), out);
+        auto blend = [&](__m128i s, __m128i d) {
+            // A single key word (the game's case) needs one compare; a range
+            // uses w - low <= span, unsigned.
+            const __m128i key = span == 0 ? _mm_cmpeq_epi16(s, vLow)
+                                          : _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(s, vLow), vSpan), zero);
+            return _mm_or_si128(_mm_and_si128(key, d), _mm_andnot_si128(key, s));
         };
-        for (; i + 8 <= count; i += 8) blend8(i);
-        // One overlapping vector finishes the row; blending twice is harmless.
-        if (i < count) blend8(count - 8);
+        auto load = [](const uint16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+        auto store = [](uint16_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); };
+        // The last eight words are blended from what the row held before, so
+        // the overlapping store repeats the same values and never waits on
+        // the stores before it.
+        const int32_t last = count - 8;
+        const __m128i tail = blend(load(src + last), load(dst + last));
+        int32_t i = 0;
+        for (; i + 16 <= count; i += 16) {
+            store(dst + i, blend(load(src + i), load(dst + i)));
+            store(dst + i + 8, blend(load(src + i + 8), load(dst + i + 8)));
+        }
+        if (i + 8 <= count) store(dst + i, blend(load(src + i), load(dst + i)));
+        store(dst + last, tail);
         return;
     }
 #endif
-    for (; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         const uint16_t w = src[i];
         if (static_cast<uint16_t>(w - low) > span) dst[i] = w;
     }
