@@ -73,6 +73,7 @@ TEST_F(TitleScreenTest, MusicAndZoomRunBeforeAnyKeyIsRead) {
 TEST_F(TitleScreenTest, EnterHeldThroughTheZoomStartsTheGameInTheSamePass) {
     headless::ScheduleKey(0, plat::Key::Enter, true);
     headless::ScheduleKey(0, plat::Key::Escape, true);
+    headless::ScheduleKey(4000, plat::Key::Enter, false);  // the intro waits for the release
     TitleScreen();
     EXPECT_EQ(Lives, 3);
     EXPECT_FALSE(Playing(VoiceTitles));
