@@ -21,6 +21,10 @@ enum CapsuleKind : int32_t {
 struct Capsule {
     int32_t Kind = 0;
     SpritePos Pos;  // x is the brick column, y the top pixel row
+
+    // Wipes the capsule at both its last positions and redraws the bricks
+    // they overlapped; the stored position stays.
+    void Erase(int32_t column, int32_t y) const;
 };
 
 extern Capsule TheCapsule;
@@ -34,3 +38,7 @@ extern int32_t CapsuleAnimTick;
 extern int32_t CapsulePhase;
 extern int32_t CapsuleFrameY;
 extern int32_t CapsuleSheetX;
+
+// Mode 1 draws gate picture `frame` in the right wall; mode 0 removes the
+// gate from both pages; any other mode does nothing.
+void DrawExitGate(int32_t frame, int32_t mode);

@@ -14,6 +14,7 @@
 #include "play/status_panel.h"
 #include "shell/crt_random.h"
 #include "shell/timing.h"
+#include "sound/voice.h"
 
 char NewGamePending = 1;
 char RoundSetupPending = 1;
@@ -123,6 +124,69 @@ void RepairBricks(int32_t hitColumn, int32_t hitRow, bool advanceSweep) {
 
 namespace {
 
+void Erase(int32_t x, int32_t y, int32_t width, int32_t height) {
+    CopyRect(x, y, x, y, width, height, SourceBackdrop, 0);
+}
+
+void EraseCapsuleIfFalling() {
+    if (CapsuleActive == 1) TheCapsule.Erase(CapsuleColumn, CapsuleY);
+}
+
+// Twelve frames of 75 ms where the paddle was.
+void Explosion() {
+    const int32_t x = PaddleX - 10, y = PaddleY - 60;
+    for (int32_t sheetX : {476, 613})
+        for (int32_t sheetY = 1; sheetY <= 436; sheetY += 87) {
+            StartTimer();
+            CopyRect(sheetX, sheetY, x, y, 135, 85, SourceElements, 1);
+            PresentFrame();
+            WaitSince(75);
+            Erase(x, y, 135, 85);
+        }
+    Erase(x, y, 135, 85);
+    PresentFrame();
+    Erase(x, y, 135, 85);
+}
+
+// The ball went past the bottom line.
+void LoseLife() {
+    StartVoice(VoiceCrash);
+    // Never below 0, whatever else this step did.
+    if (Lives > 0) Lives -= 1;
+    WaitSince(45);
+    Erase(0, 550, 650, 50);
+    EraseCapsuleIfFalling();
+    PresentFrame();
+    Erase(0, 550, 650, 50);
+    EraseCapsuleIfFalling();
+    CapsuleActive = 0;
+    Explosion();
+    WaitVoice(VoiceCrash);
+    DrawExitGate(GateFrame, 0);
+    if (Lives > 0)
+        ShowRoundAnnouncement(RoundNumber);
+    else
+        ShowGameOver();
+    // The serve position, where the paddle died.
+    TheBall.DirY = -1;
+    BallHeld = 1;
+    BallX = PaddleX + 40;
+    BallY = 544;
+    HeldOffset = 40;
+    Morphing = 0;
+    ThePaddle.PaddleKind = PaddleNormal;
+    ThePaddle.PaddleFrame = 0;
+    BallSpeed = RoundStartSpeed;
+}
+
+// From the thirteenth step with the exit paddle on, the gate glows in the wall.
+void AnimateExitGate() {
+    if (ThePaddle.PaddleKind != PaddleExit) return;
+    if (++GateTick <= 12) return;
+    DrawExitGate(GateFrame, 1);
+    if (++GateFrame > 8) GateFrame = 0;
+}
+
 void RoundCleared() {
     RoundSetupPending = 1;
     RoundNumber += 1;
@@ -154,11 +218,19 @@ int32_t PlayStep() {
 
     // The laser volleys move here.
     if (!plat::MouseRead(&MouseState)) return 0;
-    // Here: the button and the paddle's motion; the falling capsule and its
-    // catch; the ball's walls, paddle and bottom line; the ball against the
-    // bricks; the ball's move.
+    if (MovePaddle()) {
+        // The exit sequence runs here.
+    }
+    // The falling capsule and its catch go here.
+    BalanceSpeed();
+    if (BounceOffWallsAndPaddle()) LoseLife();
+    // The ball against the bricks goes here.
+    MoveBall();
     DrawStatusPanel();
-    // Here: the paddle image, the exit gate, the ball and the capsule.
+    DrawPaddleImage();
+    AnimateExitGate();
+    TheBall.Draw(BallX, BallY);
+    // The falling capsule is drawn here.
     RepairBricks(hitColumn, hitRow, false);
     PresentFrame();
     if (brickBroken == 1) {

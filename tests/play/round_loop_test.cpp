@@ -3,6 +3,8 @@
 #include "bricks/brick_field.h"
 #include "bricks/round_backdrop.h"
 #include "gfx/bitmap.h"
+#include "play/ball.h"
+#include "play/paddle.h"
 #include "play/round_loop.h"
 #include "play/status_panel.h"
 #include "shell/crt_random.h"
@@ -218,6 +220,93 @@ TEST_F(RoundTest, RoundsPlayOverTheirPictures) {
         EXPECT_EQ(At(RoundArtSurface, 0, 0), Packed(FlatPixel(4 + RoundPictureNumber(round)))) << round;
         EXPECT_EQ(AssetImage.Pixels, nullptr);
     }
+}
+
+}  // namespace
+
+namespace {
+
+using testing_support::RoundTest;
+namespace headless = plat::headless;
+
+class LifeLostTest : public RoundTest {
+protected:
+    // Settles the round, then puts a free ball just past the bottom line.
+    void DropTheBall() {
+        Settle();
+        BallHeld = 0;
+        BallX = 300;
+        BallY = 590;
+        TheBall.DirY = 1;
+        ThePaddle.PaddleKind = PaddleWide;
+        Morphing = 1;
+        BallSpeed = 8.1f;
+    }
+};
+
+TEST_F(LifeLostTest, ALostBallCostsALifeAndServesAgainFromThePaddle) {
+    DropTheBall();
+    Score = 420;
+    BrickField[3][3].Strength = 0;
+    const int32_t bricks = BricksLeft;
+    const uint64_t flips = Flips();
+    PlayFrame();
+    EXPECT_EQ(Lives, 2);
+    EXPECT_EQ(Score, 420);
+    EXPECT_EQ(BricksLeft, bricks);
+    EXPECT_EQ(BrickField[3][3].Strength, 0);
+    // Two clears of the lane, twelve explosion frames, one more clear, the
+    // gate removed, the announcement's two, and the step's own present.
+    EXPECT_EQ(Flips() - flips, 1u + 12u + 1u + 1u + 2u + 1u);
+    EXPECT_EQ(BallHeld, 1);
+    EXPECT_EQ(BallX, PaddleX + 40);
+    EXPECT_EQ(BallY, 544);
+    EXPECT_EQ(HeldOffset, 40);
+    EXPECT_EQ(TheBall.DirY, -1);
+    EXPECT_EQ(ThePaddle.PaddleKind, PaddleNormal);
+    EXPECT_EQ(Morphing, 0);
+    EXPECT_EQ(BallSpeed, RoundStartSpeed);
+}
+
+TEST_F(LifeLostTest, TheLastLifeEndsInTheGameOverScreen) {
+    DropTheBall();
+    Lives = 1;
+    PlayFrame();
+    EXPECT_EQ(Lives, 0);
+    EXPECT_EQ(NewGamePending, 1);
+    EXPECT_EQ(TitleZoomPending, 1);
+    EXPECT_EQ(BallHeld, 1);  // the serve position is still set
+}
+
+TEST_F(LifeLostTest, LivesNeverGoBelowZero) {
+    DropTheBall();
+    Lives = 0;  // a game already over when the ball falls
+    PlayFrame();
+    EXPECT_EQ(Lives, 0);
+    EXPECT_EQ(NewGamePending, 1);
+}
+
+TEST_F(RoundTest, TheRoundStartBallLeavesAtTheClampedSpeeds) {
+    Settle();
+    EXPECT_EQ(BallX, 500);  // no mouse motion yet: it waits at x 500
+    headless::ScheduleButton(NowMs(), 0, true);
+    PlayFrame();
+    EXPECT_EQ(BallHeld, 0);
+    EXPECT_FLOAT_EQ(TheBall.SpeedX, 5.5f);
+    EXPECT_FLOAT_EQ(TheBall.SpeedY, 5.5f);
+    EXPECT_EQ(BallY, 543 - 5);  // released a pixel up, then moved up 5
+    EXPECT_EQ(BallX, 505);
+}
+
+TEST_F(RoundTest, AFieldResetEndsAMorphFromTheLastRound) {
+    Settle();
+    Morphing = 1;
+    ThePaddle.PaddleFrame = 3;
+    BricksLeft = 0;
+    PlayFrame();  // clears the round
+    PlayFrame();  // the next round's first field reset
+    EXPECT_EQ(Morphing, 0);
+    EXPECT_EQ(ThePaddle.PaddleFrame, 0);
 }
 
 }  // namespace
