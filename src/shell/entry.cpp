@@ -8,6 +8,7 @@
 #include "shell/devices.h"
 
 bool MainWindow = false;
+void (*PlayFrameObserver)(int32_t result) = nullptr;
 
 namespace {
 constexpr const char* ClassName = "QORBCLASS";
@@ -33,7 +34,8 @@ bool FramePass(int* exitCode) {
         WindowProc(message);
     }
     if (Lives > 0) {
-        PlayFrame();
+        const int32_t result = PlayFrame();
+        if (PlayFrameObserver != nullptr) PlayFrameObserver(result);
         if (Lives == 0) TitleScreen();
     } else {
         TitleScreen();
@@ -41,9 +43,10 @@ bool FramePass(int* exitCode) {
     return true;
 }
 
-int GameMain() {
-    if (!plat::RegisterWindowClass(ClassName)) return 0;
-    if (!plat::CreateMainWindow(ClassName, WindowTitle, 0, 0, 320, 200)) return 0;
+bool OpenGame(int* exitCode) {
+    *exitCode = 0;
+    if (!plat::RegisterWindowClass(ClassName)) return false;
+    if (!plat::CreateMainWindow(ClassName, WindowTitle, 0, 0, 320, 200)) return false;
     MainWindow = true;
     WindowProc(plat::Message{plat::MsgCreate, 0, 0});
 
@@ -51,9 +54,15 @@ int GameMain() {
     if (!SetupDevices()) {
         std::fprintf(stderr, "qorb: %s\n", SetupFailure.c_str());
         ShutdownDevices();
-        return 1;
+        *exitCode = 1;
+        return false;
     }
+    return true;
+}
+
+int GameMain() {
     int exitCode = 0;
+    if (!OpenGame(&exitCode)) return exitCode;
     while (FramePass(&exitCode)) {
     }
     ShutdownDevices();

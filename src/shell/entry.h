@@ -15,6 +15,15 @@ int GameMain();
 
 intptr_t WindowProc(const plat::Message& message);
 
+// The window and every device, as GameMain opens them. False when the
+// program must end, with its exit code in `exitCode` (set-up failures have
+// printed their line).
+bool OpenGame(int* exitCode);
+
+// Called after every PlayFrame with its result, when set: tools trace runs
+// through it.
+extern void (*PlayFrameObserver)(int32_t result);
+
 // One pass: at most one message, then one step of play or of the title.
 // False once the quit message has been taken.
 bool FramePass(int* exitCode);

@@ -1,0 +1,3 @@
+#include "play/play_report.h"
+
+PlayFrameReport LastPlayFrame;

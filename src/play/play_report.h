@@ -1,0 +1,26 @@
+// What the last call of PlayFrame saw and did, for tools that trace a run.
+#pragma once
+
+#include <cstdint>
+
+struct PlayFrameReport {
+    // The call's own values.
+    int32_t HitColumn = 0;
+    int32_t HitRow = -1;
+    int32_t BrickBroken = 0;
+    int32_t CapsuleCaught = 0;
+    // The clock value the field reset seeded the random numbers with.
+    bool Seeded = false;
+    int64_t SeedTime = 0;
+    // A round set-up wrote the brick field.
+    bool RoundBuilt = false;
+    // What the call read.
+    enum class MouseRead { None, Failed, Read } Mouse = MouseRead::None;
+    int32_t MouseX = 0;
+    uint8_t Button = 0;
+    bool Escape = false;
+    bool F1 = false;
+    bool F5 = false;
+};
+
+extern PlayFrameReport LastPlayFrame;

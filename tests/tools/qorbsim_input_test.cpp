@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "input_script.h"
+#include "options.h"
+
+namespace {
+
+TEST(SimScript, ReadsEveryKindOfEventAndSkipsComments) {
+    const std::string text =
+        "# a comment line\n"
+        "\n"
+        "0 key enter down\n"
+        "150 key enter up   # trailing comment\r\n"
+        "200 mouse -12 3\n"
+        "210 button down\n"
+        "220 button up\n"
+        "9000 key f5 down\n"
+        "9100 close\n";
+    std::vector<InputEvent> events;
+    std::string error;
+    ASSERT_TRUE(ParseScript(text, "s.txt", &events, &error)) << error;
+    ASSERT_EQ(events.size(), 7u);
+    EXPECT_EQ(events[0].What, InputEvent::Kind::Key);
+    EXPECT_EQ(events[0].Key, plat::Key::Enter);
+    EXPECT_TRUE(events[0].Down);
+    EXPECT_EQ(events[2].Dx, -12);
+    EXPECT_EQ(events[2].Dy, 3);
+    EXPECT_EQ(events[6].What, InputEvent::Kind::Close);
+    EXPECT_EQ(events[6].AtMs, 9100u);
+    // Written back, each line reads the same.
+    for (const InputEvent& e : events) {
+        std::vector<InputEvent> again;
+        ASSERT_TRUE(ParseScript(FormatEvent(e), "x", &again, &error));
+        EXPECT_EQ(FormatEvent(again.at(0)), FormatEvent(e));
+    }
+}
+
+TEST(SimScript, MalformedLinesAreNamedByNumber) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"10 key tab down", "unknown key"},
+        {"-5 close", "bad time"},
+        {"abc close", "bad time"},
+        {"10 mouse 1", "expected"},
+        {"10 mouse 1 x", "two whole numbers"},
+        {"10 mouse 99999999999 0", "two whole numbers"},
+        {"10 button sideways", "expected"},
+        {"10 jump", "expected"},
+        {"10", "expected"},
+    };
+    for (const auto& [line, reason] : cases) {
+        std::vector<InputEvent> events;
+        std::string error;
+        EXPECT_FALSE(ParseScript(std::string("0 close\n\n") + line + "\n", "s.txt", &events, &error)) << line;
+        EXPECT_EQ(error.rfind("s.txt:3: ", 0), 0u) << error;
+        EXPECT_NE(error.find(reason), std::string::npos) << line << " -> " << error;
+    }
+    std::vector<InputEvent> events;
+    std::string error;
+    EXPECT_FALSE(ReadScript("/nonexistent/script.txt", &events, &error));
+    EXPECT_NE(error.find("/nonexistent/script.txt"), std::string::npos);
+}
+
+TEST(SimOptionsParsing, AcceptsTheDocumentedOptions) {
+    SimOptions o;
+    std::string error;
+    ASSERT_TRUE(ParseOptions({"--bot", "--packing", "555", "--seed", "42", "--steps", "100", "--shot", "7:a.png",
+                              "--shot", "9:b.png", "--shot-every", "50:frames", "--trace", "t.jsonl"},
+                             &o, &error))
+        << error;
+    EXPECT_TRUE(o.Bot);
+    EXPECT_EQ(o.PixelPacking, Packing::Rgb555);
+    EXPECT_EQ(o.Seed, 42);
+    EXPECT_EQ(o.Steps, 100);
+    ASSERT_EQ(o.Shots.size(), 2u);
+    EXPECT_EQ(o.Shots[1].Call, 9u);
+    EXPECT_EQ(o.Shots[1].File, "b.png");
+    EXPECT_EQ(o.ShotEvery, 50u);
+    EXPECT_EQ(o.ShotDir, "frames");
+    EXPECT_EQ(o.Trace, "t.jsonl");
+}
+
+TEST(SimOptionsParsing, RefusesWhatItCannotUse) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--packing", "565x"}, {"--steps", "0"}, {"--games", "-1"}, {"--seed", "soon"}, {"--shot", "x.png"},
+        {"--shot", "0:x.png"}, {"--shot-every", "5:"}, {"--trace"},  {"--fast"},
+    };
+    for (const auto& args : bad) {
+        SimOptions o;
+        std::string error;
+        EXPECT_FALSE(ParseOptions(args, &o, &error)) << args[0];
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+}  // namespace

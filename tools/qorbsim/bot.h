@@ -1,0 +1,24 @@
+// A built-in player: it reads the game as a person reads the screen and
+// answers only with mouse and key events.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "input_script.h"
+
+class Bot {
+public:
+    // Events to apply from `atMs` on, given the game as it stands now.
+    std::vector<InputEvent> Act(uint64_t atMs);
+
+private:
+    std::vector<InputEvent> OnTitle(uint64_t atMs);
+    std::vector<InputEvent> InPlay(uint64_t atMs);
+    int32_t TargetPaddleX() const;
+
+    bool startArranged_ = false;
+    bool buttonDown_ = false;
+    int aimIndex_ = 0;
+    int32_t lastDirY_ = 0;
+};

@@ -1,0 +1,133 @@
+#include "input_script.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/headless/headless.h"
+
+namespace {
+
+struct KeyName {
+    const char* Name;
+    plat::Key Key;
+};
+constexpr KeyName KeyNames[] = {
+    {"escape", plat::Key::Escape}, {"enter", plat::Key::Enter}, {"f1", plat::Key::F1}, {"f5", plat::Key::F5}};
+
+bool ParseUpDown(const std::string& word, bool* down) {
+    if (word == "down" || word == "up") {
+        *down = word == "down";
+        return true;
+    }
+    return false;
+}
+
+bool ParseInt(const std::string& word, int64_t lo, int64_t hi, int64_t* value) {
+    if (word.empty()) return false;
+    size_t used = 0;
+    try {
+        const long long v = std::stoll(word, &used, 10);
+        if (used != word.size() || v < lo || v > hi) return false;
+        *value = v;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+// One line without its comment; false with a reason.
+bool ParseLine(const std::string& line, InputEvent* event, bool* blank, std::string* why) {
+    std::istringstream words(line.substr(0, line.find('#')));
+    std::vector<std::string> w;
+    for (std::string word; words >> word;) w.push_back(word);
+    *blank = w.empty();
+    if (w.empty()) return true;
+    int64_t at = 0;
+    if (!ParseInt(w[0], 0, INT64_MAX / 1000, &at)) return *why = "bad time \"" + w[0] + "\"", false;
+    event->AtMs = static_cast<uint64_t>(at);
+    const std::string& what = w.size() > 1 ? w[1] : std::string();
+    if (what == "mouse" && w.size() == 4) {
+        int64_t dx = 0, dy = 0;
+        if (!ParseInt(w[2], INT32_MIN, INT32_MAX, &dx) || !ParseInt(w[3], INT32_MIN, INT32_MAX, &dy))
+            return *why = "mouse needs two whole numbers", false;
+        event->What = InputEvent::Kind::Mouse;
+        event->Dx = static_cast<int32_t>(dx);
+        event->Dy = static_cast<int32_t>(dy);
+        return true;
+    }
+    if (what == "button" && w.size() == 3 && ParseUpDown(w[2], &event->Down)) {
+        event->What = InputEvent::Kind::Button;
+        return true;
+    }
+    if (what == "key" && w.size() == 4 && ParseUpDown(w[3], &event->Down)) {
+        for (const KeyName& k : KeyNames)
+            if (w[2] == k.Name) {
+                event->What = InputEvent::Kind::Key;
+                event->Key = k.Key;
+                return true;
+            }
+        return *why = "unknown key \"" + w[2] + "\" (escape, enter, f1 or f5)", false;
+    }
+    if (what == "close" && w.size() == 2) {
+        event->What = InputEvent::Kind::Close;
+        return true;
+    }
+    *why = "expected TIME_MS followed by: mouse DX DY | button down|up | key NAME down|up | close";
+    return false;
+}
+
+}  // namespace
+
+bool ParseScript(const std::string& text, const std::string& name, std::vector<InputEvent>* events,
+                 std::string* error) {
+    std::istringstream lines(text);
+    int number = 0;
+    for (std::string line; std::getline(lines, line);) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        InputEvent event;
+        bool blank = false;
+        std::string why;
+        if (!ParseLine(line, &event, &blank, &why)) {
+            *error = name + ":" + std::to_string(number) + ": " + why;
+            return false;
+        }
+        if (!blank) events->push_back(event);
+    }
+    return true;
+}
+
+bool ReadScript(const std::string& path, std::vector<InputEvent>* events, std::string* error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = path + ": cannot be read";
+        return false;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return ParseScript(text.str(), path, events, error);
+}
+
+std::string FormatEvent(const InputEvent& e) {
+    std::string line = std::to_string(e.AtMs) + " ";
+    switch (e.What) {
+        case InputEvent::Kind::Mouse: return line + "mouse " + std::to_string(e.Dx) + " " + std::to_string(e.Dy);
+        case InputEvent::Kind::Button: return line + "button " + (e.Down ? "down" : "up");
+        case InputEvent::Kind::Key:
+            for (const KeyName& k : KeyNames)
+                if (k.Key == e.Key) return line + "key " + k.Name + (e.Down ? " down" : " up");
+            return line;
+        case InputEvent::Kind::Close: return line + "close";
+    }
+    return line;
+}
+
+void Schedule(const InputEvent& e) {
+    namespace headless = plat::headless;
+    switch (e.What) {
+        case InputEvent::Kind::Mouse: headless::ScheduleMouseMove(e.AtMs, e.Dx, e.Dy); break;
+        case InputEvent::Kind::Button: headless::ScheduleButton(e.AtMs, 0, e.Down); break;
+        case InputEvent::Kind::Key: headless::ScheduleKey(e.AtMs, e.Key, e.Down); break;
+        case InputEvent::Kind::Close: headless::ScheduleClose(e.AtMs); break;
+    }
+}

@@ -1,0 +1,140 @@
+// qorb-sim: the real game on the headless back end, as fast as the
+// processor allows, for tests, benchmarks, pictures and bug reports.
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "bot.h"
+#include "input_script.h"
+#include "options.h"
+#include "platform/headless/headless.h"
+#include "play/play_report.h"
+#include "play/round_loop.h"
+#include "play/status_panel.h"
+#include "shell/devices.h"
+#include "shell/entry.h"
+#include "trace.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace headless = plat::headless;
+
+struct Run {
+    SimOptions Options;
+    TraceWriter Trace;
+    std::ofstream TraceFile;
+    uint64_t Calls = 0;
+    uint64_t PlaySteps = 0;
+    uint64_t Games = 0;
+    int32_t BestRound = 0;
+    int32_t BestScore = 0;
+    bool Stop = false;
+};
+
+Run run;
+
+int Fail(const std::string& why) {
+    std::fprintf(stderr, "qorb-sim: %s\n%s", why.c_str(), SimUsage);
+    return 2;
+}
+
+std::string Absolute(const std::string& path) {
+    if (path.empty()) return path;
+    std::error_code error;
+    const fs::path made = fs::absolute(path, error);
+    return error ? path : made.string();
+}
+
+void SaveShot(const std::string& file) {
+    std::string error;
+    if (!headless::SavePrimaryPng(file, &error)) std::fprintf(stderr, "qorb-sim: %s\n", error.c_str());
+}
+
+void AfterPlayFrame(int32_t result) {
+    ++run.Calls;
+    if (LastPlayFrame.Mouse != PlayFrameReport::MouseRead::None) ++run.PlaySteps;
+    run.BestRound = std::max(run.BestRound, RoundNumber);
+    run.BestScore = std::max(run.BestScore, Score);
+    if (run.TraceFile.is_open())
+        run.TraceFile << run.Trace.Line(run.Calls, headless::NowMicros() / 1000, result) << '\n';
+    for (const SimOptions::Shot& shot : run.Options.Shots)
+        if (shot.Call == run.Calls) SaveShot(shot.File);
+    if (run.Options.ShotEvery != 0 && run.Calls % run.Options.ShotEvery == 0) {
+        char name[32];
+        std::snprintf(name, sizeof name, "shot-%08llu.png", static_cast<unsigned long long>(run.Calls));
+        SaveShot((fs::path(run.Options.ShotDir) / name).string());
+    }
+    if (Lives == 0) ++run.Games;  // a call that leaves no lives has ended a game
+    if (run.Options.Steps > 0 && run.Calls >= static_cast<uint64_t>(run.Options.Steps)) run.Stop = true;
+    if (run.Options.Games > 0 && run.Games >= static_cast<uint64_t>(run.Options.Games)) run.Stop = true;
+}
+
+bool WriteRecord(const std::string& path, std::vector<InputEvent> events) {
+    std::stable_sort(events.begin(), events.end(),
+                     [](const InputEvent& a, const InputEvent& b) { return a.AtMs < b.AtMs; });
+    std::ofstream out(path);
+    out << "# qorb-sim input timeline: TIME_MS EVENT ARGS\n";
+    for (const InputEvent& e : events) out << FormatEvent(e) << '\n';
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SimOptions& o = run.Options;
+    std::string error;
+    if (!ParseOptions(std::vector<std::string>(argv + 1, argv + argc), &o, &error)) return Fail(error);
+    for (std::string* path : {&o.Script, &o.Trace, &o.Record, &o.ShotDir}) *path = Absolute(*path);
+    for (SimOptions::Shot& shot : o.Shots) shot.File = Absolute(shot.File);
+
+    std::vector<InputEvent> events;
+    if (!o.Script.empty() && !ReadScript(o.Script, &events, &error)) return Fail(error);
+    if (!o.Trace.empty()) {
+        run.TraceFile.open(o.Trace);
+        if (!run.TraceFile) return Fail(o.Trace + ": cannot be written");
+    }
+    if (!o.ShotDir.empty()) {
+        std::error_code made;
+        fs::create_directories(o.ShotDir, made);
+        if (made) return Fail(o.ShotDir + ": cannot be made");
+    }
+    const std::string assets = o.Assets.empty() ? std::string(QORB_DEFAULT_ASSET_DIR) : o.Assets;
+    std::error_code moved;
+    fs::current_path(assets, moved);
+    if (moved) return Fail(assets + ": " + moved.message());
+
+    GamePacking = o.PixelPacking;
+    plat::DisplaySetWordLayout(o.PixelPacking == Packing::Rgb565 ? plat::WordLayout::Rgb565
+                                                                 : plat::WordLayout::Rgb555);
+    headless::Reset(headless::Config{.StartSeconds = o.Seed});
+    for (const InputEvent& e : events) Schedule(e);
+    PlayFrameObserver = AfterPlayFrame;
+
+    int exitCode = 0;
+    if (!OpenGame(&exitCode)) return exitCode;
+    Bot bot;
+    run.Trace.Snapshot();
+    while (!run.Stop && FramePass(&exitCode)) {
+        if (!o.Bot) continue;
+        // Strictly after now, so that a replay applies each event at the same moment.
+        for (const InputEvent& e : bot.Act(headless::NowMicros() / 1000 + 1)) {
+            Schedule(e);
+            events.push_back(e);
+        }
+    }
+    ShutdownDevices();
+    if (!o.Record.empty() && !WriteRecord(o.Record, events)) return Fail(o.Record + ": cannot be written");
+
+    std::printf("qorb-sim: %llu play steps, %llu games, round %d reached, best score %d, %d lives, "
+                "%.3f virtual s, %.3f cpu s\n",
+                static_cast<unsigned long long>(run.PlaySteps), static_cast<unsigned long long>(run.Games),
+                run.BestRound, run.BestScore, Lives, static_cast<double>(headless::NowMicros()) / 1e6,
+                static_cast<double>(std::clock()) / CLOCKS_PER_SEC);
+    return exitCode;
+}

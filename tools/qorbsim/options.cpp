@@ -1,0 +1,70 @@
+#include "options.h"
+
+#include <charconv>
+
+const char* const SimUsage =
+    "usage: qorb-sim [--assets DIR] [--packing 565|555] [--seed N] [--script FILE] [--bot]\n"
+    "                [--steps N] [--games N] [--trace FILE] [--record FILE]\n"
+    "                [--shot N:FILE.png]... [--shot-every K:DIR]\n";
+
+namespace {
+
+bool Number(const std::string& text, int64_t lo, int64_t* value) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, *value);
+    return ec == std::errc() && ptr == end && *value >= lo;
+}
+
+// "N:TEXT" with N a whole number of at least 1.
+bool Pair(const std::string& text, uint64_t* n, std::string* rest) {
+    const size_t colon = text.find(':');
+    int64_t value = 0;
+    if (colon == std::string::npos || !Number(text.substr(0, colon), 1, &value) || colon + 1 == text.size())
+        return false;
+    *n = static_cast<uint64_t>(value);
+    *rest = text.substr(colon + 1);
+    return true;
+}
+
+}  // namespace
+
+bool ParseOptions(const std::vector<std::string>& args, SimOptions* o, std::string* error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string* out) {
+            if (i + 1 >= args.size()) return *error = a + " needs a value", false;
+            *out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--bot") {
+            o->Bot = true;
+        } else if (a == "--assets" || a == "--script" || a == "--trace" || a == "--record") {
+            if (!value(&v)) return false;
+            (a == "--assets" ? o->Assets : a == "--script" ? o->Script : a == "--trace" ? o->Trace : o->Record) = v;
+        } else if (a == "--packing") {
+            if (!value(&v)) return false;
+            if (v != "565" && v != "555") return *error = "--packing must be 565 or 555, not \"" + v + "\"", false;
+            o->PixelPacking = v == "565" ? Packing::Rgb565 : Packing::Rgb555;
+        } else if (a == "--seed" || a == "--steps" || a == "--games") {
+            if (!value(&v)) return false;
+            int64_t n = 0;
+            if (!Number(v, a == "--seed" ? 0 : 1, &n))
+                return *error = a + " needs a whole number" + (a == "--seed" ? "" : " of at least 1") + ", not \"" + v + "\"",
+                       false;
+            (a == "--seed" ? o->Seed : a == "--steps" ? o->Steps : o->Games) = n;
+        } else if (a == "--shot") {
+            if (!value(&v)) return false;
+            SimOptions::Shot shot;
+            if (!Pair(v, &shot.Call, &shot.File)) return *error = "--shot needs N:FILE.png, not \"" + v + "\"", false;
+            o->Shots.push_back(shot);
+        } else if (a == "--shot-every") {
+            if (!value(&v)) return false;
+            if (!Pair(v, &o->ShotEvery, &o->ShotDir)) return *error = "--shot-every needs K:DIR, not \"" + v + "\"", false;
+        } else {
+            *error = "unknown option \"" + a + "\"";
+            return false;
+        }
+    }
+    return true;
+}

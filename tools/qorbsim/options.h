@@ -1,0 +1,32 @@
+// qorb-sim's command line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gfx/pixel_packing.h"
+
+struct SimOptions {
+    std::string Assets;
+    Packing PixelPacking = Packing::Rgb565;
+    int64_t Seed = 0;
+    std::string Script;
+    bool Bot = false;
+    int64_t Steps = -1;  // -1: no limit
+    int64_t Games = -1;
+    std::string Trace;
+    std::string Record;
+    struct Shot {
+        uint64_t Call;
+        std::string File;
+    };
+    std::vector<Shot> Shots;
+    uint64_t ShotEvery = 0;
+    std::string ShotDir;
+};
+
+extern const char* const SimUsage;
+
+// False with a reason in `error` for anything it cannot use.
+bool ParseOptions(const std::vector<std::string>& args, SimOptions* options, std::string* error);

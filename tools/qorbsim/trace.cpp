@@ -1,0 +1,143 @@
+#include "trace.h"
+
+#include <cstdio>
+
+#include "bricks/ball_collision.h"
+#include "play/ball.h"
+#include "play/capsules.h"
+#include "play/lasers.h"
+#include "play/paddle.h"
+#include "play/play_report.h"
+#include "play/round_loop.h"
+#include "play/status_panel.h"
+
+namespace {
+
+// Builds one object; floats with nine significant digits read back exactly.
+class Json {
+public:
+    Json& Int(const char* key, int64_t v) { return Raw(key, std::to_string(v)); }
+    Json& Float(const char* key, double v) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.9g", v);
+        return Raw(key, text);
+    }
+    Json& Raw(const char* key, const std::string& value) {
+        text_ += (text_.size() > 1 ? "," : "") + std::string("\"") + key + "\":" + value;
+        return *this;
+    }
+    std::string Done() { return text_ + "}"; }
+
+private:
+    std::string text_ = "{";
+};
+
+std::string BallObject() {
+    return Json()
+        .Float("SpeedX", TheBall.SpeedX)
+        .Float("SpeedY", TheBall.SpeedY)
+        .Int("DirX", TheBall.DirX)
+        .Int("DirY", TheBall.DirY)
+        .Done();
+}
+
+std::string PaddleObject() {
+    return Json()
+        .Int("PaddleFrame", ThePaddle.PaddleFrame)
+        .Int("PaddleKind", ThePaddle.PaddleKind)
+        .Int("CatchArmed", ThePaddle.CatchArmed)
+        .Int("PaddleMorph", ThePaddle.PaddleMorph)
+        .Done();
+}
+
+std::string LaserObject(const LaserPair& p) {
+    return Json().Int("Active", p.Active).Int("X", p.X).Int("LeftHeight", p.LeftHeight).Int("RightHeight", p.RightHeight).Done();
+}
+
+std::string MouseValue(const PlayFrameReport& r) {
+    switch (r.Mouse) {
+        case PlayFrameReport::MouseRead::None: return "null";
+        case PlayFrameReport::MouseRead::Failed: return "\"failed\"";
+        case PlayFrameReport::MouseRead::Read: break;
+    }
+    return Json().Int("lX", r.MouseX).Int("Button", r.Button).Done();
+}
+
+std::string KeysValue(const PlayFrameReport& r) {
+    std::string keys;
+    auto add = [&keys](bool down, const char* name) {
+        if (down) keys += (keys.empty() ? "\"" : ",\"") + std::string(name) + "\"";
+    };
+    add(r.Escape, "Escape");
+    add(r.F1, "F1");
+    add(r.F5, "F5");
+    return "[" + keys + "]";
+}
+
+}  // namespace
+
+void TraceWriter::Snapshot() {
+    for (int c = 0; c < FieldColumns; ++c)
+        for (int r = 0; r < FieldRows; ++r) strengths_[c][r] = BrickField[c][r].Strength;
+}
+
+std::string TraceWriter::Line(uint64_t call, uint64_t ms, int32_t result) {
+    const PlayFrameReport& r = LastPlayFrame;
+    std::string bricks;
+    for (int c = 0; c < FieldColumns; ++c)
+        for (int row = 0; row < FieldRows; ++row) {
+            const double now = BrickField[c][row].Strength;
+            const bool built = r.RoundBuilt && now > 0;
+            if (now == strengths_[c][row] && !built) continue;
+            char cell[64];
+            std::snprintf(cell, sizeof cell, "[%d,%d,%.9g]", c, row, now);
+            bricks += (bricks.empty() ? "" : ",") + std::string(cell);
+        }
+    Snapshot();
+
+    Json line;
+    line.Int("call", static_cast<int64_t>(call)).Int("t", static_cast<int64_t>(ms)).Int("ret", result);
+    line.Int("NewGamePending", NewGamePending)
+        .Int("RoundSetupPending", RoundSetupPending)
+        .Int("RoundNumber", RoundNumber)
+        .Int("RoundFrameCount", RoundFrameCount)
+        .Int("Lives", Lives)
+        .Int("Score", Score)
+        .Int("BricksLeft", BricksLeft)
+        .Int("FrameCycle", FrameCycle)
+        .Int("RepairColumn", RepairColumn)
+        .Int("RepairRow", RepairRow)
+        .Int("BallX", BallX)
+        .Int("BallY", BallY)
+        .Float("BallSpeed", BallSpeed)
+        .Float("RoundStartSpeed", RoundStartSpeed)
+        .Int("BallHeld", BallHeld)
+        .Int("HeldOffset", HeldOffset)
+        .Int("PaddleX", PaddleX)
+        .Int("PaddleY", PaddleY)
+        .Int("Morphing", Morphing)
+        .Int("MorphTick", MorphTick)
+        .Int("FireLatch", FireLatch)
+        .Int("BrickBounceCount", BrickBounceCount)
+        .Int("CapsuleActive", CapsuleActive)
+        .Int("CapsuleColumn", CapsuleColumn)
+        .Int("CapsuleY", CapsuleY)
+        .Int("CapsuleAnimTick", CapsuleAnimTick)
+        .Int("CapsulePhase", CapsulePhase)
+        .Int("CapsuleFrameY", CapsuleFrameY)
+        .Int("CapsuleSheetX", CapsuleSheetX)
+        .Int("GateFrame", GateFrame)
+        .Int("GateTick", GateTick)
+        .Int("LaserCooldown", LaserCooldown)
+        .Raw("Ball", BallObject())
+        .Raw("Paddle", PaddleObject())
+        .Raw("Capsule", Json().Int("Kind", TheCapsule.Kind).Done())
+        .Raw("LaserPairs", "[" + LaserObject(LaserPairA) + "," + LaserObject(LaserPairB) + "]")
+        .Int("HitColumn", r.HitColumn)
+        .Int("HitRow", r.HitRow)
+        .Int("BrickBroken", r.BrickBroken)
+        .Int("CapsuleCaught", r.CapsuleCaught);
+    if (r.Seeded) line.Int("Seeded", r.SeedTime);
+    line.Raw("Mouse", MouseValue(r)).Raw("Keys", KeysValue(r)).Raw("Bricks", "[" + bricks + "]");
+    return line.Done();
+}
