@@ -8,6 +8,8 @@ packages=(
   libpng-dev                         # screenshots and contact sheets
   libgtest-dev                       # tests
   libbenchmark-dev                   # benchmarks
+  libsdl2-dev                        # the game's window, sound and input
+  xvfb xdotool x11-apps              # the tests in a real window: server, keys, screenshots (xwd)
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
   packages+=(clang libclang-rt-dev)

@@ -46,5 +46,8 @@ namespace plat::backend {
 
 // A draw went straight onto the primary surface: show it without a flip.
 void PrimaryUpdated(const Rect& area);
+// A sound buffer is about to start, stop or move: a back end that plays
+// buffers by its own clock brings them up to now first.
+void BeforeSoundChange();
 
 }  // namespace plat::backend

@@ -104,6 +104,7 @@ bool SoundWrite(SoundBuffer* buffer, const uint8_t* bytes, uint32_t count) {
 }
 
 bool SoundPlay(SoundBuffer* buffer) {
+    backend::BeforeSoundChange();
     std::lock_guard<std::mutex> guard(mixerLock);
     if (!Known(buffer)) return false;
     buffer->Playing = true;
@@ -112,6 +113,7 @@ bool SoundPlay(SoundBuffer* buffer) {
 }
 
 bool SoundStop(SoundBuffer* buffer) {
+    backend::BeforeSoundChange();
     std::lock_guard<std::mutex> guard(mixerLock);
     if (!Known(buffer)) return false;
     buffer->Playing = false;
@@ -119,6 +121,7 @@ bool SoundStop(SoundBuffer* buffer) {
 }
 
 bool SoundSetPosition(SoundBuffer* buffer, uint32_t byteOffset) {
+    backend::BeforeSoundChange();
     std::lock_guard<std::mutex> guard(mixerLock);
     if (!Known(buffer) || byteOffset >= buffer->Bytes.size()) return false;
     buffer->Position = byteOffset - byteOffset % SoundBytesPerFrame;

@@ -44,9 +44,16 @@ bool FramePass(int* exitCode) {
 }
 
 bool OpenGame(int* exitCode) {
-    *exitCode = 0;
-    if (!plat::RegisterWindowClass(ClassName)) return false;
-    if (!plat::CreateMainWindow(ClassName, WindowTitle, 0, 0, 320, 200)) return false;
+    *exitCode = 1;
+    // Without a window (no display to open one on) the game cannot run: say why.
+    if (!plat::RegisterWindowClass(ClassName)) {
+        std::fprintf(stderr, "qorb: registering the window class: %s\n", plat::LastError());
+        return false;
+    }
+    if (!plat::CreateMainWindow(ClassName, WindowTitle, 0, 0, 320, 200)) {
+        std::fprintf(stderr, "qorb: creating the window: %s\n", plat::LastError());
+        return false;
+    }
     MainWindow = true;
     WindowProc(plat::Message{plat::MsgCreate, 0, 0});
 
@@ -54,9 +61,9 @@ bool OpenGame(int* exitCode) {
     if (!SetupDevices()) {
         std::fprintf(stderr, "qorb: %s\n", SetupFailure.c_str());
         ShutdownDevices();
-        *exitCode = 1;
         return false;
     }
+    *exitCode = 0;
     return true;
 }
 

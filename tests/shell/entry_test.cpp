@@ -82,9 +82,12 @@ TEST_F(EntryTest, FailedSetupEndsTheProgramWithOneLineAndStatusOne) {
     EXPECT_EQ(plat::GetStats().Flips, 0u);
 }
 
-TEST_F(EntryTest, NoWindowNoGame) {
+TEST_F(EntryTest, NoWindowNoGameAndOneLineSaysWhy) {
     headless::FailStep(headless::Step::Window);
-    EXPECT_EQ(GameMain(), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(GameMain(), 1);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.rfind("qorb: creating the window: CreateMainWindow failed", 0), 0u) << err;
     EXPECT_FALSE(headless::Live().Display);
 }
 

@@ -111,6 +111,8 @@ void MoveClockTo(uint64_t micros) {
 
 namespace backend {
 void PrimaryUpdated(const Rect&) {}
+// Virtual time moves every buffer as it goes; there is nothing to catch up.
+void BeforeSoundChange() {}
 }  // namespace backend
 
 uint32_t Ticks() { return state.Config.StartTicks + static_cast<uint32_t>(state.Now / 1000); }

@@ -1,0 +1,37 @@
+// Control and inspection of the SDL back end, for tests and tools.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace plat::sdl {
+
+// Releases every device, destroys the window and shuts SDL down, so that the
+// next set-up starts afresh.
+void Reset();
+
+// The renderer in use ("software", "opengl", ...), empty without one.
+std::string RendererName();
+
+// What the window shows, as 0x00RRGGBB rows from the top.
+bool ReadScreen(int32_t* width, int32_t* height, std::vector<uint32_t>* pixels);
+
+// What presenting has cost since set-up.
+struct PresentCounters {
+    uint64_t Presents = 0;       // pictures sent to the window
+    uint64_t Unchanged = 0;      // flips of a picture already on screen
+    uint64_t PresentMicros = 0;  // time spent converting and presenting
+};
+PresentCounters GetPresentCounters();
+
+// Input for tests, queued as the window system would deliver it. Safe to call
+// from any thread.
+enum class TestKey { Escape, Return, KeypadEnter, F1, F5, F11 };
+void PostTestKey(TestKey key, bool down);
+void PostTestMotion(int32_t dx, int32_t dy);
+void PostTestButton(int sdlButton, bool down);  // 1 left, 2 middle, 3 right
+enum class TestWindowEvent { FocusGained, FocusLost, Minimized, Restored, Close, Quit };
+void PostTestWindowEvent(TestWindowEvent what);
+
+}  // namespace plat::sdl

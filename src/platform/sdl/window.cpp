@@ -1,0 +1,417 @@
+// The SDL back end's window, events, input, time and cursor.
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <thread>
+
+#include "platform/core.h"
+#include "platform/platform.h"
+#include "platform/sdl/backend_state.h"
+#include "platform/sdl/presentation.h"
+#include "platform/sdl/sdl_backend.h"
+
+namespace plat {
+namespace sdl::detail {
+namespace {
+
+bool exitHookSet = false;
+
+void ShutDownSdl() {
+    ReleaseRenderer();
+    CloseAudio();
+    if (state.Window != nullptr) SDL_DestroyWindow(state.Window);
+    state.Window = nullptr;
+    SDL_Quit();
+}
+
+void ApplyCursor() {
+    const bool hide = state.CursorCount < 0;
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 || hide == state.CursorHidden) return;
+    SDL_ShowCursor(hide ? SDL_DISABLE : SDL_ENABLE);
+    state.CursorHidden = hide;
+}
+
+// Relative motion only while the game runs in front, so the paddle does not
+// follow a mouse that works elsewhere.
+void UpdateRelativeMode() {
+    const bool want = state.Window != nullptr && state.MouseAcquired && Active();
+    if (want == state.Relative) return;
+    SDL_SetRelativeMouseMode(want ? SDL_TRUE : SDL_FALSE);
+    state.Relative = want;
+}
+
+void ToggleFullscreen() {
+    if (state.Window == nullptr || state.Width <= 0) return;
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(state.Window));
+    SDL_Rect bounds{0, 0, state.Width, state.Height};
+    SDL_GetDisplayBounds(display, &bounds);
+    if (state.Fullscreen) {
+        SDL_Rect usable = bounds;
+        SDL_GetDisplayUsableBounds(display, &usable);
+        SDL_SetWindowFullscreen(state.Window, 0);
+        const int scale = sdl::WindowedScale(state.Width, state.Height, bounds.h, usable.w, usable.h);
+        SDL_SetWindowSize(state.Window, state.Width * scale, state.Height * scale);
+        SDL_SetWindowPosition(state.Window, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    } else {
+        // Desktop-sized first, for window systems that ignore the request.
+        SDL_SetWindowPosition(state.Window, bounds.x, bounds.y);
+        SDL_SetWindowSize(state.Window, bounds.w, bounds.h);
+        SDL_SetWindowFullscreen(state.Window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+    state.Fullscreen = !state.Fullscreen;
+    SetPresentationDirty();
+}
+
+void RequestClose() {
+    if (state.CloseRequested) return;
+    state.CloseRequested = true;
+    PostMessage(MsgClose, 0, 0);
+}
+
+int HeldIndex(SDL_Scancode code) {
+    switch (code) {
+        case SDL_SCANCODE_ESCAPE: return HeldEscape;
+        case SDL_SCANCODE_RETURN: return HeldReturn;
+        case SDL_SCANCODE_KP_ENTER: return HeldKeypadEnter;
+        case SDL_SCANCODE_F1: return HeldF1;
+        case SDL_SCANCODE_F5: return HeldF5;
+        default: return -1;
+    }
+}
+
+int ButtonIndex(uint8_t button) {
+    switch (button) {
+        case SDL_BUTTON_LEFT: return 0;
+        case SDL_BUTTON_RIGHT: return 1;
+        case SDL_BUTTON_MIDDLE: return 2;
+        case SDL_BUTTON_X1: return 3;
+        default: return -1;
+    }
+}
+
+// A key pressed in the window, or a click on it, means the person is here,
+// whatever focus the window system last reported: without a window manager,
+// focus that went to another window may come back unannounced.
+void TakeFocus() {
+    if (state.HadFocus) state.Focused = true;
+}
+
+void OnWindowEvent(const SDL_WindowEvent& e) {
+    switch (e.event) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            state.HadFocus = true;
+            state.Focused = true;
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            state.Focused = false;
+            for (auto& b : state.Motion.Buttons) b = 0;
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_HIDDEN: state.Minimized = true; break;
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            state.Minimized = false;
+            SetPresentationDirty();
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED: SetPresentationDirty(); break;
+        case SDL_WINDOWEVENT_CLOSE: RequestClose(); break;
+        default: break;
+    }
+}
+
+void OnEvent(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_QUIT:  // also SIGINT and SIGTERM
+            RequestClose();
+            break;
+        case SDL_WINDOWEVENT: OnWindowEvent(e.window); break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            const bool down = e.type == SDL_KEYDOWN;
+            if (down) TakeFocus();
+            // The window's own key: the game never sees it.
+            if (e.key.keysym.scancode == SDL_SCANCODE_F11) {
+                if (down && e.key.repeat == 0) ToggleFullscreen();
+                break;
+            }
+            const int held = HeldIndex(e.key.keysym.scancode);
+            if (held >= 0) state.Held[static_cast<size_t>(held)] = down;
+            break;
+        }
+        case SDL_MOUSEMOTION:
+            if (state.MouseAcquired && Active()) {
+                state.Motion.X += e.motion.xrel;
+                state.Motion.Y += e.motion.yrel;
+            }
+            break;
+        case SDL_MOUSEWHEEL:
+            if (state.MouseAcquired && Active()) {
+                const int32_t notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+                state.Motion.Z += notches * 120;  // one notch, as Windows counts it
+            }
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            if (e.type == SDL_MOUSEBUTTONDOWN) TakeFocus();
+            const int index = ButtonIndex(e.button.button);
+            if (index >= 0) state.Motion.Buttons[index] = e.type == SDL_MOUSEBUTTONDOWN ? 0x80 : 0;
+            break;
+        }
+        case SDL_RENDER_DEVICE_RESET: RecreateTexture(); break;
+        case SDL_RENDER_TARGETS_RESET: SetPresentationDirty(); break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+Backend state;
+
+uint64_t NowMicros() {
+    using namespace std::chrono;
+    return static_cast<uint64_t>(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void SleepMicros(uint64_t micros) { std::this_thread::sleep_for(std::chrono::microseconds(micros)); }
+
+bool Active() {
+    return state.Window != nullptr && state.Shown && !state.Minimized && (state.Focused || !state.HadFocus);
+}
+
+void SetSdlError(const char* caller) { core::SetLastError(std::string(caller) + ": " + SDL_GetError()); }
+
+bool EnsureVideo(const char* caller) {
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
+    // Must be set before the video system starts.
+    SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");  // the emulated display paces flips
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        SetSdlError(caller);
+        return false;
+    }
+    if (!exitHookSet) {
+        // The window and the audio thread must be gone before the game's
+        // globals are destroyed.
+        std::atexit(ShutDownSdl);
+        exitHookSet = true;
+    }
+    state.CursorHidden = false;
+    ApplyCursor();
+    return true;
+}
+
+void Pump() {
+    if (SDL_WasInit(SDL_INIT_EVENTS) != 0) {
+        SDL_Event e;
+        while (SDL_PollEvent(&e) != 0) OnEvent(e);
+        UpdateRelativeMode();
+    }
+    AdvanceSilentSound();
+    PresentPrimaryIfDue();
+}
+
+}  // namespace sdl::detail
+
+using sdl::detail::Pump;
+using sdl::detail::state;
+
+// --- window ---------------------------------------------------------------
+
+bool RegisterWindowClass(const char* className) {
+    if (className == nullptr) {
+        core::SetLastError("RegisterWindowClass: no class name");
+        return false;
+    }
+    if (!sdl::detail::EnsureVideo("RegisterWindowClass")) return false;
+    state.WindowClass = true;
+    return true;
+}
+
+bool CreateMainWindow(const char* className, const char* title, int32_t, int32_t, int32_t, int32_t) {
+    if (!state.WindowClass || className == nullptr) {
+        core::SetLastError("CreateMainWindow: the window class is not registered");
+        return false;
+    }
+    if (state.Window != nullptr) {
+        core::SetLastError("CreateMainWindow: the window exists already");
+        return false;
+    }
+    // Hidden until the display mode is set. Full screen is a window the size
+    // of the desktop; made that size from the start, it also covers the screen
+    // where no window manager carries out the full-screen request.
+    SDL_Rect bounds{0, 0, 800, 600};
+    SDL_GetDisplayBounds(0, &bounds);
+    state.Window = SDL_CreateWindow(title != nullptr ? title : "", bounds.x, bounds.y, bounds.w, bounds.h,
+                                    SDL_WINDOW_HIDDEN | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (state.Window == nullptr) {
+        sdl::detail::SetSdlError("CreateMainWindow");
+        return false;
+    }
+    state.Fullscreen = true;
+    state.Shown = state.HadFocus = state.Focused = state.Minimized = false;
+    return true;
+}
+
+// --- input ----------------------------------------------------------------
+
+bool InputCreate() {
+    state.Input = true;
+    return true;
+}
+
+bool MouseCreate() {
+    if (!state.Input) {
+        core::SetLastError("MouseCreate: no input device");
+        return false;
+    }
+    state.Mouse = true;
+    return true;
+}
+
+bool MouseSetCooperativeLevel() {
+    if (state.Mouse && state.Window != nullptr) return true;
+    core::SetLastError(state.Mouse ? "MouseSetCooperativeLevel: no window" : "MouseSetCooperativeLevel: no mouse");
+    return false;
+}
+
+bool MouseSetDataFormat() {
+    if (state.Mouse) return true;
+    core::SetLastError("MouseSetDataFormat: no mouse");
+    return false;
+}
+
+bool MouseAcquire() {
+    if (!state.Mouse) {
+        core::SetLastError("MouseAcquire: no mouse");
+        return false;
+    }
+    if (!state.MouseAcquired) {
+        Pump();  // what came before belongs to no read
+        state.Motion = MouseState{};
+    }
+    state.MouseAcquired = true;
+    Pump();
+    return true;
+}
+
+void MouseUnacquire() {
+    state.MouseAcquired = false;
+    Pump();
+}
+
+void MouseRelease() {
+    MouseUnacquire();
+    state.Mouse = false;
+}
+
+void InputRelease() {
+    MouseRelease();
+    state.Input = false;
+}
+
+bool MouseRead(MouseState* out) {
+    if (out == nullptr || !state.MouseAcquired) {
+        core::SetLastError("MouseRead: the mouse is not acquired");
+        return false;
+    }
+    Pump();
+    *out = state.Motion;
+    state.Motion.X = state.Motion.Y = state.Motion.Z = 0;
+    return true;
+}
+
+bool KeyDown(Key key) {
+    Pump();
+    const auto& held = state.Held;
+    switch (key) {
+        case Key::Escape: return held[sdl::detail::HeldEscape];
+        case Key::Enter: return held[sdl::detail::HeldReturn] || held[sdl::detail::HeldKeypadEnter];
+        case Key::F1: return held[sdl::detail::HeldF1];
+        case Key::F5: return held[sdl::detail::HeldF5];
+    }
+    return false;
+}
+
+// --- time and system ------------------------------------------------------
+
+uint32_t Ticks() {
+    sdl::detail::AdvanceSilentSound();
+    return static_cast<uint32_t>(SDL_GetTicks64());
+}
+
+void Idle() {
+    Pump();
+    sdl::detail::SleepMicros(1000);
+}
+
+int64_t Time() { return static_cast<int64_t>(std::time(nullptr)); }
+
+int ShowCursor(bool show) {
+    state.CursorCount += show ? 1 : -1;
+    sdl::detail::ApplyCursor();
+    return state.CursorCount;
+}
+
+// --- control --------------------------------------------------------------
+
+namespace sdl {
+
+void Reset() {
+    DisplayRelease();
+    SoundRelease();
+    InputRelease();
+    detail::ShutDownSdl();
+    core::ClearMessages();
+    state = detail::Backend{};
+}
+
+void PostTestKey(TestKey key, bool down) {
+    static constexpr SDL_Scancode codes[] = {SDL_SCANCODE_ESCAPE, SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER,
+                                             SDL_SCANCODE_F1,     SDL_SCANCODE_F5,     SDL_SCANCODE_F11};
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.scancode = codes[static_cast<int>(key)];
+    e.key.keysym.sym = SDL_GetKeyFromScancode(e.key.keysym.scancode);
+    SDL_PushEvent(&e);
+}
+
+void PostTestMotion(int32_t dx, int32_t dy) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.xrel = dx;
+    e.motion.yrel = dy;
+    SDL_PushEvent(&e);
+}
+
+void PostTestButton(int sdlButton, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    e.button.button = static_cast<uint8_t>(sdlButton);
+    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&e);
+}
+
+void PostTestWindowEvent(TestWindowEvent what) {
+    SDL_Event e{};
+    if (what == TestWindowEvent::Quit) {
+        e.type = SDL_QUIT;
+    } else {
+        static constexpr uint8_t events[] = {SDL_WINDOWEVENT_FOCUS_GAINED, SDL_WINDOWEVENT_FOCUS_LOST,
+                                             SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_RESTORED,
+                                             SDL_WINDOWEVENT_CLOSE};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = events[static_cast<int>(what)];
+    }
+    SDL_PushEvent(&e);
+}
+
+}  // namespace sdl
+}  // namespace plat

@@ -1,0 +1,168 @@
+// Compares a screenshot of the game's window (an X window dump) with a 24-bit
+// picture file: the picture must fill the window as large as fits with its
+// shape kept, black bars elsewhere, nearest-neighbour scaled.
+//
+// Usage: qorb_screen_check <window.xwd> <picture.bmp> [copy.ppm]
+// Exit status 0 when it matches, 1 when not, 2 when a file cannot be read.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Rgb {
+    int R = 0, G = 0, B = 0;
+};
+
+struct Picture {
+    int Width = 0, Height = 0;
+    std::vector<Rgb> Pixels;  // rows from the top
+    const Rgb& At(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
+};
+
+std::vector<uint8_t> ReadAll(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+uint32_t Big32(const std::vector<uint8_t>& b, size_t at) {
+    return uint32_t{b[at]} << 24 | uint32_t{b[at + 1]} << 16 | uint32_t{b[at + 2]} << 8 | b[at + 3];
+}
+uint32_t Little32(const std::vector<uint8_t>& b, size_t at) {
+    return uint32_t{b[at + 3]} << 24 | uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 1]} << 8 | b[at];
+}
+
+int MaskedChannel(uint32_t pixel, uint32_t mask) {
+    if (mask == 0) return 0;
+    int shift = 0;
+    while (((mask >> shift) & 1) == 0) ++shift;
+    const uint32_t max = mask >> shift;
+    return static_cast<int>(((pixel & mask) >> shift) * 255 / max);
+}
+
+// A ZPixmap dump of a true-colour window, as xwd writes it.
+bool ReadXwd(const char* path, Picture* out, std::string* why) {
+    const std::vector<uint8_t> b = ReadAll(path);
+    if (b.size() < 100) return *why = "too short for a window dump", false;
+    const uint32_t headerSize = Big32(b, 0), format = Big32(b, 8), width = Big32(b, 16), height = Big32(b, 20),
+                   byteOrder = Big32(b, 28), bitsPerPixel = Big32(b, 44), bytesPerLine = Big32(b, 48),
+                   redMask = Big32(b, 56), greenMask = Big32(b, 60), blueMask = Big32(b, 64), colours = Big32(b, 76);
+    if (Big32(b, 4) != 7 || format != 2) return *why = "not a version 7 ZPixmap window dump", false;
+    if (bitsPerPixel != 32 && bitsPerPixel != 24) return *why = "not a true-colour dump", false;
+    const size_t data = size_t{headerSize} + size_t{colours} * 12;
+    if (width == 0 || height == 0 || width > 16384 || height > 16384 || data + size_t{bytesPerLine} * height > b.size())
+        return *why = "window dump is cut short", false;
+    out->Width = static_cast<int>(width);
+    out->Height = static_cast<int>(height);
+    out->Pixels.resize(size_t{width} * height);
+    const size_t step = bitsPerPixel / 8;
+    for (uint32_t y = 0; y < height; ++y) {
+        for (uint32_t x = 0; x < width; ++x) {
+            const size_t at = data + size_t{y} * bytesPerLine + x * step;
+            uint32_t pixel = 0;
+            for (size_t i = 0; i < step; ++i) {
+                const size_t byte = byteOrder == 0 ? at + i : at + step - 1 - i;  // 0: least significant first
+                pixel |= uint32_t{b[byte]} << (8 * i);
+            }
+            out->Pixels[size_t{y} * width + x] =
+                Rgb{MaskedChannel(pixel, redMask), MaskedChannel(pixel, greenMask), MaskedChannel(pixel, blueMask)};
+        }
+    }
+    return true;
+}
+
+bool ReadBmp24(const char* path, Picture* out, std::string* why) {
+    const std::vector<uint8_t> b = ReadAll(path);
+    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return *why = "not a bitmap file", false;
+    const uint32_t offset = Little32(b, 10);
+    const int32_t width = static_cast<int32_t>(Little32(b, 18)), height = static_cast<int32_t>(Little32(b, 22));
+    const int bits = b[28] | b[29] << 8;
+    if (bits != 24 || width <= 0 || height == 0) return *why = "not a 24-bit bitmap", false;
+    const int rows = std::abs(height);
+    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+    if (offset + stride * rows > b.size()) return *why = "bitmap is cut short", false;
+    out->Width = width;
+    out->Height = rows;
+    out->Pixels.resize(static_cast<size_t>(width) * rows);
+    for (int y = 0; y < rows; ++y) {
+        const int stored = height > 0 ? rows - 1 - y : y;  // positive height: bottom row first
+        for (int x = 0; x < width; ++x) {
+            const size_t at = offset + stride * stored + static_cast<size_t>(x) * 3;
+            out->Pixels[static_cast<size_t>(y) * width + x] = Rgb{b[at + 2], b[at + 1], b[at]};
+        }
+    }
+    return true;
+}
+
+void WritePpm(const char* path, const Picture& p) {
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << p.Width << ' ' << p.Height << "\n255\n";
+    for (const Rgb& c : p.Pixels)
+        out.put(static_cast<char>(c.R)).put(static_cast<char>(c.G)).put(static_cast<char>(c.B));
+}
+
+// The display keeps five bits a channel; the dark end of each is the game's
+// colour key and shows black.
+bool Near(const Rgb& shown, const Rgb& art) {
+    auto close = [](int s, int a) { return std::abs(s - a) <= 24; };
+    return close(shown.R, art.R) && close(shown.G, art.G) && close(shown.B, art.B);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s <window.xwd> <picture.bmp> [copy.ppm]\n", argv[0]);
+        return 2;
+    }
+    Picture screen, art;
+    std::string why;
+    if (!ReadXwd(argv[1], &screen, &why) || !ReadBmp24(argv[2], &art, &why)) {
+        std::fprintf(stderr, "screen_check: %s\n", why.c_str());
+        return 2;
+    }
+    if (argc > 3) WritePpm(argv[3], screen);
+
+    // Where the picture lies: as large as fits, centred.
+    const double scale =
+        std::min(static_cast<double>(screen.Width) / art.Width, static_cast<double>(screen.Height) / art.Height);
+    const int shownW = static_cast<int>(art.Width * scale), shownH = static_cast<int>(art.Height * scale);
+    const int left = (screen.Width - shownW) / 2, top = (screen.Height - shownH) / 2;
+
+    int samples = 0, matches = 0;
+    std::set<int> colours;
+    for (int sy = 2; sy < art.Height - 2; sy += 7) {
+        for (int sx = 2; sx < art.Width - 2; sx += 7) {
+            const int x = left + static_cast<int>((sx + 0.5) * scale), y = top + static_cast<int>((sy + 0.5) * scale);
+            const Rgb& shown = screen.At(x, y);
+            colours.insert(shown.R << 16 | shown.G << 8 | shown.B);
+            bool ok = false;
+            // Nearest-neighbour may pick a pixel beside the one aimed at.
+            for (int dy = -1; dy <= 1 && !ok; ++dy)
+                for (int dx = -1; dx <= 1 && !ok; ++dx) ok = Near(shown, art.At(sx + dx, sy + dy));
+            ++samples;
+            matches += ok;
+        }
+    }
+    int bars = 0, barsBlack = 0;
+    for (int y = 0; y < screen.Height; y += 4) {
+        for (int x = 0; x < screen.Width; x += 4) {
+            if (x >= left - 1 && x <= left + shownW && y >= top - 1 && y <= top + shownH) continue;
+            const Rgb& c = screen.At(x, y);
+            ++bars;
+            barsBlack += c.R == 0 && c.G == 0 && c.B == 0;
+        }
+    }
+    const bool pictureOk = matches * 100 >= samples * 95 && colours.size() >= 16;
+    const bool barsOk = barsBlack == bars;
+    std::printf(
+        "screen %dx%d, picture at %d,%d %dx%d: %d of %d samples match, %zu colours; %d of %d bar samples black\n",
+        screen.Width, screen.Height, left, top, shownW, shownH, matches, samples, colours.size(), barsBlack, bars);
+    return pictureOk && barsOk ? 0 : 1;
+}
