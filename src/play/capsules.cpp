@@ -1,7 +1,16 @@
 #include "play/capsules.h"
 
+#include <algorithm>
+
 #include "bricks/brick_field.h"
 #include "gfx/surface_copy.h"
+#include "play/ball.h"
+#include "play/paddle.h"
+#include "play/round_loop.h"
+#include "play/status_panel.h"
+#include "shell/crt_random.h"
+#include "shell/timing.h"
+#include "sound/voice.h"
 
 Capsule TheCapsule;
 
@@ -17,9 +26,36 @@ int32_t CapsuleSheetX = 0;
 namespace {
 
 constexpr int32_t CapsuleWidth = 50, EraseHeight = 20;
+constexpr int32_t UpperBlockY = 1, UpperHeight = 21;
+constexpr int32_t LowerBlockY = 287, LowerHeight = 20;
+constexpr int32_t CallsPerFrame = 4;
+constexpr int32_t PhaseStep = 22, LastPhase = 504, LastShownPhase = 285;
+constexpr int32_t FallPerStep = 2;
+constexpr int32_t GoneBelow = 590;
 constexpr int32_t GateX = 651, GateY = 544;
+constexpr int32_t ExitFrom = 558, ExitTo = 729;
+constexpr uint32_t ExitStepMs = 30;
 
 int32_t ColumnX(int32_t column) { return column * CellPitchX + CellLeft; }
+
+// The sheet column of a kind's colour; 0 for a kind that has none.
+int32_t SheetColumnOf(int32_t kind) {
+    switch (kind) {
+        case Laser:
+        case Catch: return 1;
+        case Wide:
+        case Narrow: return 53;
+        case Slow:
+        case Exit: return 105;
+        case ExtraLife:
+        case Reverse: return 157;
+        case Points:
+        case NoCapsule: return 209;
+        default: return 0;
+    }
+}
+
+bool UsesLowerBlock(int32_t kind) { return kind == Catch || kind == Narrow || kind == Exit || kind == Reverse; }
 
 // The bricks in front of a capsule at (column, y): its row and the one above,
 // in its column and the next.
@@ -37,9 +73,63 @@ void RedrawBricksOver(int32_t column, int32_t y) {
     }
 }
 
+// Where a drawn capsule may lie over bricks.
+bool OverBricks(int32_t y) { return y >= CellTop && y < 468 && (y - CellTop + CellPitchY - 1) / CellPitchY < 16; }
+
 bool ErasedBricksShow(int32_t y) { return y >= CellTop && y < 416; }
 
+// The share of each kind in 200 draws, in the order they are counted.
+struct KindShare {
+    int32_t LastDraw;
+    int32_t Kind;
+};
+constexpr KindShare KindShares[] = {
+    {10, Exit},    {20, ExtraLife}, {40, Laser},    {70, Catch},   {95, Wide},
+    {125, Narrow}, {150, Slow},     {175, Reverse}, {199, Points},
+};
+
+int32_t KindFromDraw(int32_t draw) {
+    for (const KindShare& share : KindShares)
+        if (draw <= share.LastDraw) return share.Kind;
+    return Points;
+}
+
+// A capsule that changes the paddle's kind shows the change as a morph from
+// the old kind.
+void BecomeKind(int32_t kind) {
+    MorphFromOldKind(kind);
+    ThePaddle.PaddleKind = kind;
+}
+
 }  // namespace
+
+void Capsule::Draw(int32_t column, int32_t y) {
+    if (++CapsuleAnimTick >= CallsPerFrame) {
+        // KEEP AS DESIGNED: the colour is picked only here, so a new capsule
+        // wears the last one's colour for up to three draws.
+        if (const int32_t sheetX = SheetColumnOf(Kind); sheetX != 0) CapsuleSheetX = sheetX;
+        CapsulePhase += PhaseStep;
+        if (CapsulePhase > LastPhase)
+            CapsulePhase = CapsuleFrameY = 0;
+        else
+            CapsuleFrameY = CapsulePhase <= LastShownPhase ? CapsulePhase : 0;
+        CapsuleAnimTick = 0;
+    }
+    const int32_t pc = Pos.PrevX, py = Pos.PrevY;
+    CopyRect(ColumnX(pc), py, ColumnX(pc), py, CapsuleWidth, EraseHeight, SourceBackdrop, 0);
+    if (UsesLowerBlock(Kind))
+        CopyRect(CapsuleSheetX, CapsuleFrameY + LowerBlockY, ColumnX(column), y, CapsuleWidth, LowerHeight,
+                 SourceElements, 1);
+    else
+        CopyRect(CapsuleSheetX, CapsuleFrameY + UpperBlockY, ColumnX(column), y, CapsuleWidth, UpperHeight,
+                 SourceElements, 1);
+    Pos.Set(column, y);
+    // The capsule falls behind the bricks.
+    // KEEP AS DESIGNED: the old place is repaired in the new column, which
+    // differs only for a new capsule's first draws.
+    if (OverBricks(y)) RedrawBricksOver(column, y);
+    if (OverBricks(py)) RedrawBricksOver(column, py);
+}
 
 void Capsule::Erase(int32_t column, int32_t y) const {
     const int32_t pc = Pos.PrevX, py = Pos.PrevY;
@@ -51,6 +141,104 @@ void Capsule::Erase(int32_t column, int32_t y) const {
     if (ErasedBricksShow(py)) RedrawBricksOver(column, py);
 }
 
+void ReleaseCapsule(int32_t dropChance, int32_t column, int32_t row, char& capsuleActive, const Paddle& paddle,
+                    int32_t& frameCycle, int32_t& capsuleColumn, int32_t& capsuleY, Capsule& capsule) {
+    // The chance is drawn on every break, whether or not a capsule may fall.
+    const int32_t chance = crt::rand() % 100;
+    if (!(chance < dropChance && capsuleActive != 1 && paddle.PaddleKind != PaddleExit)) return;
+    capsuleActive = 1;
+    frameCycle = 0;
+    capsuleColumn = column;
+    capsuleY = CellY(row);
+    capsule.Kind = KindFromDraw(crt::rand() % 200);
+}
+
+int32_t StepCapsule() {
+    if (CapsuleActive != 1 || FrameCycle != 1) return 0;
+    int32_t caught = 0;
+    CapsuleY += FallPerStep;
+    // KEEP AS DESIGNED: the window steps 47 per column, not the column pitch
+    // of 48, and ignores the paddle's width.
+    if (CapsuleColumn * 47 - 65 < PaddleX && PaddleX < CapsuleColumn * 47 + 60 && CapsuleY > 533 && CapsuleY < 562) {
+        Score += CatchBonus;
+        CapsuleActive = 0;
+        CapsuleY = 600;
+        caught = 1;
+        // This page now; the play step wipes the other after its flip.
+        CopyRect(0, 505, 0, 505, 650, 90, SourceBackdrop, 0);
+        ApplyCapsuleEffect(TheCapsule.Kind);
+    }
+    if (CapsuleY > GoneBelow) CapsuleActive = 0;
+    FrameCycle = 0;
+    return caught;
+}
+
+void ApplyCapsuleEffect(int32_t kind) {
+    const int32_t old = ThePaddle.PaddleKind;
+    switch (kind) {
+        case Laser:
+            if (old == PaddleLaser) return;
+            BallHeld = 0;
+            MorphTick = 0;
+            BecomeKind(PaddleLaser);
+            return;
+        case Catch:
+            // A ball resting on the paddle stays there.
+            if (old == PaddleCatch) return;
+            MorphTick = 0;
+            ThePaddle.CatchArmed = 1;
+            BecomeKind(PaddleCatch);
+            return;
+        case Wide:
+            if (old == PaddleWide) return;
+            BallHeld = 0;
+            MorphTick = 0;
+            BecomeKind(PaddleWide);
+            StartVoice(VoiceExpand);
+            return;
+        case Narrow:
+            if (old == PaddleNarrow) return;
+            BallHeld = 0;
+            MorphTick = 0;
+            MorphFromOldKind(PaddleNarrow);
+            PlayVoice(VoiceShrink);
+            ThePaddle.PaddleKind = PaddleNarrow;
+            return;
+        case Exit:
+            BallHeld = 0;
+            // The normal paddle already looks like the exit paddle.
+            if (old == PaddleNormal)
+                ThePaddle.PaddleKind = PaddleExit;
+            else
+                BecomeKind(PaddleExit);
+            return;
+        case Slow: {
+            const double speed = BallSpeed;
+            const double slowed = speed >= 9 ? speed - 3 : speed > 6 ? speed - 2 : speed - 1;
+            BallSpeed = static_cast<float>(std::max(slowed, 1.5));
+            BallHeld = 0;
+            if (old != PaddleNormal) BecomeKind(PaddleNormal);
+            return;
+        }
+        case Reverse:
+            TheBall.DirX = -TheBall.DirX;
+            TheBall.DirY = -TheBall.DirY;
+            BallHeld = 0;
+            if (old != PaddleNormal) BecomeKind(PaddleNormal);
+            return;
+        case ExtraLife:
+            Lives += 1;
+            BallHeld = 0;
+            // KEEP AS DESIGNED: the bonus sounds only when the paddle changes back to normal.
+            if (old == PaddleNormal) return;
+            MorphFromOldKind(PaddleNormal);
+            StartVoice(VoiceBonus);
+            ThePaddle.PaddleKind = PaddleNormal;
+            return;
+        default: return;  // Points, and the kind never released: only the catch points
+    }
+}
+
 void DrawExitGate(int32_t frame, int32_t mode) {
     if (mode == 1) {
         CopyRect(750, 37 + 56 * frame, GateX, GateY, 17, 53, SourceElements, 0);
@@ -59,4 +247,24 @@ void DrawExitGate(int32_t frame, int32_t mode) {
         PresentFrame();
         CopyRect(GateX, GateY, GateX, GateY, 17, 54, SourceBackdrop, 0);
     }
+}
+
+void RunExitSequence() {
+    StartVoice(VoiceWarp);
+    for (int32_t x = ExitFrom; x <= ExitTo; ++x) {
+        StartTimer();
+        DrawExitGate(GateFrame, 1);
+        ThePaddle.Draw(x, PaddleY, 1, 0);
+        // Parked beside the field, where the erase below covers it.
+        TheBall.Draw(700, 545);
+        // The gate again, in front of the paddle sliding into it.
+        DrawExitGate(GateFrame, 1);
+        CopyRect(668, 544, 668, 544, 130, 55, SourceBackdrop, 0);
+        PresentFrame();
+        WaitSince(ExitStepMs);
+    }
+    WaitVoice(VoiceWarp);
+    CapsuleActive = 0;
+    // The round ends with this step, as if the last brick had broken.
+    BricksLeft = 0;
 }

@@ -130,6 +130,7 @@ bool MovePaddle() {
     } else if (FireLatch == 1) {
         FireLatch = 0;
         // The laser volley fires here.
+        FireLasers();
     }
     if (MouseState.X != 0) {
         PaddleX += MouseState.X;

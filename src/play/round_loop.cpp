@@ -217,20 +217,26 @@ int32_t PlayStep() {
     int32_t capsuleCaught = 0;
 
     // The laser volleys move here.
+    UpdateLaserVolleys();
     if (!plat::MouseRead(&MouseState)) return 0;
     if (MovePaddle()) {
         // The exit sequence runs here.
+        RunExitSequence();
     }
     // The falling capsule and its catch go here.
+    capsuleCaught = StepCapsule();
     BalanceSpeed();
     if (BounceOffWallsAndPaddle()) LoseLife();
     // The ball against the bricks goes here.
+    CollideBallWithBricks(hitColumn, hitRow, TheBall, BallX, BallY, BallSpeed, brickBroken, CapsuleActive, ThePaddle,
+                          FrameCycle, CapsuleColumn, CapsuleY, TheCapsule);
     MoveBall();
     DrawStatusPanel();
     DrawPaddleImage();
     AnimateExitGate();
     TheBall.Draw(BallX, BallY);
     // The falling capsule is drawn here.
+    if (CapsuleActive == 1) TheCapsule.Draw(CapsuleColumn, CapsuleY);
     RepairBricks(hitColumn, hitRow, false);
     PresentFrame();
     if (brickBroken == 1) {
