@@ -30,6 +30,8 @@ bool Refuse() {
 
 void Accept(const Surface* dst, const Rect& area) {
     ++core::MutableStats().Blits;
+    core::MutableStats().PixelsDrawn +=
+        static_cast<uint64_t>(area.Right - area.Left) * static_cast<uint64_t>(area.Bottom - area.Top);
     if (dst->IsPrimary) {
         ++core::MutableStats().PrimaryUpdates;
         backend::PrimaryUpdated(area);
@@ -135,12 +137,20 @@ bool BlitStretch(Surface* dst, const Rect& d, Surface* src, const Rect& s) {
     // Each destination pixel takes the source pixel under its centre.
     std::vector<int32_t> column(static_cast<size_t>(dw));
     for (int64_t x = 0; x < dw; ++x) column[x] = s.Left + static_cast<int32_t>(((2 * x + 1) * sw) / (2 * dw));
-    std::vector<uint16_t> row(static_cast<size_t>(dw));
+    int32_t lastSourceRow = -1;
+    const uint16_t* lastRow = nullptr;
     for (int64_t y = 0; y < dh; ++y) {
         const int32_t sy = s.Top + static_cast<int32_t>(((2 * y + 1) * sh) / (2 * dh));
+        uint16_t* out = RowOf(dst, d.Left, d.Top + static_cast<int32_t>(y));
+        if (sy == lastSourceRow) {
+            // An enlarged row repeats the one above it.
+            std::memcpy(out, lastRow, static_cast<size_t>(dw) * 2);
+            continue;
+        }
         const uint16_t* in = RowOf(src, 0, sy);
-        for (int64_t x = 0; x < dw; ++x) row[x] = in[column[x]];
-        std::memcpy(RowOf(dst, d.Left, d.Top + static_cast<int32_t>(y)), row.data(), row.size() * 2);
+        for (int64_t x = 0; x < dw; ++x) out[x] = in[column[x]];
+        lastSourceRow = sy;
+        lastRow = out;
     }
     Accept(dst, d);
     return true;

@@ -209,6 +209,7 @@ intptr_t DefaultWindowProc(const Message& message);
 
 struct Stats {
     uint64_t Blits = 0;         // accepted copies, stretches and fills
+    uint64_t PixelsDrawn = 0;   // the destination area of those
     uint64_t BlitsRefused = 0;  // refused by the rectangle rules
     uint64_t Flips = 0;
     uint64_t VoicePlays = 0;  // SoundPlay calls on a buffer

@@ -7,6 +7,8 @@ namespace plat {
 
 void DrawText(Surface* dst, int32_t x, int32_t y, const char* text, int length, uint16_t word) {
     if (dst == nullptr || dst->Locked || text == nullptr || length <= 0) return;
+    const int64_t pitch = dst->PitchWords;
+    const bool rowsInside = y >= 0 && int64_t{y} + GlyphHeight <= dst->Height;
     int64_t penX = x;
     bool drew = false;
     for (int i = 0; i < length; ++i, penX += GlyphWidth) {
@@ -14,10 +16,19 @@ void DrawText(Surface* dst, int32_t x, int32_t y, const char* text, int length, 
         const int code = static_cast<unsigned char>(text[i]);
         if (code < font::FirstGlyph || code >= font::FirstGlyph + font::GlyphCount) continue;
         const uint8_t* rows = font::Glyphs[code - font::FirstGlyph];
+        if (rowsInside && penX >= 0 && penX + GlyphWidth <= dst->Width) {
+            // The whole cell fits: no test per pixel.
+            uint16_t* out = dst->Words.data() + y * pitch + penX;
+            for (int gy = 0; gy < GlyphHeight; ++gy, out += pitch)
+                for (uint8_t bits = rows[gy], gx = 0; bits != 0; bits = static_cast<uint8_t>(bits << 1), ++gx)
+                    if (bits & 0x80) out[gx] = word;
+            drew = true;
+            continue;
+        }
         for (int gy = 0; gy < GlyphHeight; ++gy) {
             const int64_t py = int64_t{y} + gy;
             if (py < 0 || py >= dst->Height || rows[gy] == 0) continue;
-            uint16_t* line = dst->Words.data() + static_cast<size_t>(py) * dst->PitchWords;
+            uint16_t* line = dst->Words.data() + py * pitch;
             for (int gx = 0; gx < GlyphWidth; ++gx) {
                 const int64_t px = penX + gx;
                 if (px < 0 || px >= dst->Width || !(rows[gy] & (0x80 >> gx))) continue;
