@@ -129,8 +129,7 @@ bool MovePaddle() {
         BallY -= 1;
     } else if (FireLatch == 1) {
         FireLatch = 0;
-        // The laser volley fires here.
-        FireLasers();
+        FireLasers();  // only the laser paddle, once its cooldown is over
     }
     if (MouseState.X != 0) {
         PaddleX += MouseState.X;

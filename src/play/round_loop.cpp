@@ -10,6 +10,7 @@
 #include "play/capsules.h"
 #include "play/lasers.h"
 #include "play/paddle.h"
+#include "play/play_report.h"
 #include "play/round_screens.h"
 #include "play/status_panel.h"
 #include "shell/crt_random.h"
@@ -58,6 +59,7 @@ void NewGameReset() {
 }
 
 void RoundSetup() {
+    LastPlayFrame.RoundBuilt = true;
     BricksLeft = BuildRoundLayout(LayoutForRound(RoundNumber));
     LoadRoundBackdrop(RoundNumber);
     RoundFrameCount = 0;
@@ -85,7 +87,10 @@ void DrawWholeField() {
 void FieldReset() {
     plat::ShowCursor(false);
     // KEEP AS DESIGNED: the clock picks one of only 100 seeds, two draws are thrown away.
-    crt::srand(static_cast<uint32_t>(plat::Time()));
+    const int64_t now = plat::Time();
+    LastPlayFrame.Seeded = true;
+    LastPlayFrame.SeedTime = now;
+    crt::srand(static_cast<uint32_t>(now));
     crt::srand(static_cast<uint32_t>(crt::rand() % 100));
     crt::rand();
     crt::rand();
@@ -202,9 +207,10 @@ int32_t PlayStep() {
     StartTimer();
     plat::ShowCursor(false);
 
-    if (plat::KeyDown(plat::Key::Escape)) plat::PostMessage(plat::MsgDestroy, 0, 0);
-    if (plat::KeyDown(plat::Key::F1)) PauseUntilF1Tapped();
-    if (plat::KeyDown(plat::Key::F5)) {
+    PlayFrameReport& report = LastPlayFrame;
+    if ((report.Escape = plat::KeyDown(plat::Key::Escape))) plat::PostMessage(plat::MsgDestroy, 0, 0);
+    if ((report.F1 = plat::KeyDown(plat::Key::F1))) PauseUntilF1Tapped();
+    if ((report.F5 = plat::KeyDown(plat::Key::F5))) {
         Lives = 0;
         ShowGameOver();
         // The game is over: nothing of it may move or draw any more.
@@ -216,18 +222,18 @@ int32_t PlayStep() {
     int32_t brickBroken = 0;
     int32_t capsuleCaught = 0;
 
-    // The laser volleys move here.
     UpdateLaserVolleys();
-    if (!plat::MouseRead(&MouseState)) return 0;
-    if (MovePaddle()) {
-        // The exit sequence runs here.
-        RunExitSequence();
+    if (!plat::MouseRead(&MouseState)) {
+        report.Mouse = PlayFrameReport::MouseRead::Failed;
+        return 0;
     }
-    // The falling capsule and its catch go here.
+    report.Mouse = PlayFrameReport::MouseRead::Read;
+    report.MouseX = MouseState.X;
+    report.Button = MouseState.Buttons[0];
+    if (MovePaddle()) RunExitSequence();
     capsuleCaught = StepCapsule();
     BalanceSpeed();
     if (BounceOffWallsAndPaddle()) LoseLife();
-    // The ball against the bricks goes here.
     CollideBallWithBricks(hitColumn, hitRow, TheBall, BallX, BallY, BallSpeed, brickBroken, CapsuleActive, ThePaddle,
                           FrameCycle, CapsuleColumn, CapsuleY, TheCapsule);
     MoveBall();
@@ -235,7 +241,6 @@ int32_t PlayStep() {
     DrawPaddleImage();
     AnimateExitGate();
     TheBall.Draw(BallX, BallY);
-    // The falling capsule is drawn here.
     if (CapsuleActive == 1) TheCapsule.Draw(CapsuleColumn, CapsuleY);
     RepairBricks(hitColumn, hitRow, false);
     PresentFrame();
@@ -246,6 +251,10 @@ int32_t PlayStep() {
     }
     if (capsuleCaught == 1) CopyRect(0, 505, 0, 505, 650, 90, SourceBackdrop, 0);
     RepairBricks(hitColumn, hitRow, true);
+    report.HitColumn = hitColumn;
+    report.HitRow = hitRow;
+    report.BrickBroken = brickBroken;
+    report.CapsuleCaught = capsuleCaught;
     WaitSince(StepMs);
     // At or below 0: a brick broken after the exit emptied the count must
     // still end the round, once.
@@ -258,6 +267,7 @@ int32_t PlayStep() {
 int32_t LayoutForRound(int32_t round) { return round >= 1 ? (round - 1) % RoundLayoutCount + 1 : round; }
 
 int32_t PlayFrame() {
+    LastPlayFrame = PlayFrameReport{};
     if (NewGamePending == 1) {
         NewGameReset();
         RoundSetup();
