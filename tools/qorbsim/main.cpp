@@ -1,5 +1,7 @@
 // qorb-sim: the real game on the headless back end, as fast as the
 // processor allows, for tests, benchmarks, pictures and bug reports.
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -131,10 +133,12 @@ int main(int argc, char** argv) {
     ShutdownDevices();
     if (!o.Record.empty() && !WriteRecord(o.Record, events)) return Fail(o.Record + ": cannot be written");
 
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
     std::printf("qorb-sim: %llu play steps, %llu games, round %d reached, best score %d, %d lives, "
-                "%.3f virtual s, %.3f cpu s\n",
+                "%.3f virtual s, %.3f cpu s, peak memory %ld KiB\n",
                 static_cast<unsigned long long>(run.PlaySteps), static_cast<unsigned long long>(run.Games),
                 run.BestRound, run.BestScore, Lives, static_cast<double>(headless::NowMicros()) / 1e6,
-                static_cast<double>(std::clock()) / CLOCKS_PER_SEC);
+                static_cast<double>(std::clock()) / CLOCKS_PER_SEC, usage.ru_maxrss);
     return exitCode;
 }
