@@ -94,6 +94,7 @@ int main(int argc, char** argv) {
     if (!ParseOptions(std::vector<std::string>(argv + 1, argv + argc), &o, &error)) return Fail(error);
     for (std::string* path : {&o.Script, &o.Trace, &o.Record, &o.ShotDir}) *path = Absolute(*path);
     for (SimOptions::Shot& shot : o.Shots) shot.File = Absolute(shot.File);
+    for (SimOptions::Shot& shot : o.TimedShots) shot.File = Absolute(shot.File);
 
     std::vector<InputEvent> events;
     if (!o.Script.empty() && !ReadScript(o.Script, &events, &error)) return Fail(error);
@@ -117,6 +118,17 @@ int main(int argc, char** argv) {
     headless::Reset(headless::Config{.StartSeconds = o.Seed});
     for (const InputEvent& e : events) Schedule(e);
     PlayFrameObserver = AfterPlayFrame;
+    // A timed shot is the screen as it stands at its moment, during long
+    // sequences (title, intro, game over) too.
+    std::vector<bool> taken(o.TimedShots.size(), false);
+    if (!o.TimedShots.empty())
+        headless::SetClockObserver([&](uint64_t micros) {
+            for (size_t i = 0; i < o.TimedShots.size(); ++i)
+                if (!taken[i] && micros / 1000 >= o.TimedShots[i].Call) {
+                    taken[i] = true;
+                    SaveShot(o.TimedShots[i].File);
+                }
+        });
 
     int exitCode = 0;
     if (!OpenGame(&exitCode)) return exitCode;

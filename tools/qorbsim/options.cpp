@@ -58,6 +58,11 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions* o, std::stri
             SimOptions::Shot shot;
             if (!Pair(v, &shot.Call, &shot.File)) return *error = "--shot needs N:FILE.png, not \"" + v + "\"", false;
             o->Shots.push_back(shot);
+        } else if (a == "--shot-time") {
+            if (!value(&v)) return false;
+            SimOptions::Shot shot;
+            if (!Pair(v, &shot.Call, &shot.File)) return *error = "--shot-time needs MS:FILE.png, not \"" + v + "\"", false;
+            o->TimedShots.push_back(shot);
         } else if (a == "--shot-every") {
             if (!value(&v)) return false;
             if (!Pair(v, &o->ShotEvery, &o->ShotDir)) return *error = "--shot-every needs K:DIR, not \"" + v + "\"", false;

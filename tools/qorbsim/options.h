@@ -22,6 +22,7 @@ struct SimOptions {
         std::string File;
     };
     std::vector<Shot> Shots;
+    std::vector<Shot> TimedShots;  // Call holds the virtual millisecond
     uint64_t ShotEvery = 0;
     std::string ShotDir;
 };

@@ -36,6 +36,7 @@ struct State {
     std::array<bool, 4> Keys{};
     std::vector<int16_t> Audio;
     std::function<void(uint64_t)> FlipObserver;
+    std::function<void(uint64_t)> ClockObserver;
 };
 
 State state;
@@ -103,6 +104,7 @@ void MoveClockTo(uint64_t micros) {
         }
     }
     ApplyDueEvents();
+    if (state.ClockObserver) state.ClockObserver(state.Now);
 }
 
 }  // namespace
@@ -379,6 +381,7 @@ std::vector<uint8_t> PrimaryRgb() {
 const std::vector<int16_t>& CapturedAudio() { return state.Audio; }
 
 void SetFlipObserver(std::function<void(uint64_t)> observer) { state.FlipObserver = std::move(observer); }
+void SetClockObserver(std::function<void(uint64_t)> observer) { state.ClockObserver = std::move(observer); }
 
 }  // namespace headless
 }  // namespace plat

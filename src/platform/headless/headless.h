@@ -92,6 +92,9 @@ bool SavePrimaryPng(const std::string& path, std::string* error);
 // the frames of long sequences through it. Cleared by Reset.
 void SetFlipObserver(std::function<void(uint64_t flips)> observer);
 
+// Called whenever virtual time moves on, with the new time; cleared by Reset.
+void SetClockObserver(std::function<void(uint64_t micros)> observer);
+
 // Every mixed frame since Reset, when Config::CaptureAudio is on.
 const std::vector<int16_t>& CapturedAudio();
 
