@@ -3,6 +3,12 @@
 // shape kept, black bars elsewhere, nearest-neighbour scaled.
 //
 // Usage: qorb_screen_check <window.xwd> <picture.bmp> [copy.ppm]
+//          the whole 800 x 600 picture fills the window
+//        qorb_screen_check --region <window.xwd> <picture.bmp> AX AY W H SX SY PERCENT
+//          the picture's rectangle (AX, AY) W x H stands at (SX, SY) of the
+//          game's screen in at least PERCENT of the samples
+//        qorb_screen_check --same <first.xwd> <second.xwd>
+//          two screenshots show the same picture (a paused game)
 // Exit status 0 when it matches, 1 when not, 2 when a file cannot be read.
 #include <algorithm>
 #include <cstdint>
@@ -116,7 +122,68 @@ bool Near(const Rgb& shown, const Rgb& art) {
 
 }  // namespace
 
+// Where the game's 800 x 600 screen lies in the window: as large as fits, centred.
+struct Placement {
+    double Scale;
+    int Left, Top;
+    int X(double gx) const { return Left + static_cast<int>(gx * Scale); }
+    int Y(double gy) const { return Top + static_cast<int>(gy * Scale); }
+};
+
+Placement Place(const Picture& screen) {
+    const double scale = std::min(screen.Width / 800.0, screen.Height / 600.0);
+    return Placement{scale, (screen.Width - static_cast<int>(800 * scale)) / 2,
+                     (screen.Height - static_cast<int>(600 * scale)) / 2};
+}
+
+int Region(char** argv) {
+    Picture screen, art;
+    std::string why;
+    if (!ReadXwd(argv[2], &screen, &why) || !ReadBmp24(argv[3], &art, &why)) {
+        std::fprintf(stderr, "screen_check: %s\n", why.c_str());
+        return 2;
+    }
+    const int ax = std::atoi(argv[4]), ay = std::atoi(argv[5]), w = std::atoi(argv[6]), h = std::atoi(argv[7]);
+    const int sx = std::atoi(argv[8]), sy = std::atoi(argv[9]), percent = std::atoi(argv[10]);
+    if (w <= 2 || h <= 2 || ax < 0 || ay < 0 || ax + w > art.Width || ay + h > art.Height) {
+        std::fprintf(stderr, "screen_check: the region lies outside the picture\n");
+        return 2;
+    }
+    const Placement place = Place(screen);
+    int samples = 0, matches = 0;
+    for (int y = 1; y < h - 1; y += 3)
+        for (int x = 1; x < w - 1; x += 3) {
+            const Rgb& shown = screen.At(place.X(sx + x + 0.5), place.Y(sy + y + 0.5));
+            bool ok = false;
+            for (int dy = -1; dy <= 1 && !ok; ++dy)
+                for (int dx = -1; dx <= 1 && !ok; ++dx) ok = Near(shown, art.At(ax + x + dx, ay + y + dy));
+            ++samples;
+            matches += ok;
+        }
+    std::printf("region %dx%d at %d,%d: %d of %d samples match\n", w, h, sx, sy, matches, samples);
+    return matches * 100 >= samples * percent ? 0 : 1;
+}
+
+int Same(char** argv) {
+    Picture first, second;
+    std::string why;
+    if (!ReadXwd(argv[2], &first, &why) || !ReadXwd(argv[3], &second, &why)) {
+        std::fprintf(stderr, "screen_check: %s\n", why.c_str());
+        return 2;
+    }
+    if (first.Width != second.Width || first.Height != second.Height) return 1;
+    size_t differ = 0;
+    for (size_t i = 0; i < first.Pixels.size(); ++i) {
+        const Rgb &a = first.Pixels[i], &b = second.Pixels[i];
+        differ += a.R != b.R || a.G != b.G || a.B != b.B;
+    }
+    std::printf("%zu of %zu pixels differ\n", differ, first.Pixels.size());
+    return differ == 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
+    if (argc == 11 && std::string(argv[1]) == "--region") return Region(argv);
+    if (argc == 4 && std::string(argv[1]) == "--same") return Same(argv);
     if (argc < 3) {
         std::fprintf(stderr, "usage: %s <window.xwd> <picture.bmp> [copy.ppm]\n", argv[0]);
         return 2;

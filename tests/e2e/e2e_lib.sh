@@ -1,0 +1,79 @@
+# What the tests in a real window share: a scratch folder, an Xvfb server of
+# their own, the game's environment, and waiting for the game to end.
+# Sourced by window_test.sh and play_test.sh, which set `game` first.
+
+tmp=$(mktemp -d)
+xvfb_pid=""
+game_pid=""
+
+cleanup() {
+    [[ -n "$game_pid" ]] && kill "$game_pid" 2>/dev/null
+    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    for f in "$tmp"/game.err "$tmp"/game.out; do
+        [[ -s "$f" ]] && { echo "--- $(basename "$f"):" >&2; cat "$f" >&2; }
+    done
+    exit 1
+}
+
+for tool in Xvfb xdotool xwd; do
+    command -v "$tool" >/dev/null || fail "$tool is missing; scripts/install-deps.sh installs it"
+done
+
+# Xvfb picks a free display number itself and writes it to the descriptor.
+start_xvfb() {
+    local screen=$1
+    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.err" &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [[ -s "$tmp/display" ]] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$tmp/xvfb.err")"
+        sleep 0.1
+    done
+    [[ -s "$tmp/display" ]] || fail "Xvfb gave no display number"
+    export DISPLAY=":$(head -n1 "$tmp/display")"
+}
+
+# The game with a dummy sound device, a session's runtime folder, and no
+# window manager.
+export SDL_AUDIODRIVER=dummy
+export XDG_RUNTIME_DIR="$tmp/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# Waits up to $1 seconds for the game to end; sets status.
+wait_for_exit() {
+    local deadline=$((SECONDS + $1))
+    while kill -0 "$game_pid" 2>/dev/null; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
+    wait "$game_pid"
+    status=$?
+    game_pid=""
+    return 0
+}
+
+# Waits up to 10 s for the game's window; sets wid.
+wait_for_window() {
+    wid=""
+    for _ in $(seq 100); do
+        kill -0 "$game_pid" 2>/dev/null || fail "the game ended before its window showed"
+        wid=$(xdotool search --onlyvisible --name '^Qorb Game Console$' 2>/dev/null | head -n1)
+        [[ -n "$wid" ]] && return 0
+        sleep 0.1
+    done
+    fail "no window titled 'Qorb Game Console' within 10 s"
+}
+
+# The game samples keys once a step: hold a key, do not tap it.
+hold_key() {
+    xdotool keydown "$1"
+    sleep 0.2
+    xdotool keyup "$1"
+}
