@@ -1,0 +1,227 @@
+// The Windows back end's window, message pump, keys, time and cursor.
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "platform/core.h"
+#include "platform/win32/win32_api.h"
+#include "platform/win32/win32_backend.h"
+
+namespace plat {
+namespace win32::detail {
+namespace {
+
+void RequestClose() {
+    if (state.CloseRequested) return;
+    state.CloseRequested = true;
+    PostMessage(MsgClose, 0, 0);
+}
+
+void LowerTimerResolution() {
+    if (state.TimerRaised) timeEndPeriod(1);
+    state.TimerRaised = false;
+}
+
+// Idle's short sleeps and the sound feeder need a 1 ms timer, not the
+// default 15.6 ms; raised while the game runs.
+void RaiseTimerResolution() {
+    if (state.TimerRaised) return;
+    state.TimerRaised = timeBeginPeriod(1) == TIMERR_NOERROR;
+    if (state.TimerRaised) std::atexit(LowerTimerResolution);
+}
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: {
+            // Nothing is painted outside the flip chain.
+            PAINTSTRUCT paint;
+            BeginPaint(window, &paint);
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_CLOSE:
+            // The game's own window procedure decides; the window stays until
+            // the program ends.
+            RequestClose();
+            return 0;
+        case WM_ACTIVATEAPP: state.Active = wParam != 0; return 0;
+        case WM_SETCURSOR:
+            if (LOWORD(lParam) == HTCLIENT && state.CursorCount < 0) {
+                SetCursor(nullptr);
+                return TRUE;
+            }
+            break;
+        default: break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+const char* ResultName(HRESULT result) {
+    switch (result) {
+        case E_INVALIDARG: return "E_INVALIDARG";
+        case E_OUTOFMEMORY: return "E_OUTOFMEMORY";
+        case E_FAIL: return "E_FAIL";
+        case E_NOTIMPL: return "E_NOTIMPL";
+        case E_NOINTERFACE: return "E_NOINTERFACE";
+        case DDERR_SURFACELOST: return "DDERR_SURFACELOST";
+        case DDERR_INVALIDMODE: return "DDERR_INVALIDMODE";
+        case DDERR_UNSUPPORTEDMODE: return "DDERR_UNSUPPORTEDMODE";
+        case DDERR_NOEXCLUSIVEMODE: return "DDERR_NOEXCLUSIVEMODE";
+        case DDERR_EXCLUSIVEMODEALREADYSET: return "DDERR_EXCLUSIVEMODEALREADYSET";
+        case DDERR_NODIRECTDRAWHW: return "DDERR_NODIRECTDRAWHW";
+        case DDERR_OUTOFVIDEOMEMORY: return "DDERR_OUTOFVIDEOMEMORY";
+        case DDERR_WRONGMODE: return "DDERR_WRONGMODE";
+        case DDERR_NOTFLIPPABLE: return "DDERR_NOTFLIPPABLE";
+        case DSERR_NODRIVER: return "DSERR_NODRIVER";
+        case DSERR_ALLOCATED: return "DSERR_ALLOCATED";
+        case DSERR_BUFFERLOST: return "DSERR_BUFFERLOST";
+        case DSERR_PRIOLEVELNEEDED: return "DSERR_PRIOLEVELNEEDED";
+        case DSERR_BADFORMAT: return "DSERR_BADFORMAT";
+        case DIERR_INPUTLOST: return "DIERR_INPUTLOST";
+        case DIERR_NOTACQUIRED: return "DIERR_NOTACQUIRED";
+        case DIERR_OLDDIRECTINPUTVERSION: return "DIERR_OLDDIRECTINPUTVERSION";
+        case DIERR_BETADIRECTINPUTVERSION: return "DIERR_BETADIRECTINPUTVERSION";
+        case DIERR_DEVICENOTREG: return "DIERR_DEVICENOTREG";
+        default: return nullptr;
+    }
+}
+
+}  // namespace
+
+Backend state;
+
+void SetResultError(const char* call, HRESULT result) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
+    const char* name = ResultName(result);
+    core::SetLastError(std::string(call) +
+                       " failed: " + (name != nullptr ? std::string(name) + " (" + code + ")" : code));
+}
+
+void SetSystemError(const char* call) {
+    const DWORD error = GetLastError();
+    char text[256] = "";
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                        text, sizeof text, nullptr);
+    std::string why = length > 0 ? std::string(text, length) : "error " + std::to_string(error);
+    while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == ' ')) why.pop_back();
+    core::SetLastError(std::string(call) + " failed: " + why);
+}
+
+uint64_t NowMicros() {
+    static const uint64_t frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<uint64_t>(f.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    const uint64_t count = static_cast<uint64_t>(now.QuadPart);
+    return count / frequency * 1000000 + count % frequency * 1000000 / frequency;
+}
+
+void Pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            RequestClose();
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    AdvanceSilentSound();
+}
+
+}  // namespace win32::detail
+
+using win32::detail::Pump;
+using win32::detail::state;
+
+namespace win32 {
+void SetInstance(void* instance) { state.Instance = static_cast<HINSTANCE>(instance); }
+
+void HideWindow() {
+    if (state.Window != nullptr) ShowWindow(state.Window, SW_HIDE);
+}
+}  // namespace win32
+
+// --- window ---------------------------------------------------------------
+
+bool RegisterWindowClass(const char* className) {
+    if (className == nullptr) {
+        core::SetLastError("RegisterWindowClass: no class name");
+        return false;
+    }
+    if (state.Instance == nullptr) state.Instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+    windowClass.lpfnWndProc = win32::detail::WindowProcedure;
+    windowClass.hInstance = state.Instance;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = className;
+    if (RegisterClassA(&windowClass) == 0) {
+        win32::detail::SetSystemError("RegisterClassA");
+        return false;
+    }
+    state.WindowClass = true;
+    return true;
+}
+
+bool CreateMainWindow(const char* className, const char* title, int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (!state.WindowClass || className == nullptr) {
+        core::SetLastError("CreateMainWindow: the window class is not registered");
+        return false;
+    }
+    if (state.Window != nullptr) {
+        core::SetLastError("CreateMainWindow: the window exists already");
+        return false;
+    }
+    // A small pop-up: the display's exclusive mode later takes the screen.
+    state.Window = CreateWindowExA(0, className, title != nullptr ? title : "", WS_POPUP | WS_VISIBLE, x, y, width,
+                                   height, nullptr, nullptr, state.Instance, nullptr);
+    if (state.Window == nullptr) {
+        win32::detail::SetSystemError("CreateWindowExA");
+        return false;
+    }
+    state.CloseRequested = false;
+    state.Active = true;
+    win32::detail::RaiseTimerResolution();
+    return true;
+}
+
+// --- keys, time and system --------------------------------------------------
+
+bool KeyDown(Key key) {
+    Pump();
+    int code = VK_ESCAPE;
+    switch (key) {
+        case Key::Escape: code = VK_ESCAPE; break;
+        case Key::Enter: code = VK_RETURN; break;  // the keypad's Enter too
+        case Key::F1: code = VK_F1; break;
+        case Key::F5: code = VK_F5; break;
+    }
+    return (GetAsyncKeyState(code) & 0x8000) != 0;
+}
+
+uint32_t Ticks() {
+    win32::detail::AdvanceSilentSound();
+    return GetTickCount();
+}
+
+void Idle() {
+    Pump();
+    Sleep(1);
+}
+
+int64_t Time() { return static_cast<int64_t>(std::time(nullptr)); }
+
+int ShowCursor(bool show) {
+    state.CursorCount = ::ShowCursor(show ? TRUE : FALSE);
+    return state.CursorCount;
+}
+
+}  // namespace plat
