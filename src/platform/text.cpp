@@ -1,4 +1,8 @@
 // Text in the built-in bitmap font.
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/core.h"
 #include "platform/font_glyphs.h"
 #include "platform/platform.h"
@@ -19,9 +23,23 @@ void DrawText(Surface* dst, int32_t x, int32_t y, const char* text, int length, 
         if (rowsInside && penX >= 0 && penX + GlyphWidth <= dst->Width) {
             // The whole cell fits: no test per pixel.
             uint16_t* out = dst->Words.data() + y * pitch + penX;
+#if defined(__SSE2__)
+            // One row of eight pixels at a time: each bit of the row picks its word.
+            const __m128i pixelBits = _mm_set_epi16(1, 2, 4, 8, 16, 32, 64, 128);
+            const __m128i ink = _mm_set1_epi16(static_cast<short>(word));
+            for (int gy = 0; gy < GlyphHeight; ++gy, out += pitch) {
+                if (rows[gy] == 0) continue;
+                const __m128i bits = _mm_and_si128(_mm_set1_epi16(rows[gy]), pixelBits);
+                const __m128i mask = _mm_cmpeq_epi16(bits, pixelBits);
+                auto* cell = reinterpret_cast<__m128i*>(out);
+                const __m128i old = _mm_loadu_si128(cell);
+                _mm_storeu_si128(cell, _mm_or_si128(_mm_and_si128(mask, ink), _mm_andnot_si128(mask, old)));
+            }
+#else
             for (int gy = 0; gy < GlyphHeight; ++gy, out += pitch)
                 for (uint8_t bits = rows[gy], gx = 0; bits != 0; bits = static_cast<uint8_t>(bits << 1), ++gx)
                     if (bits & 0x80) out[gx] = word;
+#endif
             drew = true;
             continue;
         }
