@@ -39,6 +39,7 @@ game_pid=$!
 wait_for_window
 
 wait_for_title 20
+sleep 0.5  # the last steps of the zoom already stand at 1:1; let it finish
 echo "title shown"
 
 hold_key Return
@@ -57,7 +58,12 @@ check announcement BELEMNTS.DAT 60 42 170 24 229 445 60
 echo "round 1 announced"
 sleep 3
 
-# The paddle stands at the left wall until the mouse moves it.
+# Pushed against the left wall, the paddle stands at x 10.
+for _ in $(seq 10); do
+    xdotool mousemove_relative -- -100 0
+    sleep 0.03
+done
+sleep 0.3
 shot before_move
 check before_move ELEMENTS.DAT 383 5 70 10 30 554 80
 xdotool mousedown 1
@@ -126,6 +132,7 @@ xdotool keyup F5
 echo "game over shown"
 
 wait_for_title 20
+sleep 0.5
 echo "back to the title"
 
 hold_key Escape
