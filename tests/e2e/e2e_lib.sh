@@ -59,16 +59,17 @@ wait_for_exit() {
     return 0
 }
 
-# Waits up to 10 s for the game's window; sets wid.
+# Waits up to 30 s for the game's window (a loaded machine can be slow to
+# start an X client); sets wid.
 wait_for_window() {
     wid=""
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         kill -0 "$game_pid" 2>/dev/null || fail "the game ended before its window showed"
         wid=$(xdotool search --onlyvisible --name '^Qorb Game Console$' 2>/dev/null | head -n1)
         [[ -n "$wid" ]] && return 0
         sleep 0.1
     done
-    fail "no window titled 'Qorb Game Console' within 10 s"
+    fail "no window titled 'Qorb Game Console' within 30 s"
 }
 
 # The game samples keys once a step: hold a key, do not tap it.
