@@ -20,6 +20,11 @@ struct FlipChain {
     Surface* Back = nullptr;
 };
 FlipChain& Chain();
+// Makes the primary surface and its back buffer at the display's size;
+// null when either cannot be made.
+Surface* MakeFlipChain(int32_t width, int32_t height);
+// The back buffer of the chain, as every back end hands it out.
+bool GetBackBuffer(Surface** backBuffer);
 // Exchanges the two pictures; the surface objects stay where they are, as the
 // game holds pointers to them.
 void SwapChain();

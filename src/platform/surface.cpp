@@ -59,6 +59,31 @@ size_t LiveSurfaceCount() { return Registry().size(); }
 
 FlipChain& Chain() { return chain; }
 
+Surface* MakeFlipChain(int32_t width, int32_t height) {
+    if (chain.Primary != nullptr) {
+        SetLastError("the flip chain exists already");
+        return nullptr;
+    }
+    Surface* primary = NewSurface(width, height);
+    Surface* back = primary != nullptr ? NewSurface(width, height) : nullptr;
+    if (back == nullptr) {
+        FreeSurface(primary);
+        return nullptr;
+    }
+    primary->IsPrimary = true;
+    chain = FlipChain{primary, back};
+    return primary;
+}
+
+bool GetBackBuffer(Surface** backBuffer) {
+    if (chain.Back == nullptr || backBuffer == nullptr) {
+        SetLastError("DisplayGetBackBuffer: no flip chain");
+        return false;
+    }
+    *backBuffer = chain.Back;
+    return true;
+}
+
 void SwapChain() {
     if (chain.Primary == nullptr || chain.Back == nullptr) return;
     std::swap(chain.Primary->Words, chain.Back->Words);

@@ -168,24 +168,12 @@ bool DisplayCreatePrimary(Surface** primary) {
     if (!state.Live.DisplayModeSet || primary == nullptr ||
         Failing(headless::Step::PrimarySurface, "DisplayCreatePrimary"))
         return false;
-    auto& chain = core::Chain();
-    if (chain.Primary != nullptr) {
-        core::SetLastError("DisplayCreatePrimary: the flip chain exists already");
-        return false;
-    }
-    chain.Primary = core::NewSurface(state.DisplayWidth, state.DisplayHeight);
-    chain.Back = core::NewSurface(state.DisplayWidth, state.DisplayHeight);
-    chain.Primary->IsPrimary = true;
-    *primary = chain.Primary;
-    return true;
+    *primary = core::MakeFlipChain(state.DisplayWidth, state.DisplayHeight);
+    return *primary != nullptr;
 }
 
 bool DisplayGetBackBuffer(Surface** backBuffer) {
-    auto& chain = core::Chain();
-    if (chain.Back == nullptr || backBuffer == nullptr || Failing(headless::Step::BackBuffer, "DisplayGetBackBuffer"))
-        return false;
-    *backBuffer = chain.Back;
-    return true;
+    return !Failing(headless::Step::BackBuffer, "DisplayGetBackBuffer") && core::GetBackBuffer(backBuffer);
 }
 
 bool DisplayGetPixelFormat(PixelFormat* format) {

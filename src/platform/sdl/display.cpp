@@ -228,8 +228,7 @@ bool DisplayCreatePrimary(Surface** primary) {
         core::SetLastError("DisplayCreatePrimary: no display mode");
         return false;
     }
-    auto& chain = core::Chain();
-    if (chain.Primary != nullptr) {
+    if (core::Chain().Primary != nullptr) {
         core::SetLastError("DisplayCreatePrimary: the flip chain exists already");
         return false;
     }
@@ -238,22 +237,11 @@ bool DisplayCreatePrimary(Surface** primary) {
         return false;
     }
     sdl::detail::counters = sdl::PresentCounters{};
-    chain.Primary = core::NewSurface(s.Width, s.Height);
-    chain.Back = core::NewSurface(s.Width, s.Height);
-    chain.Primary->IsPrimary = true;
-    *primary = chain.Primary;
-    return true;
+    *primary = core::MakeFlipChain(s.Width, s.Height);
+    return *primary != nullptr;
 }
 
-bool DisplayGetBackBuffer(Surface** backBuffer) {
-    auto& chain = core::Chain();
-    if (chain.Back == nullptr || backBuffer == nullptr) {
-        core::SetLastError("DisplayGetBackBuffer: no flip chain");
-        return false;
-    }
-    *backBuffer = chain.Back;
-    return true;
-}
+bool DisplayGetBackBuffer(Surface** backBuffer) { return core::GetBackBuffer(backBuffer); }
 
 bool DisplayGetPixelFormat(PixelFormat* format) {
     if (core::Chain().Primary == nullptr || format == nullptr) {

@@ -151,22 +151,11 @@ bool DisplayCreatePrimary(Surface** primary) {
         win32::detail::SetResultError("IDirectDrawSurface::GetAttachedSurface", result);
         return false;
     }
-    chain.Primary = core::NewSurface(state.Width, state.Height);
-    chain.Back = core::NewSurface(state.Width, state.Height);
-    chain.Primary->IsPrimary = true;
-    *primary = chain.Primary;
-    return true;
+    *primary = core::MakeFlipChain(state.Width, state.Height);
+    return *primary != nullptr;
 }
 
-bool DisplayGetBackBuffer(Surface** backBuffer) {
-    auto& chain = core::Chain();
-    if (chain.Back == nullptr || backBuffer == nullptr) {
-        core::SetLastError("DisplayGetBackBuffer: no flip chain");
-        return false;
-    }
-    *backBuffer = chain.Back;
-    return true;
-}
+bool DisplayGetBackBuffer(Surface** backBuffer) { return core::GetBackBuffer(backBuffer); }
 
 // The display's own layout, as the bitmap loader needs it to pack.
 bool DisplayGetPixelFormat(PixelFormat* format) {

@@ -6,26 +6,16 @@
 
 #include <string>
 
-#include "gfx/pixel_packing.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_backend.h"
 #include "shell/devices.h"
 #include "shell/entry.h"
+#include "shell/executable_packing.h"
 
-#if QORB_PACKING == 565
-constexpr Packing ExecutablePacking = Packing::Rgb565;
-constexpr plat::WordLayout ExecutableLayout = plat::WordLayout::Rgb565;
-#elif QORB_PACKING == 555
-constexpr Packing ExecutablePacking = Packing::Rgb555;
-constexpr plat::WordLayout ExecutableLayout = plat::WordLayout::Rgb555;
-#else
-#error "QORB_PACKING must be 565 or 555"
-#endif
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     plat::win32::SetInstance(instance);
-    GamePacking = ExecutablePacking;
-    plat::DisplaySetWordLayout(ExecutableLayout);
+    UseExecutablePacking();
     const int exitCode = GameMain();
     if (exitCode != 0) {
         // A windowed program's error line goes unseen: show it. The display
