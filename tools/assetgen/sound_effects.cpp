@@ -46,9 +46,12 @@ Samples Crash() {
     return Finish(mix, 1.5f);
 }
 
-Samples ExpandSweep() {
+namespace {
+
+// A square sweep over a triangle an octave below: rising for expand, falling for shrink.
+Samples Sweep(float from, float to, float duty) {
     Bus mix(0.75f);
-    Tone sweep{.Shape = Wave::Square, .Held = 0.55f, .Freq = 180, .EndFreq = 900, .Duty = 0.5f, .Gain = 0.4f,
+    Tone sweep{.Shape = Wave::Square, .Held = 0.55f, .Freq = from, .EndFreq = to, .Duty = duty, .Gain = 0.4f,
                .Vibrato = 1.2f, .VibratoRate = 14, .VibratoDelay = 0, .Env = {0.01f, 0.1f, 0.8f, 0.15f}};
     Render(mix, sweep);
     Tone under = sweep;
@@ -60,19 +63,11 @@ Samples ExpandSweep() {
     return Finish(mix, 6);
 }
 
-Samples ShrinkSweep() {
-    Bus mix(0.75f);
-    Tone sweep{.Shape = Wave::Square, .Held = 0.55f, .Freq = 900, .EndFreq = 150, .Duty = 0.3f, .Gain = 0.4f,
-               .Vibrato = 1.2f, .VibratoRate = 14, .VibratoDelay = 0, .Env = {0.01f, 0.1f, 0.8f, 0.15f}};
-    Render(mix, sweep);
-    Tone under = sweep;
-    under.Shape = Wave::Triangle;
-    under.Freq /= 2;
-    under.EndFreq /= 2;
-    under.Gain = 0.4f;
-    Render(mix, under);
-    return Finish(mix, 6);
-}
+}  // namespace
+
+Samples ExpandSweep() { return Sweep(180, 900, 0.5f); }
+
+Samples ShrinkSweep() { return Sweep(900, 150, 0.3f); }
 
 Samples WarpWhoosh() {
     // The paddle slides into the gate on the right for about five seconds.
