@@ -11,8 +11,8 @@ constexpr int32_t SheetPitch = 24;
 }  // namespace
 
 void BrickCell::Draw(int column, int row) const {
-    CopyRect(SheetX, SheetPitch * Kind + SheetTop, CellX(column), CellY(row), BrickWidth, BrickHeight,
-             SourceElements, 1);
+    CopyRect(SheetX, SheetPitch * Kind + SheetTop, CellX(column), CellY(row), BrickWidth, BrickHeight, SourceElements,
+             1);
 }
 
 void BrickCell::Erase(int column, int row) const {

@@ -116,8 +116,7 @@ bool LoadBmp(BmpImage& image, const char* fileName, std::string* why) {
         pixelBytes = static_cast<size_t>(dataBytes / 3 * 2);
         pixels.reset(new (std::nothrow) uint8_t[pixelBytes]);
         if (!staging || !pixels) return Reject(why, fileName, "out of memory");
-        if (!ReadExactly(in, staging.get(), info.SizeImage))
-            return Reject(why, fileName, "pixel data cannot be read");
+        if (!ReadExactly(in, staging.get(), info.SizeImage)) return Reject(why, fileName, "pixel data cannot be read");
         const uint32_t bitCount = DisplayPixelFormat.RgbBitCount;
         const size_t count = pixelBytes / 2;
         for (size_t i = 0; i < count; ++i) {
@@ -152,7 +151,8 @@ bool FlipRows(uint8_t* pixels, size_t rowBytes, size_t rows) {
     std::unique_ptr<uint8_t[]> copy(new (std::nothrow) uint8_t[rowBytes * rows]);
     if (!copy) return false;
     std::memcpy(copy.get(), pixels, rowBytes * rows);
-    for (size_t i = 0; i < rows; ++i) std::memcpy(pixels + (rows - 1 - i) * rowBytes, copy.get() + i * rowBytes, rowBytes);
+    for (size_t i = 0; i < rows; ++i)
+        std::memcpy(pixels + (rows - 1 - i) * rowBytes, copy.get() + i * rowBytes, rowBytes);
     return true;
 }
 

@@ -41,8 +41,8 @@ constexpr uint8_t PaletteNoCollapse = 4;
 
 struct BmpImage {
     BitmapFileHeader FileHeader;
-    BitmapInfoHeader InfoHeader;  // after a 24-bit load, BitCount is the display's
-    PaletteEntry Palette[256];    // 8-bit images only
+    BitmapInfoHeader InfoHeader;        // after a 24-bit load, BitCount is the display's
+    PaletteEntry Palette[256];          // 8-bit images only
     std::unique_ptr<uint8_t[]> Pixels;  // top row first; null when empty
     size_t PixelBytes = 0;
 };

@@ -40,8 +40,8 @@ void CopyFrom(plat::Surface* dst, plat::Surface* src, int32_t srcX, int32_t srcY
 
 }  // namespace
 
-bool CopyRect(int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY, int32_t width, int32_t height,
-              int32_t selector, int32_t keyed) {
+bool CopyRect(int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY, int32_t width, int32_t height, int32_t selector,
+              int32_t keyed) {
     if (plat::Surface* src = KeyedSource(selector)) {
         CopyFrom(BackBuffer, src, srcX, srcY, dstX, dstY, width, height, keyed);
     } else if (selector == SourceClouds) {
@@ -59,8 +59,7 @@ bool CopyRectToBackdrop(int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY, 
     return true;
 }
 
-bool ShowRect(int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY, int32_t width, int32_t height,
-              int32_t keyed) {
+bool ShowRect(int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY, int32_t width, int32_t height, int32_t keyed) {
     CopyFrom(PrimarySurface, BackBuffer, srcX, srcY, dstX, dstY, width, height, keyed);
     return true;
 }

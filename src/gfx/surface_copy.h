@@ -16,8 +16,8 @@ enum ClearTarget : int32_t { ClearBackBuffer = 0, ClearPrimary = 1 };
 
 // Copies to the back buffer; `keyed` 0 is opaque, 1 leaves out words of 0,
 // anything else draws nothing. Always true, whatever was drawn.
-bool CopyRect(int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY, int32_t width, int32_t height,
-              int32_t selector, int32_t keyed);
+bool CopyRect(int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY, int32_t width, int32_t height, int32_t selector,
+              int32_t keyed);
 // The same into the clean backdrop; only the two sprite sheets copy.
 bool CopyRectToBackdrop(int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY, int32_t width, int32_t height,
                         int32_t selector, int32_t keyed);

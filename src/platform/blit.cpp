@@ -17,8 +17,8 @@ namespace plat {
 namespace {
 
 bool Inside(const Surface& surface, const Rect& r) {
-    return r.Left >= 0 && r.Top >= 0 && r.Left < r.Right && r.Top < r.Bottom &&
-           r.Right <= surface.Width && r.Bottom <= surface.Height;
+    return r.Left >= 0 && r.Top >= 0 && r.Left < r.Right && r.Top < r.Bottom && r.Right <= surface.Width &&
+           r.Bottom <= surface.Height;
 }
 
 bool Usable(const Surface* surface) { return surface != nullptr && !surface->Locked; }
@@ -39,8 +39,7 @@ void Accept(const Surface* dst, const Rect& area) {
 }
 
 uint16_t* RowOf(Surface* s, int32_t x, int32_t y) {
-    return s->Words.data() + static_cast<size_t>(y) * static_cast<size_t>(s->PitchWords) +
-           static_cast<size_t>(x);
+    return s->Words.data() + static_cast<size_t>(y) * static_cast<size_t>(s->PitchWords) + static_cast<size_t>(x);
 }
 
 // Copies one row, leaving out source words inside [low, high].

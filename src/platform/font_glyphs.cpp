@@ -1841,9 +1841,9 @@ constexpr uint8_t Glyphs[GlyphCount][16] = {
 
 namespace {
 
-constexpr int kTopRow = 3;       // first row of capitals, digits, ascenders
-constexpr int kXHeightRow = 6;   // first row of short lower-case letters
-constexpr int kBaselineRow = 12; // last row above the baseline
+constexpr int kTopRow = 3;        // first row of capitals, digits, ascenders
+constexpr int kXHeightRow = 6;    // first row of short lower-case letters
+constexpr int kBaselineRow = 12;  // last row above the baseline
 
 constexpr const uint8_t* GlyphOf(char c) { return Glyphs[c - FirstGlyph]; }
 
@@ -1872,20 +1872,22 @@ constexpr int PixelsDiffering(char a, char b) {
 
 constexpr bool IsRange(char c, char first, char last) { return c >= first && c <= last; }
 
-constexpr bool HasDescender(char c) {
-    return c == 'g' || c == 'j' || c == 'p' || c == 'q' || c == 'y';
-}
+constexpr bool HasDescender(char c) { return c == 'g' || c == 'j' || c == 'p' || c == 'q' || c == 'y'; }
 
 // Where a lower-case letter's ink starts: ascenders and dots at capital
 // height, 't' a little lower, the rest at the x-height.
 constexpr int LowerTopRow(char c) {
     switch (c) {
-        case 'b': case 'd': case 'f': case 'h': case 'i': case 'j': case 'k': case 'l':
-            return kTopRow;
-        case 't':
-            return kTopRow + 1;
-        default:
-            return kXHeightRow;
+        case 'b':
+        case 'd':
+        case 'f':
+        case 'h':
+        case 'i':
+        case 'j':
+        case 'k':
+        case 'l': return kTopRow;
+        case 't': return kTopRow + 1;
+        default: return kXHeightRow;
     }
 }
 

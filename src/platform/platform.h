@@ -194,8 +194,7 @@ struct Message {
 };
 
 bool RegisterWindowClass(const char* className);
-bool CreateMainWindow(const char* className, const char* title, int32_t x, int32_t y, int32_t width,
-                      int32_t height);
+bool CreateMainWindow(const char* className, const char* title, int32_t x, int32_t y, int32_t width, int32_t height);
 // Takes at most one message off the queue.
 bool PeekMessage(Message* message);
 void PostMessage(uint32_t id, uintptr_t wParam, intptr_t lParam);
@@ -212,7 +211,7 @@ struct Stats {
     uint64_t PixelsDrawn = 0;   // the destination area of those
     uint64_t BlitsRefused = 0;  // refused by the rectangle rules
     uint64_t Flips = 0;
-    uint64_t VoicePlays = 0;  // SoundPlay calls on a buffer
+    uint64_t VoicePlays = 0;      // SoundPlay calls on a buffer
     uint64_t PrimaryUpdates = 0;  // draws straight onto the primary surface
 };
 const Stats& GetStats();

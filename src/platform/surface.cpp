@@ -26,8 +26,7 @@ namespace core {
 
 Surface* NewSurface(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0 || width > 16384 || height > 16384) {
-        SetLastError("surface size " + std::to_string(width) + " x " + std::to_string(height) +
-                     " is out of range");
+        SetLastError("surface size " + std::to_string(width) + " x " + std::to_string(height) + " is out of range");
         return nullptr;
     }
     auto surface = std::make_unique<Surface>();
@@ -42,8 +41,8 @@ Surface* NewSurface(int32_t width, int32_t height) {
 
 void FreeSurface(Surface* surface) {
     auto& surfaces = Registry();
-    auto it = std::find_if(surfaces.begin(), surfaces.end(),
-                           [surface](const auto& owned) { return owned.get() == surface; });
+    auto it =
+        std::find_if(surfaces.begin(), surfaces.end(), [surface](const auto& owned) { return owned.get() == surface; });
     if (it == surfaces.end()) return;
     if (chain.Primary == surface) chain.Primary = nullptr;
     if (chain.Back == surface) chain.Back = nullptr;
@@ -96,7 +95,6 @@ void CountFlip() { ++stats.Flips; }
 Stats& MutableStats() { return stats; }
 
 }  // namespace core
-
 
 const Stats& GetStats() { return stats; }
 void ResetStats() { stats = Stats{}; }

@@ -13,9 +13,7 @@ constexpr int32_t BannerX = 206, BannerY = 440;
 constexpr int32_t GlyphY = 440;
 constexpr int32_t FirstGlyphX = 450;
 
-void DrawGlyph(int32_t slot, int32_t x) {
-    CopyRect(6 + 31 * slot, 73, x, GlyphY, 29, 34, SourceBElements, 1);
-}
+void DrawGlyph(int32_t slot, int32_t x) { CopyRect(6 + 31 * slot, 73, x, GlyphY, 29, 34, SourceBElements, 1); }
 
 void WaitForF1(bool down) {
     while (plat::KeyDown(plat::Key::F1) != down) plat::Idle();

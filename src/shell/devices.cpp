@@ -87,8 +87,7 @@ bool SetupDisplay() {
     if (!Required(plat::DisplayCreate(), "opening the display")) return false;
     DDrawObject = true;
     if (!Required(plat::DisplaySetCooperativeLevel(), "taking the display")) return false;
-    if (!Required(plat::DisplaySetMode(ScreenWidth, ScreenHeight, 16), "setting the 800 x 600 x 16 mode"))
-        return false;
+    if (!Required(plat::DisplaySetMode(ScreenWidth, ScreenHeight, 16), "setting the 800 x 600 x 16 mode")) return false;
     if (!Required(plat::DisplayCreatePrimary(&PrimarySurface), "creating the flip chain")) return false;
     plat::DisplayGetBackBuffer(&BackBuffer);
     plat::DisplayGetPixelFormat(&DisplayPixelFormat);
@@ -166,8 +165,8 @@ bool SetupDevices() {
 
 void ShutdownDevices() {
     FreeBmp(AssetImage);
-    for (plat::Surface** s : {&RoundArtSurface, &BackdropSurface, &BElementsSurface, &ElementsSurface, &BackBuffer,
-                              &PrimarySurface}) {
+    for (plat::Surface** s :
+         {&RoundArtSurface, &BackdropSurface, &BElementsSurface, &ElementsSurface, &BackBuffer, &PrimarySurface}) {
         if (*s != nullptr) plat::ReleaseSurface(*s);
         *s = nullptr;
     }

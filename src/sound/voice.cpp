@@ -76,8 +76,8 @@ bool LoadVoice(const char* fileName, Voice& voice, uint32_t byteBudget, std::str
     const uint32_t length = data[blockAt + 1] | data[blockAt + 2] << 8 | static_cast<uint32_t>(data[blockAt + 3]) << 16;
     if (length < BytesLeftOut) return Reject(why, fileName, "the first block is shorter than 6 bytes");
     if (uint64_t{blockAt} + SampleStart + (length - BytesLeftOut) > got)
-        return Reject(why, fileName, "the first block runs past the bytes read (budget " +
-                                         std::to_string(byteBudget) + ")");
+        return Reject(why, fileName,
+                      "the first block runs past the bytes read (budget " + std::to_string(byteBudget) + ")");
 
     const uint32_t sampleBytes = length - BytesLeftOut;
     plat::SoundBuffer* buffer = plat::SoundCreateBuffer(sampleBytes);

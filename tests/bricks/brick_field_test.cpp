@@ -53,7 +53,7 @@ TEST_F(BrickFieldTest, EraseWipesTheCellFromBothBuffersAtOnce) {
 }
 
 TEST_F(BrickFieldTest, RedrawOnlyTouchesPlayedCellsHoldingBricks) {
-    BrickField[0][0] = BrickCell{0, 1, 0};  // kind 0 with strength 1 is a brick
+    BrickField[0][0] = BrickCell{0, 1, 0};   // kind 0 with strength 1 is a brick
     BrickField[1][0] = BrickCell{5, 0, 30};  // strength 0 is empty, whatever the kind
     BrickField[2][15] = BrickCell{5, 1, 0};  // row 15 is never drawn
     RedrawBrick(0, 0);

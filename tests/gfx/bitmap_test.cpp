@@ -33,7 +33,9 @@ protected:
         testing_support::WriteFile(path, bytes);
         return path.string();
     }
-    uint16_t WordAt(size_t i) const { return static_cast<uint16_t>(image.Pixels[2 * i] | image.Pixels[2 * i + 1] << 8); }
+    uint16_t WordAt(size_t i) const {
+        return static_cast<uint16_t>(image.Pixels[2 * i] | image.Pixels[2 * i + 1] << 8);
+    }
 
     // A 4 x 3 picture: red along the top row, blue along the bottom, white elsewhere.
     static Rgb Sample(int, int y) { return y == 0 ? Rgb{255, 0, 0} : y == 2 ? Rgb{0, 0, 255} : Rgb{255, 255, 255}; }
@@ -82,7 +84,8 @@ TEST_F(BitmapTest, PixelDataIsFoundFromTheEndOfTheFile) {
 }
 
 TEST_F(BitmapTest, SixteenBitWordsAreUsedAsStored) {
-    ASSERT_TRUE(LoadBmp(image, Write("w.bmp", MakeBmp16(2, 2, [](int x, int y) { return uint16_t(0x1000 * y + x + 1); })).c_str()));
+    ASSERT_TRUE(LoadBmp(
+        image, Write("w.bmp", MakeBmp16(2, 2, [](int x, int y) { return uint16_t(0x1000 * y + x + 1); })).c_str()));
     EXPECT_EQ(WordAt(0), 0x0001);
     EXPECT_EQ(WordAt(1), 0x0002);
     EXPECT_EQ(WordAt(2), 0x1001);
@@ -90,7 +93,8 @@ TEST_F(BitmapTest, SixteenBitWordsAreUsedAsStored) {
 }
 
 TEST_F(BitmapTest, EightBitFileKeepsBytesAndConvertsItsPalette) {
-    ASSERT_TRUE(LoadBmp(image, Write("p.bmp", MakeBmp8(4, 2, [](int x, int y) { return uint8_t(10 * y + x); })).c_str()));
+    ASSERT_TRUE(
+        LoadBmp(image, Write("p.bmp", MakeBmp8(4, 2, [](int x, int y) { return uint8_t(10 * y + x); })).c_str()));
     ASSERT_EQ(image.PixelBytes, 8u);
     EXPECT_EQ(image.Pixels[0], 0);
     EXPECT_EQ(image.Pixels[4], 10);
@@ -120,18 +124,35 @@ TEST_F(BitmapTest, BrokenFilesAreRefusedAndLeaveTheImageAsItWas) {
         {"not BM", with([](auto& b) { b[0] = 'X'; }), "signature"},
         {"size image 0", with([](auto& b) { Put32(b, testing_support::SizeImageAt, 0); }), "is 0"},
         {"size image too small", with([](auto& b) { Put32(b, testing_support::SizeImageAt, 35); }), "smaller"},
-        {"size image past the file", with([](auto& b) { Put32(b, testing_support::SizeImageAt, 37); b.resize(54 + 36); }), "larger"},
+        {"size image past the file", with([](auto& b) {
+             Put32(b, testing_support::SizeImageAt, 37);
+             b.resize(54 + 36);
+         }),
+         "larger"},
         {"size image huge", with([](auto& b) { Put32(b, testing_support::SizeImageAt, 0xFFFFFFFF); }), "larger"},
         {"width 0", with([](auto& b) { Put32(b, testing_support::WidthAt, 0); }), "above 0"},
         {"top-down", with([](auto& b) { Put32(b, testing_support::HeightAt, static_cast<uint32_t>(-3)); }), "above 0"},
         {"compressed", with([](auto& b) { Put32(b, testing_support::CompressionAt, 1); }), "compressed"},
-        {"padded rows", with([](auto& b) { Put32(b, testing_support::WidthAt, 3); Put32(b, testing_support::HeightAt, 4); }), "padding"},
-        {"huge size", with([](auto& b) { Put32(b, testing_support::WidthAt, 0x40000000); Put32(b, testing_support::HeightAt, 0x40000000); }), "smaller"},
+        {"padded rows", with([](auto& b) {
+             Put32(b, testing_support::WidthAt, 3);
+             Put32(b, testing_support::HeightAt, 4);
+         }),
+         "padding"},
+        {"huge size", with([](auto& b) {
+             Put32(b, testing_support::WidthAt, 0x40000000);
+             Put32(b, testing_support::HeightAt, 0x40000000);
+         }),
+         "smaller"},
         {"short info header", with([](auto& b) { Put32(b, testing_support::InfoSizeAt, 12); }), "shorter"},
         {"truncated header", with([](auto& b) { b.resize(30); }), "too short"},
         {"only a file header", with([](auto& b) { b.resize(14); }), "too short"},
         {"empty", {}, "too short"},
-        {"8-bit without colour table", with([](auto& b) { Put16(b, testing_support::BitCountAt, 8); b.resize(54 + 100); Put32(b, testing_support::SizeImageAt, 12); }), "colour table"},
+        {"8-bit without colour table", with([](auto& b) {
+             Put16(b, testing_support::BitCountAt, 8);
+             b.resize(54 + 100);
+             Put32(b, testing_support::SizeImageAt, 12);
+         }),
+         "colour table"},
     };
     for (const Case& c : cases) {
         std::string why;
@@ -170,8 +191,8 @@ TEST_F(UploadTest, CopiesSixHundredRowsIntoTheSurface) {
     const auto dir = testing_support::ScratchDir();
     const auto path = (dir / "ships.bmp").string();
     testing_support::WriteFile(path, MakeBmp24(1424, 600, [](int x, int y) {
-        return Rgb{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 200};
-    }));
+                                   return Rgb{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 200};
+                               }));
     ASSERT_TRUE(LoadBmp(image, path.c_str()));
     ASSERT_TRUE(UploadImage(image, ShipsSurface, 2848));
     EXPECT_EQ(At(ShipsSurface, 0, 0), PackPixel(0, 0, 200, 16, Packing::Rgb565));

@@ -11,7 +11,7 @@ struct Worked {
 
 TEST(PixelPacking, WorkedValuesForBothExecutablesAndBothDisplays) {
     const Worked table[] = {
-        {255, 255, 255, 0xFFDF, 0x7FFF}, {255, 0, 0, 0xF800, 0x7C00}, {0, 255, 0, 0x07C0, 0x03E0},
+        {255, 255, 255, 0xFFDF, 0x7FFF}, {255, 0, 0, 0xF800, 0x7C00},     {0, 255, 0, 0x07C0, 0x03E0},
         {0, 0, 255, 0x001F, 0x001F},     {128, 128, 128, 0x8410, 0x4210}, {7, 7, 7, 0, 0},
     };
     for (const Worked& w : table) {

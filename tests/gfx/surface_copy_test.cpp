@@ -65,7 +65,7 @@ TEST_F(SurfaceCopyTest, EveryCopyFromAKeyedSourceSetsTheKeyEvenWhenNothingIsDraw
 
 TEST_F(SurfaceCopyTest, CopiesThatWouldCrossTheEdgeDrawNothing) {
     EXPECT_TRUE(CopyRect(363, 1, 729, 100, 110, 19, SourceElements, 1));  // would end at 839
-    EXPECT_TRUE(CopyRect(0, 590, 0, 0, 20, 20, SourceElements, 0));      // source past the bottom
+    EXPECT_TRUE(CopyRect(0, 590, 0, 0, 20, 20, SourceElements, 0));       // source past the bottom
     EXPECT_TRUE(AllOf(BackBuffer, RectAt(0, 0, 800, 600), 0xAAAA));
     EXPECT_TRUE(CopyRect(363, 1, 690, 100, 110, 19, SourceElements, 1));  // ends at 800: fits
     EXPECT_EQ(At(BackBuffer, 799, 118), At(ElementsSurface, 472, 19));

@@ -22,7 +22,8 @@ protected:
         ASSERT_TRUE(plat::DisplayCreateSurface(64, 32, &dst));
         // Source words count up from 1, with every third one black.
         for (int y = 0; y < src->Height; ++y)
-            for (int x = 0; x < src->Width; ++x) Word(src, x, y) = (x % 3 == 0) ? 0 : static_cast<uint16_t>(y * 100 + x);
+            for (int x = 0; x < src->Width; ++x)
+                Word(src, x, y) = (x % 3 == 0) ? 0 : static_cast<uint16_t>(y * 100 + x);
         std::fill(dst->Words.begin(), dst->Words.end(), 0xAAAA);
     }
     void TearDown() override { plat::headless::Reset(); }
@@ -77,12 +78,12 @@ TEST_F(BlitTest, KeyRangeIsInclusiveAtBothEnds) {
 TEST_F(BlitTest, RefusesRectanglesNotWhollyInsideWithoutDrawingAnything) {
     const Rect good = RectAt(0, 0, 8, 8);
     const Rect cases[] = {
-        RectAt(60, 0, 8, 8),    // past the right edge
-        RectAt(0, 28, 8, 8),    // past the bottom edge
-        RectAt(-1, 0, 8, 8),    // left of the surface
-        RectAt(0, -3, 8, 8),    // above it
-        RectAt(0, 0, 0, 8),     // no width
-        RectAt(0, 0, 8, -2),    // negative height
+        RectAt(60, 0, 8, 8),           // past the right edge
+        RectAt(0, 28, 8, 8),           // past the bottom edge
+        RectAt(-1, 0, 8, 8),           // left of the surface
+        RectAt(0, -3, 8, 8),           // above it
+        RectAt(0, 0, 0, 8),            // no width
+        RectAt(0, 0, 8, -2),           // negative height
         RectAt(INT_MAX - 2, 0, 8, 8),  // an edge past the 32-bit range
     };
     for (const Rect& bad : cases) {

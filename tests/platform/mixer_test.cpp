@@ -72,8 +72,8 @@ TEST_F(MixerTest, PlayingBuffersAddWithSaturation) {
     headless::AdvanceMs(5);
     const auto& audio = headless::CapturedAudio();
     ASSERT_EQ(audio.size(), 441u * 2);
-    EXPECT_EQ(audio[0], 32767);             // 40000, held at the top
-    EXPECT_EQ(audio[441 * 2 - 1], 20000);   // all three together
+    EXPECT_EQ(audio[0], 32767);            // 40000, held at the top
+    EXPECT_EQ(audio[441 * 2 - 1], 20000);  // all three together
     plat::SoundSetPosition(c, 0);
     plat::SoundStop(a);
     plat::SoundStop(b);

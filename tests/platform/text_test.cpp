@@ -39,7 +39,8 @@ TEST_F(TextTest, TextAdvancesEightPixelsAndDifferentCharactersDiffer) {
     std::vector<std::vector<uint16_t>> cells(4);
     for (int c = 0; c < 4; ++c)
         for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 8; ++x) cells[c].push_back(s->Words[static_cast<size_t>(y) * s->PitchWords + 8 * c + x]);
+            for (int x = 0; x < 8; ++x)
+                cells[c].push_back(s->Words[static_cast<size_t>(y) * s->PitchWords + 8 * c + x]);
     EXPECT_NE(cells[0], cells[1]);
     EXPECT_NE(cells[2], cells[3]);
 }

@@ -123,7 +123,7 @@ TEST_F(PaddleTest, TheButtonServesThenLatches) {
 
 TEST_F(PaddleTest, StillImagesByKind) {
     const std::pair<int32_t, std::pair<int, int>> cases[] = {
-        {PaddleNormal, {1, 0}}, {PaddleExit, {1, 0}}, {PaddleCatch, {3, 4}},
+        {PaddleNormal, {1, 0}}, {PaddleExit, {1, 0}},   {PaddleCatch, {3, 4}},
         {PaddleLaser, {2, 4}},  {PaddleNarrow, {5, 4}}, {PaddleWide, {4, 5}},
     };
     for (const auto& [kind, image] : cases) {
@@ -140,8 +140,7 @@ TEST_F(PaddleTest, NormalToWideShowsSixDissolvingAndFiveFormingFrames) {
     const std::vector<std::pair<std::pair<int, int>, int>> expected = {
         {{1, 0}, 1},  {{1, 1}, 13}, {{1, 2}, 13}, {{1, 3}, 13}, {{1, 4}, 13}, {{1, 5}, 13},
         {{0, 0}, 1},  // the dissolve moves on a step later, drawing nothing
-        {{4, 0}, 12}, {{4, 1}, 13}, {{4, 2}, 13}, {{4, 3}, 13}, {{4, 4}, 13},
-        {{0, 0}, 1},
+        {{4, 0}, 12}, {{4, 1}, 13}, {{4, 2}, 13}, {{4, 3}, 13}, {{4, 4}, 13}, {{0, 0}, 1},
     };
     EXPECT_EQ(run, expected);
     EXPECT_EQ(Shown(), (std::pair<int, int>{4, 5}));  // the still wide paddle

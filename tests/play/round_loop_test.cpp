@@ -15,9 +15,9 @@
 namespace {
 
 namespace headless = plat::headless;
+using plat::RectAt;
 using testing_support::FlatPixel;
 using testing_support::RoundTest;
-using plat::RectAt;
 
 TEST_F(RoundTest, ANewGameRedrawsTheFieldSixteenTimesAndAnnouncesOnTheFifteenthCall) {
     RoundNumber = 9;
@@ -33,7 +33,7 @@ TEST_F(RoundTest, ANewGameRedrawsTheFieldSixteenTimesAndAnnouncesOnTheFifteenthC
     PlayFrame();  // field twice, then the announcement with its two presents
     EXPECT_EQ(Flips(), 28u + 4u);
     EXPECT_GE(headless::NowMicros() - before, 50000u);  // the fanfare's length
-    PlayFrame();  // the last redraw, and the first play step
+    PlayFrame();                                        // the last redraw, and the first play step
     EXPECT_EQ(Flips(), 32u + 3u);
     EXPECT_EQ(RoundFrameCount, 16);
     PlayFrame();  // a pure play step
@@ -105,14 +105,14 @@ TEST_F(RoundTest, RepairAroundTheBallCellStaysInsideTheGrid) {
         RepairBricks(hitColumn, hitRow, false);
         return plat::GetStats().Blits - before - 1;  // less the sweep cell
     };
-    EXPECT_EQ(drawnAfterRepair(5, 5), 5u);    // the cell and its four neighbours
-    EXPECT_EQ(drawnAfterRepair(0, 5), 4u);    // no left neighbour
-    EXPECT_EQ(drawnAfterRepair(12, 5), 4u);   // no right neighbour
-    EXPECT_EQ(drawnAfterRepair(5, 0), 4u);    // nothing above row 0
-    EXPECT_EQ(drawnAfterRepair(5, 14), 4u);   // nothing below row 14, though row 15 holds a brick
-    EXPECT_EQ(drawnAfterRepair(0, -1), 1u);   // outside: only the cell below, (0, 0)
-    EXPECT_EQ(drawnAfterRepair(4, 15), 1u);   // outside: only the cell above, (4, 14)
-    EXPECT_EQ(drawnAfterRepair(13, 3), 1u);   // outside: only its left neighbour (12, 3)
+    EXPECT_EQ(drawnAfterRepair(5, 5), 5u);   // the cell and its four neighbours
+    EXPECT_EQ(drawnAfterRepair(0, 5), 4u);   // no left neighbour
+    EXPECT_EQ(drawnAfterRepair(12, 5), 4u);  // no right neighbour
+    EXPECT_EQ(drawnAfterRepair(5, 0), 4u);   // nothing above row 0
+    EXPECT_EQ(drawnAfterRepair(5, 14), 4u);  // nothing below row 14, though row 15 holds a brick
+    EXPECT_EQ(drawnAfterRepair(0, -1), 1u);  // outside: only the cell below, (0, 0)
+    EXPECT_EQ(drawnAfterRepair(4, 15), 1u);  // outside: only the cell above, (4, 14)
+    EXPECT_EQ(drawnAfterRepair(13, 3), 1u);  // outside: only its left neighbour (12, 3)
 }
 
 TEST_F(RoundTest, AStepWithoutTheMouseEndsAtOnce) {
@@ -199,7 +199,7 @@ TEST_F(RoundTest, AfterRoundTwentyTheLayoutsComeRoundAgain) {
     PlayFrame();  // clears round 20
     PlayFrame();  // builds round 21
     EXPECT_EQ(RoundNumber, 21);
-    EXPECT_EQ(BricksLeft, 78);  // round 1's bricks
+    EXPECT_EQ(BricksLeft, 78);                                            // round 1's bricks
     EXPECT_EQ(At(BackdropSurface, 300, 300), Packed(FlatPixel(4 + 10)));  // LEVEL10.GRA
 }
 

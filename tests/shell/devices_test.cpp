@@ -23,7 +23,7 @@ TEST_F(DevicesTest, SetupOpensEverythingAndUploadsTheArt) {
     ASSERT_TRUE(SetupDevices()) << SetupFailure;
     EXPECT_EQ(SetupFailure, "");
     EXPECT_EQ(DisplayPixelFormat.RgbBitCount, 16u);
-    plat::Surface* all[] = {PrimarySurface, BackBuffer,   ElementsSurface, BElementsSurface, BackdropSurface,
+    plat::Surface* all[] = {PrimarySurface,  BackBuffer,   ElementsSurface, BElementsSurface, BackdropSurface,
                             RoundArtSurface, ShipsSurface, TitlesSurface,   CloudsSurface};
     for (plat::Surface* s : all) ASSERT_NE(s, nullptr);
     EXPECT_EQ(ShipsSurface->Width, 1424);
@@ -60,9 +60,9 @@ TEST_F(DevicesTest, AFailingDisplayModeOpensNothingElse) {
 // Each required step stops set-up where it fails; shutdown then releases
 // exactly what was made.
 TEST_F(DevicesTest, EveryRequiredStepStopsSetupAndShutdownCleansUp) {
-    const headless::Step steps[] = {headless::Step::DisplayCreate,    headless::Step::DisplayCooperativeLevel,
-                                    headless::Step::PrimarySurface,   headless::Step::OffscreenSurface,
-                                    headless::Step::InputCreate,      headless::Step::MouseCreate,
+    const headless::Step steps[] = {headless::Step::DisplayCreate,         headless::Step::DisplayCooperativeLevel,
+                                    headless::Step::PrimarySurface,        headless::Step::OffscreenSurface,
+                                    headless::Step::InputCreate,           headless::Step::MouseCreate,
                                     headless::Step::MouseCooperativeLevel, headless::Step::MouseDataFormat,
                                     headless::Step::MouseAcquire};
     for (headless::Step step : steps) {

@@ -120,7 +120,11 @@ TEST_F(VoiceTest, MalformedFilesAreRefusedWithoutReadingPastTheirBytes) {
     const Case cases[] = {
         {"empty", {}, 1000, "too short"},
         {"header only", with([](auto& b) { b.resize(20); }), 1000, "too short"},
-        {"block head past the end", with([](auto& b) { b[20] = 250; b.resize(252); }), 100000, "head"},
+        {"block head past the end", with([](auto& b) {
+             b[20] = 250;
+             b.resize(252);
+         }),
+         100000, "head"},
         {"block head cut by the budget", good, 28, "head"},
         {"length under 6", with([&](auto& b) { length(b, 5); }), 100000, "shorter than 6"},
         {"block past the file", with([&](auto& b) { length(b, 0xFFFFFF); }), 100000, "runs past"},

@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <system_error>
 #include <string>
+#include <system_error>
 
 #include "gfx/pixel_packing.h"
 #include "platform/headless/headless.h"
@@ -47,16 +47,15 @@ inline const std::filesystem::path& AssetFolderForTests() {
         std::filesystem::remove_all(d);
         std::filesystem::create_directories(d);
         const char* flat[] = {"ELEMENTS.DAT", "BELEMNTS.DAT", "CLOUDS.DAT"};
-        for (int i = 0; i < 3; ++i)
-            WriteFile(d / flat[i], MakeBmp24(800, 600, [i](int, int) { return FlatPixel(i); }));
+        for (int i = 0; i < 3; ++i) WriteFile(d / flat[i], MakeBmp24(800, 600, [i](int, int) { return FlatPixel(i); }));
         WriteFile(d / "TITLES.DAT", MakeBmp24(800, 600, TitlePixel));
         WriteFile(d / "SHIPS1.DAT", MakeBmp24(1424, 600, [](int, int) { return FlatPixel(3); }));
         for (int n = 1; n <= 11; ++n)
             WriteFile(d / ("LEVEL" + std::to_string(n) + ".GRA"),
                       MakeBmp24(800, 600, [n](int, int) { return FlatPixel(4 + n); }));
-        for (const char* name : {"brick_high_ping.voc", "brick_low_ping.voc", "paddle_ping.voc", "crash.voc",
-                                 "fanfare.voc", "expand.voc", "warp2.voc", "titles.voc", "ships1.voc", "gameover.voc",
-                                 "shrink.voc", "lasers.voc", "bonus.voc"})
+        for (const char* name :
+             {"brick_high_ping.voc", "brick_low_ping.voc", "paddle_ping.voc", "crash.voc", "fanfare.voc", "expand.voc",
+              "warp2.voc", "titles.voc", "ships1.voc", "gameover.voc", "shrink.voc", "lasers.voc", "bonus.voc"})
             WriteFile(d / name, MakeVoc(std::vector<int16_t>(VoiceFrames(name) * 2, 1000)));
         std::error_code taken;
         std::filesystem::rename(d, done, taken);  // another process may have won

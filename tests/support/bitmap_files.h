@@ -15,8 +15,8 @@ struct Rgb {
 
 // An uncompressed bottom-up bitmap; `pixel(x, y)` gives the colour with y
 // counted from the top. Offsets of the header fields, for tampering:
-constexpr size_t OffBitsAt = 10, InfoSizeAt = 14, WidthAt = 18, HeightAt = 22, BitCountAt = 28,
-                 CompressionAt = 30, SizeImageAt = 34;
+constexpr size_t OffBitsAt = 10, InfoSizeAt = 14, WidthAt = 18, HeightAt = 22, BitCountAt = 28, CompressionAt = 30,
+                 SizeImageAt = 34;
 
 inline std::vector<uint8_t> MakeBmp24(int32_t width, int32_t height, const std::function<Rgb(int, int)>& pixel) {
     const uint32_t data = static_cast<uint32_t>(width * height * 3);

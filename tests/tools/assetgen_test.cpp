@@ -35,7 +35,7 @@ uint16_t Pack555(Rgb8 p) { return uint16_t((p.R >> 3) << 10 | (p.G >> 3) << 5 | 
 struct Region {
     std::string File;
     int X, Y, W, H;
-    bool Keyed;       // drawn with the colour key
+    bool Keyed;         // drawn with the colour key
     bool FreeStanding;  // keyed and meant to have key all round it
 };
 
@@ -89,21 +89,28 @@ int VisibleIn(const Image& img, int x, int y, int w, int h) {
     return n;
 }
 
-const std::vector<std::string> PictureNames = {
-    "ELEMENTS.DAT", "BELEMNTS.DAT", "TITLES.DAT", "CLOUDS.DAT", "SHIPS1.DAT", "LEVEL1.GRA", "LEVEL2.GRA",
-    "LEVEL3.GRA", "LEVEL4.GRA", "LEVEL5.GRA", "LEVEL6.GRA", "LEVEL7.GRA", "LEVEL8.GRA", "LEVEL9.GRA",
-    "LEVEL10.GRA", "LEVEL11.GRA"};
+const std::vector<std::string> PictureNames = {"ELEMENTS.DAT", "BELEMNTS.DAT", "TITLES.DAT",  "CLOUDS.DAT",
+                                               "SHIPS1.DAT",   "LEVEL1.GRA",   "LEVEL2.GRA",  "LEVEL3.GRA",
+                                               "LEVEL4.GRA",   "LEVEL5.GRA",   "LEVEL6.GRA",  "LEVEL7.GRA",
+                                               "LEVEL8.GRA",   "LEVEL9.GRA",   "LEVEL10.GRA", "LEVEL11.GRA"};
 
 struct Budget {
     std::string Name;
     uint32_t Bytes;
 };
-const std::vector<Budget> VoiceBudgets = {
-    {"brick_high_ping.voc", 352800}, {"brick_low_ping.voc", 352800}, {"paddle_ping.voc", 352800},
-    {"crash.voc", 1058400},          {"fanfare.voc", 1058400},       {"expand.voc", 352800},
-    {"warp2.voc", 882000},           {"titles.voc", 6879600},        {"ships1.voc", 2646000},
-    {"gameover.voc", 1234800},       {"shrink.voc", 529200},         {"lasers.voc", 246960},
-    {"bonus.voc", 352800}};
+const std::vector<Budget> VoiceBudgets = {{"brick_high_ping.voc", 352800},
+                                          {"brick_low_ping.voc", 352800},
+                                          {"paddle_ping.voc", 352800},
+                                          {"crash.voc", 1058400},
+                                          {"fanfare.voc", 1058400},
+                                          {"expand.voc", 352800},
+                                          {"warp2.voc", 882000},
+                                          {"titles.voc", 6879600},
+                                          {"ships1.voc", 2646000},
+                                          {"gameover.voc", 1234800},
+                                          {"shrink.voc", 529200},
+                                          {"lasers.voc", 246960},
+                                          {"bonus.voc", 352800}};
 
 float Seconds(const assetgen::Sound& s) { return float(s.Samples.size() / 2) / 44100.f; }
 
@@ -117,10 +124,10 @@ TEST(BmpWriter, WritesBottomUpRowsAfterTheHeaders) {
     img.At(3, 1) = {7, 8, 9};  // bottom right
     auto bytes = assetgen::EncodeBmp(img);
     ASSERT_EQ(bytes.size(), 54u + 24u);
-    EXPECT_EQ(Le(bytes, 34, 4), 24u);              // biSizeImage
-    EXPECT_EQ(bytes[54 + 9], 9);                    // bottom row first: its last pixel, blue
+    EXPECT_EQ(Le(bytes, 34, 4), 24u);  // biSizeImage
+    EXPECT_EQ(bytes[54 + 9], 9);       // bottom row first: its last pixel, blue
     EXPECT_EQ(bytes[54 + 11], 7);
-    EXPECT_EQ(bytes[54 + 12], 3);                   // then the top row, blue green red
+    EXPECT_EQ(bytes[54 + 12], 3);  // then the top row, blue green red
     EXPECT_EQ(bytes[54 + 14], 1);
     EXPECT_THROW(assetgen::EncodeBmp(Image(6, 2)), std::invalid_argument);  // rows would need padding
 }
@@ -332,7 +339,8 @@ TEST(Art, BackdropsDifferAndStayDarkUnderTheBricks) {
             const Image& b = generated::Art("LEVEL" + std::to_string(j) + ".GRA");
             long diff = 0;
             for (int y = 0; y < 583; y += 3) {
-                for (int x = 0; x < 645; x += 3) diff += std::abs(a.At(x, y).R - b.At(x, y).R) + std::abs(a.At(x, y).B - b.At(x, y).B);
+                for (int x = 0; x < 645; x += 3)
+                    diff += std::abs(a.At(x, y).R - b.At(x, y).R) + std::abs(a.At(x, y).B - b.At(x, y).B);
             }
             EXPECT_GT(diff, 645L * 583 / 9 * 8) << i << " and " << j;
         }
@@ -361,10 +369,12 @@ TEST(Sounds, LengthsSuitWhatTheGameWaitsFor) {
     struct Span {
         const char* Name;
         float Min, Max;
-    } spans[] = {{"crash.voc", 0.7f, 1.5f},   {"fanfare.voc", 2, 3},     {"gameover.voc", 2.5f, 6.5f},
-                 {"titles.voc", 20, 39},      {"ships1.voc", 10, 15},    {"warp2.voc", 2, 5},
-                 {"lasers.voc", 0.1f, 1.4f},  {"expand.voc", 0.3f, 2},   {"shrink.voc", 0.3f, 3},
-                 {"paddle_ping.voc", 0.1f, 1}, {"brick_high_ping.voc", 0.1f, 1}, {"bonus.voc", 0.3f, 2}};
+    } spans[] = {{"crash.voc", 0.7f, 1.5f},        {"fanfare.voc", 2, 3},
+                 {"gameover.voc", 2.5f, 6.5f},     {"titles.voc", 20, 39},
+                 {"ships1.voc", 10, 15},           {"warp2.voc", 2, 5},
+                 {"lasers.voc", 0.1f, 1.4f},       {"expand.voc", 0.3f, 2},
+                 {"shrink.voc", 0.3f, 3},          {"paddle_ping.voc", 0.1f, 1},
+                 {"brick_high_ping.voc", 0.1f, 1}, {"bonus.voc", 0.3f, 2}};
     for (const Span& s : spans) {
         float len = Seconds(generated::SoundNamed(s.Name));
         EXPECT_GE(len, s.Min) << s.Name;
@@ -380,5 +390,6 @@ TEST(Sounds, BrickPingsDifferClearlyInPitch) {
         }
         return n;
     };
-    EXPECT_GT(crossings(generated::SoundNamed("brick_high_ping.voc")), 1.6 * crossings(generated::SoundNamed("brick_low_ping.voc")));
+    EXPECT_GT(crossings(generated::SoundNamed("brick_high_ping.voc")),
+              1.6 * crossings(generated::SoundNamed("brick_low_ping.voc")));
 }

@@ -81,8 +81,8 @@ TEST(SimOptionsParsing, AcceptsTheDocumentedOptions) {
 
 TEST(SimOptionsParsing, RefusesWhatItCannotUse) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--packing", "565x"}, {"--steps", "0"}, {"--games", "-1"}, {"--seed", "soon"}, {"--shot", "x.png"},
-        {"--shot", "0:x.png"}, {"--shot-every", "5:"}, {"--trace"},  {"--fast"},
+        {"--packing", "565x"}, {"--steps", "0"},       {"--games", "-1"}, {"--seed", "soon"}, {"--shot", "x.png"},
+        {"--shot", "0:x.png"}, {"--shot-every", "5:"}, {"--trace"},       {"--fast"},
     };
     for (const auto& args : bad) {
         SimOptions o;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
-#include <thread>
 #include <stdexcept>
+#include <thread>
 
 #include "art.h"
 #include "audio.h"

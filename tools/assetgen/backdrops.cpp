@@ -46,7 +46,8 @@ Sample Honeycomb(float x, float y) {
             if (d < best) {
                 second = best;
                 best = d;
-            } else if (d < second) second = d;
+            } else if (d < second)
+                second = d;
         }
     }
     float edge = (second - best) / 2;
@@ -174,16 +175,11 @@ Sample Crystals(float x, float y) {
 
 const std::vector<Style>& Styles() {
     static const std::vector<Style> styles = {
-        {Honeycomb, Hex(0x081230), Hex(0x24407A), 2.2f},
-        {DiamondPlate, Hex(0x0E1618), Hex(0x3C5258), 2.5f},
-        {TechPanels, Hex(0x0A1A12), Hex(0x2A5A3E), 2.6f},
-        {Marble, Hex(0x140A22), Hex(0x4A2E66), 1.2f},
-        {Ripples, Hex(0x041A22), Hex(0x1E5664), 1.8f},
-        {Masonry, Hex(0x1E0A0C), Hex(0x5A2A26), 2.2f},
-        {Nebula, Hex(0x050818), Hex(0x3A2C6A), 0.6f},
-        {Scales, Hex(0x101A08), Hex(0x3C5222), 2.4f},
-        {Weave, Hex(0x1A1006), Hex(0x5A3C1C), 2},
-        {Cubes, Hex(0x0C1020), Hex(0x3C4670), 1.2f},
+        {Honeycomb, Hex(0x081230), Hex(0x24407A), 2.2f},  {DiamondPlate, Hex(0x0E1618), Hex(0x3C5258), 2.5f},
+        {TechPanels, Hex(0x0A1A12), Hex(0x2A5A3E), 2.6f}, {Marble, Hex(0x140A22), Hex(0x4A2E66), 1.2f},
+        {Ripples, Hex(0x041A22), Hex(0x1E5664), 1.8f},    {Masonry, Hex(0x1E0A0C), Hex(0x5A2A26), 2.2f},
+        {Nebula, Hex(0x050818), Hex(0x3A2C6A), 0.6f},     {Scales, Hex(0x101A08), Hex(0x3C5222), 2.4f},
+        {Weave, Hex(0x1A1006), Hex(0x5A3C1C), 2},         {Cubes, Hex(0x0C1020), Hex(0x3C4670), 1.2f},
         {Crystals, Hex(0x1A0620), Hex(0x54225E), 2.2f},
     };
     return styles;

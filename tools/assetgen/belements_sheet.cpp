@@ -15,22 +15,25 @@ Image DrawBanner() {
     Layer layer(r.W, r.H);
     float cx = r.W / 2.f, cy = r.H / 2.f;
     Bevel rim{3, 1.5f, true, 0.6f, 20, 1};
-    DrawBevelled(layer, 0, 0, r.W, r.H, [=](float x, float y) { return SdRoundRect(x, y, cx, cy, cx - 1, cy - 1, 10); },
-                 [](float, float y) { return Mix(Hex(0xD8E0EE), Hex(0x68748E), y / 34); }, rim, palette::Ink, 1);
+    DrawBevelled(
+        layer, 0, 0, r.W, r.H, [=](float x, float y) { return SdRoundRect(x, y, cx, cy, cx - 1, cy - 1, 10); },
+        [](float, float y) { return Mix(Hex(0xD8E0EE), Hex(0x68748E), y / 34); }, rim, palette::Ink, 1);
     Bevel plate{2, -1.2f, false, 0, 1, 1};
-    DrawBevelled(layer, 0, 0, r.W, r.H, [=](float x, float y) { return SdRoundRect(x, y, cx, cy, cx - 5, cy - 5, 7); },
-                 [](float, float y) { return Mix(Hex(0x1A2A6A), Hex(0x0E1434), y / 34); }, plate, palette::Ink, 0);
+    DrawBevelled(
+        layer, 0, 0, r.W, r.H, [=](float x, float y) { return SdRoundRect(x, y, cx, cy, cx - 5, cy - 5, 7); },
+        [](float, float y) { return Mix(Hex(0x1A2A6A), Hex(0x0E1434), y / 34); }, plate, palette::Ink, 0);
     // Chevrons either side of the word.
     for (float side : {-1.f, 1.f}) {
         for (int i = 0; i < 2; ++i) {
             float tip = cx + side * (78 + i * 9);
-            FillShape(layer, 0, 0, r.W, r.H,
-                      [=](float x, float y) {
-                          float a = SdSegment(x, y, tip - side * 5, cy - 6, tip, cy);
-                          float b = SdSegment(x, y, tip, cy, tip - side * 5, cy + 6);
-                          return std::min(a, b) - 1.3f;
-                      },
-                      i == 0 ? Hex(0x7FE8FF) : Hex(0x3F8CC8));
+            FillShape(
+                layer, 0, 0, r.W, r.H,
+                [=](float x, float y) {
+                    float a = SdSegment(x, y, tip - side * 5, cy - 6, tip, cy);
+                    float b = SdSegment(x, y, tip, cy, tip - side * 5, cy + 6);
+                    return std::min(a, b) - 1.3f;
+                },
+                i == 0 ? Hex(0x7FE8FF) : Hex(0x3F8CC8));
         }
     }
     TextStyle style{3.3f, 2.0f, 1.8f, 0, 1.2f};

@@ -57,16 +57,18 @@ Image DrawCapsule(int column, bool lowerBlock, int frame) {
         // Metal bands near the ends.
         float end = std::fabs(x - Cx);
         Color c = body;
-        if (end > HalfW - 7) c = Mix(Hex(0xC8D0DC), Hex(0x8E98AA), 0.3f);
-        else if (end > HalfW - 8.2f) c = Darken(body, 0.6f);
+        if (end > HalfW - 7)
+            c = Mix(Hex(0xC8D0DC), Hex(0x8E98AA), 0.3f);
+        else if (end > HalfW - 8.2f)
+            c = Darken(body, 0.6f);
         if (d < 0) return gold ? Hex(0xFFE066) : Hex(0xFFFFFF);
         if (d < 1.1f && end < HalfW - 8.2f) return Darken(body, 0.75f);
         return c;
     };
     Bevel bevel{Radius, 0.85f, true, 0.7f, 20, 1};
-    DrawBevelled(layer, 0, 0, r.W, r.H,
-                 [](float x, float y) { return SdRoundRect(x, y, Cx, Cy, HalfW, Radius, Radius); }, base, bevel,
-                 palette::Ink, 1);
+    DrawBevelled(
+        layer, 0, 0, r.W, r.H, [](float x, float y) { return SdRoundRect(x, y, Cx, Cy, HalfW, Radius, Radius); }, base,
+        bevel, palette::Ink, 1);
     return FlattenKeyed(layer);
 }
 

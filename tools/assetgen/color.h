@@ -28,9 +28,7 @@ inline Color operator-(Color a, Color b) { return {a.R - b.R, a.G - b.G, a.B - b
 inline Color operator*(Color a, float k) { return {a.R * k, a.G * k, a.B * k}; }
 inline Color operator*(Color a, Color b) { return {a.R * b.R / 255.f, a.G * b.G / 255.f, a.B * b.B / 255.f}; }
 
-inline Color Hex(uint32_t rgb) {
-    return {float((rgb >> 16) & 255), float((rgb >> 8) & 255), float(rgb & 255)};
-}
+inline Color Hex(uint32_t rgb) { return {float((rgb >> 16) & 255), float((rgb >> 8) & 255), float(rgb & 255)}; }
 inline Color Gray(float v) { return {v, v, v}; }
 inline Color Mix(Color a, Color b, float t) { return a + (b - a) * t; }
 inline Color Lighten(Color c, float t) { return Mix(c, Gray(255), t); }

@@ -29,7 +29,8 @@ const char* GlyphPath(char c) {
         case 'L': return "0,0 0,6 4,6";
         case 'M': return "0,6 0,0 2,3 4,0 4,6";
         case 'N': return "0,6 0,0 4,6 4,0";
-        case 'O': case '0': return "1,0 3,0 4,1 4,5 3,6 1,6 0,5 0,1 1,0";
+        case 'O':
+        case '0': return "1,0 3,0 4,1 4,5 3,6 1,6 0,5 0,1 1,0";
         case 'P': return "0,6 0,0 3,0 4,1 4,2 3,3 0,3";
         case 'Q': return "1,0 3,0 4,1 4,5 3,6 1,6 0,5 0,1 1,0|2.6,4.6 4,6.2";
         case 'R': return "0,6 0,0 3,0 4,1 4,2 3,3 0,3|2,3 4,6";
@@ -90,8 +91,10 @@ std::vector<Stroke> LayoutText(std::string_view text, float x, float y, const Te
                 while (*p == ' ') ++p;
                 float sx = pen + (gx * style.WidthScale + (6 - gy) * style.Slant) * style.Scale;
                 float sy = y + gy * style.Scale;
-                if (have) out.push_back({prevX, prevY, sx, sy});
-                else if (*p == 0) out.push_back({sx, sy, sx, sy});
+                if (have)
+                    out.push_back({prevX, prevY, sx, sy});
+                else if (*p == 0)
+                    out.push_back({sx, sy, sx, sy});
                 prevX = sx;
                 prevY = sy;
                 have = true;

@@ -13,11 +13,11 @@ struct Stroke {
 };
 
 struct TextStyle {
-    float Scale = 5;        // pixels per grid unit; a capital is 6 units tall
-    float Weight = 1.5f;    // stroke radius in pixels
-    float Spacing = 1.6f;   // grid units between letters
-    float Slant = 0;        // x shift per unit of height, for italics
-    float WidthScale = 1;   // horizontal stretch of the letters
+    float Scale = 5;       // pixels per grid unit; a capital is 6 units tall
+    float Weight = 1.5f;   // stroke radius in pixels
+    float Spacing = 1.6f;  // grid units between letters
+    float Slant = 0;       // x shift per unit of height, for italics
+    float WidthScale = 1;  // horizontal stretch of the letters
 };
 
 // Segments of `text` laid out from (x, y), the top left of the capitals.

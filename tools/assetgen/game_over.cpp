@@ -33,8 +33,8 @@ Image DrawGameOver() {
     }
     // The orb, broken: a dim sphere with glowing cracks.
     const float ox = cx, oy = 112, orad = 66;
-    AddGlow(layer, 0, 0, w, h, [=](float x, float y) { return SdCircle(x, y, ox, oy, orad); }, Hex(0xC0301C), 40,
-            0.35f);
+    AddGlow(
+        layer, 0, 0, w, h, [=](float x, float y) { return SdCircle(x, y, ox, oy, orad); }, Hex(0xC0301C), 40, 0.35f);
     std::vector<Stroke> cracks;
     for (int i = 0; i < 7; ++i) {
         float a = rng.Range(0, 2 * std::numbers::pi_v<float>);
@@ -54,27 +54,29 @@ Image DrawGameOver() {
         return best;
     };
     Bevel sphere{orad, 1, true, 0.45f, 14, 1};
-    DrawBevelled(layer, 0, 0, w, h, [=](float x, float y) { return SdCircle(x, y, ox, oy, orad); },
-                 [&](float x, float y) {
-                     float n = Fbm(x * 0.05f, y * 0.05f, 4041, 4);
-                     Color c = Mix(Hex(0x3A2A48), Hex(0x6A4A6E), n);
-                     float k = crackDist(x, y);
-                     if (k < 1.4f) return Mix(Hex(0xFFF0A0), Hex(0xFF7A20), k / 1.4f);
-                     return c + Hex(0xA02810) * (std::exp(-k * 0.35f) * 0.8f);
-                 },
-                 sphere, Hex(0x0C0810), 2);
+    DrawBevelled(
+        layer, 0, 0, w, h, [=](float x, float y) { return SdCircle(x, y, ox, oy, orad); },
+        [&](float x, float y) {
+            float n = Fbm(x * 0.05f, y * 0.05f, 4041, 4);
+            Color c = Mix(Hex(0x3A2A48), Hex(0x6A4A6E), n);
+            float k = crackDist(x, y);
+            if (k < 1.4f) return Mix(Hex(0xFFF0A0), Hex(0xFF7A20), k / 1.4f);
+            return c + Hex(0xA02810) * (std::exp(-k * 0.35f) * 0.8f);
+        },
+        sphere, Hex(0x0C0810), 2);
     // Shards drifting away from it.
     for (int i = 0; i < 9; ++i) {
         float a = std::numbers::pi_v<float> * (0.9f + 1.2f * i / 8.f) + rng.Range(-0.1f, 0.1f);
         float dist = orad + rng.Range(14, 40.f), size = rng.Range(3, 7.f), spin = rng.Range(0, 3.f);
         float sx = ox + std::cos(a) * dist, sy = oy + std::sin(a) * dist * 0.9f;
-        DrawBevelled(layer, 0, 0, w, h,
-                     [=](float x, float y) {
-                         float rx = (x - sx) * std::cos(spin) - (y - sy) * std::sin(spin);
-                         float ry = (x - sx) * std::sin(spin) + (y - sy) * std::cos(spin);
-                         return SdRoundRect(rx, ry, 0, 0, size, size * 0.6f, 1);
-                     },
-                     [](float, float) { return Hex(0x5A4262); }, Bevel{2, 1.3f, false, 0.4f, 16, 1}, Hex(0x0C0810), 1);
+        DrawBevelled(
+            layer, 0, 0, w, h,
+            [=](float x, float y) {
+                float rx = (x - sx) * std::cos(spin) - (y - sy) * std::sin(spin);
+                float ry = (x - sx) * std::sin(spin) + (y - sy) * std::cos(spin);
+                return SdRoundRect(rx, ry, 0, 0, size, size * 0.6f, 1);
+            },
+            [](float, float) { return Hex(0x5A4262); }, Bevel{2, 1.3f, false, 0.4f, 16, 1}, Hex(0x0C0810), 1);
     }
     // The words.
     LetterPaint red{Hex(0xFFF2E0), Hex(0xE0301A), Hex(0x120406), 2.5f, 4.5f, 0.7f};
@@ -86,19 +88,20 @@ Image DrawGameOver() {
         DrawLetteringCentred(layer, word, cx, y, style, red);
     }
     // The heap of bricks along the bottom.
-    const int heap[][3] = {{2, 40, 392}, {5, 88, 398}, {0, 136, 394}, {8, 184, 399}, {3, 232, 393},
-                           {6, 280, 397}, {1, 328, 392}, {4, 376, 398}, {7, 64, 369}, {2, 112, 372},
+    const int heap[][3] = {{2, 40, 392},  {5, 88, 398},  {0, 136, 394}, {8, 184, 399}, {3, 232, 393},
+                           {6, 280, 397}, {1, 328, 392}, {4, 376, 398}, {7, 64, 369},  {2, 112, 372},
                            {6, 208, 370}, {0, 304, 371}, {5, 352, 368}, {3, 160, 346}, {1, 260, 347}};
     for (const auto& b : heap) PasteIntoLayer(layer, DrawBrick(b[0]), b[1], b[2], true);
     // The frame.
     Bevel frame{5, 1.3f, true, 0.5f, 16, 1};
-    DrawBevelled(layer, 0, 0, w, h,
-                 [=](float x, float y) {
-                     float outer = SdRoundRect(x, y, cx, h / 2.f, cx, h / 2.f, 6);
-                     float inner = SdRoundRect(x, y, cx, h / 2.f, cx - 8, h / 2.f - 8, 4);
-                     return std::max(outer, -inner);
-                 },
-                 [](float, float y) { return Mix(Hex(0xB8C4D8), Hex(0x5C6880), y / 436); }, frame, palette::Ink, 0);
+    DrawBevelled(
+        layer, 0, 0, w, h,
+        [=](float x, float y) {
+            float outer = SdRoundRect(x, y, cx, h / 2.f, cx, h / 2.f, 6);
+            float inner = SdRoundRect(x, y, cx, h / 2.f, cx - 8, h / 2.f - 8, 4);
+            return std::max(outer, -inner);
+        },
+        [](float, float y) { return Mix(Hex(0xB8C4D8), Hex(0x5C6880), y / 436); }, frame, palette::Ink, 0);
     return FlattenOpaque(layer);
 }
 

@@ -12,9 +12,10 @@ void DrawLettering(Layer& layer, std::string_view text, float x, float y, const 
     int y0 = int(shape.Top - paint.OutlineWidth - 2), y1 = int(shape.Bottom + paint.OutlineWidth + 3);
     float top = y - style.Weight, height = 6 * style.Scale + 2 * style.Weight;
     Bevel bevel{paint.BevelWidth, 1.2f, true, paint.Specular, 18, 1};
-    DrawBevelled(layer, x0, y0, x1, y1, shape,
-                 [&](float, float py) { return Mix(paint.Top, paint.Bottom, Clamp01((py - top) / height)); }, bevel,
-                 paint.Outline, paint.OutlineWidth);
+    DrawBevelled(
+        layer, x0, y0, x1, y1, shape,
+        [&](float, float py) { return Mix(paint.Top, paint.Bottom, Clamp01((py - top) / height)); }, bevel,
+        paint.Outline, paint.OutlineWidth);
 }
 
 void DrawLetteringCentred(Layer& layer, std::string_view text, float cx, float y, const TextStyle& style,

@@ -19,8 +19,8 @@ struct Chord {
 
 const Chord* FindChord(const std::string& name) {
     static const Chord chords[] = {
-        {"Am", "A2", "A4 C5 E5 A5"}, {"F", "F2", "F4 A4 C5 F5"},   {"C", "C3", "C4 E4 G4 C5"},
-        {"G", "G2", "G4 B4 D5 G5"},  {"E", "E2", "E4 G#4 B4 E5"},  {"Em", "E2", "E4 G4 B4 E5"},
+        {"Am", "A2", "A4 C5 E5 A5"}, {"F", "F2", "F4 A4 C5 F5"},     {"C", "C3", "C4 E4 G4 C5"},
+        {"G", "G2", "G4 B4 D5 G5"},  {"E", "E2", "E4 G#4 B4 E5"},    {"Em", "E2", "E4 G4 B4 E5"},
         {"Dm", "D2", "D4 F4 A4 D5"}, {"Bb", "Bb1", "Bb3 D4 F4 Bb4"}, {"A", "A1", "A3 C#4 E4 A4"},
     };
     for (const Chord& c : chords) {
@@ -135,10 +135,10 @@ Samples GameOverJingle() {
 Samples TitleMusic() {
     const float step = 0.125f;  // sixteenths at 120 beats a minute
     const float bar = 16 * step;
-    const std::vector<std::string> chords = {"Am", "Am",                                      // intro
-                                             "Am", "F", "C", "G", "Am", "F", "G", "E",        // theme
-                                             "F", "G", "Em", "Am", "F", "E",                  // bridge
-                                             "Am", "Am"};                                     // close
+    const std::vector<std::string> chords = {"Am", "Am",                                   // intro
+                                             "Am", "F",  "C",  "G",  "Am", "F", "G", "E",  // theme
+                                             "F",  "G",  "Em", "Am", "F",  "E",            // bridge
+                                             "Am", "Am"};                                  // close
     const char* melody =
         // theme
         "E5:4 A5:4 B5:2 C6:2 B5:2 A5:2 "
@@ -169,8 +169,10 @@ Samples TitleMusic() {
     std::string bass, arp;
     for (size_t i = 0; i + 2 < chords.size(); ++i) {
         bass += BassBar(*FindChord(chords[i]));
-        if (i >= 2) arp += ArpBar(*FindChord(chords[i]));
-        else arp += "-:16 ";
+        if (i >= 2)
+            arp += ArpBar(*FindChord(chords[i]));
+        else
+            arp += "-:16 ";
     }
     bass += "A1:24";
     Sequence(mix, bass, 0, step, Bass());

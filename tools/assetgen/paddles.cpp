@@ -50,9 +50,10 @@ void DrawBody(Layer& layer, Body b, Color centre, Color caps, float capWidth) {
 
 void CentreLight(Layer& layer, float cx, Color c) {
     Bevel lamp{2, 1, true, 0.9f, 10, 1};
-    DrawBevelled(layer, 0, 0, layer.Width, layer.Height,
-                 [=](float x, float y) { return SdRoundRect(x, y, cx, MidY, 5, 1.8f, 1.8f); },
-                 [=](float, float) { return c; }, lamp, Darken(c, 0.7f), 0.6f);
+    DrawBevelled(
+        layer, 0, 0, layer.Width, layer.Height,
+        [=](float x, float y) { return SdRoundRect(x, y, cx, MidY, 5, 1.8f, 1.8f); }, [=](float, float) { return c; },
+        lamp, Darken(c, 0.7f), 0.6f);
 }
 
 void DrawStill(Layer& layer, Kind kind) {
@@ -77,15 +78,17 @@ void DrawStill(Layer& layer, Kind kind) {
             for (float gx : {15.f, 87.f}) {
                 float mx = gx + 3;
                 Bevel pod{2.5f, 1.3f, false, 0.5f, 20, 1};
-                DrawBevelled(layer, 0, 0, layer.Width, layer.Height,
-                             [=](float x, float y) { return SdRoundRect(x, y, mx, 11, 3, 6.5f, 1.5f); },
-                             [](float, float y) { return Mix(Hex(0x8894AA), Hex(0x3C4456), y / 19); }, pod, Ink, 0.8f);
-                DrawBevelled(layer, 0, 0, layer.Width, layer.Height,
-                             [=](float x, float y) { return SdRoundRect(x, y, mx, 4, 3, 4, 1); },
-                             [](float, float) { return Hex(0xB0BACC); }, Bevel{1.5f, 1.2f, true, 0.6f, 12, 1}, Ink, 0.6f);
-                FillShape(layer, 0, 0, layer.Width, layer.Height,
-                          [=](float x, float y) { return SdRoundRect(x, y, mx, 1.5f, 1.6f, 1.2f, 0.8f); },
-                          Hex(0xFF5A3C));
+                DrawBevelled(
+                    layer, 0, 0, layer.Width, layer.Height,
+                    [=](float x, float y) { return SdRoundRect(x, y, mx, 11, 3, 6.5f, 1.5f); },
+                    [](float, float y) { return Mix(Hex(0x8894AA), Hex(0x3C4456), y / 19); }, pod, Ink, 0.8f);
+                DrawBevelled(
+                    layer, 0, 0, layer.Width, layer.Height,
+                    [=](float x, float y) { return SdRoundRect(x, y, mx, 4, 3, 4, 1); },
+                    [](float, float) { return Hex(0xB0BACC); }, Bevel{1.5f, 1.2f, true, 0.6f, 12, 1}, Ink, 0.6f);
+                FillShape(
+                    layer, 0, 0, layer.Width, layer.Height,
+                    [=](float x, float y) { return SdRoundRect(x, y, mx, 1.5f, 1.6f, 1.2f, 0.8f); }, Hex(0xFF5A3C));
             }
             CentreLight(layer, cx, Hex(0xFF6A4A));
             break;
@@ -98,15 +101,17 @@ void DrawStill(Layer& layer, Kind kind) {
             Rng rng(0xC47C4);
             for (float x = b.Left + 6; x < b.Right - 5; x += 7) {
                 float r = rng.Range(1.8f, 2.8f), ox = rng.Range(-1.5f, 1.5f);
-                DrawBevelled(layer, 0, 0, layer.Width, layer.Height,
-                             [=](float px, float py) { return SdCircle(px, py, x + ox, 3.6f, r); },
-                             [=](float, float) { return goo; }, gel, Darken(goo, 0.7f), 0.7f);
+                DrawBevelled(
+                    layer, 0, 0, layer.Width, layer.Height,
+                    [=](float px, float py) { return SdCircle(px, py, x + ox, 3.6f, r); },
+                    [=](float, float) { return goo; }, gel, Darken(goo, 0.7f), 0.7f);
             }
             for (float x : {cx - 22, cx - 5, cx + 14, cx + 31}) {
                 float len = x == cx - 5 ? 2.6f : 1.8f;
-                DrawBevelled(layer, 0, 0, layer.Width, layer.Height,
-                             [=](float px, float py) { return SdEllipse(px, py, x, 15.2f + len / 2, 1.6f, len); },
-                             [=](float, float) { return goo; }, gel, Darken(goo, 0.7f), 0.6f);
+                DrawBevelled(
+                    layer, 0, 0, layer.Width, layer.Height,
+                    [=](float px, float py) { return SdEllipse(px, py, x, 15.2f + len / 2, 1.6f, len); },
+                    [=](float, float) { return goo; }, gel, Darken(goo, 0.7f), 0.6f);
             }
             break;
         }

@@ -113,8 +113,10 @@ void Hit(Bus& mix, Drum drum, float time, float gain, float pan) {
 
 void DrumLine(Bus& mix, std::string_view pattern, Drum drum, float start, float step, float gain, float pan) {
     for (size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == 'x') Hit(mix, drum, start + i * step, gain * 0.75f, pan);
-        else if (pattern[i] == 'X') Hit(mix, drum, start + i * step, gain, pan);
+        if (pattern[i] == 'x')
+            Hit(mix, drum, start + i * step, gain * 0.75f, pan);
+        else if (pattern[i] == 'X')
+            Hit(mix, drum, start + i * step, gain, pan);
     }
 }
 

@@ -107,10 +107,11 @@ void FillShape(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Color c) {
 // A bevelled solid: outline `outline` pixels wide in `edge`, then the body
 // with the bevel lighting over `base(x, y)`.
 template <class Sdf, class Base>
-void DrawBevelled(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Base base, const Bevel& bevel,
-                  Color edge, float outline) {
+void DrawBevelled(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Base base, const Bevel& bevel, Color edge,
+                  float outline) {
     if (outline > 0) {
-        FillShape(layer, x0, y0, x1, y1, [&](float x, float y) { return sdf(x, y) - outline; }, edge);
+        FillShape(
+            layer, x0, y0, x1, y1, [&](float x, float y) { return sdf(x, y) - outline; }, edge);
     }
     DrawShape(layer, x0, y0, x1, y1, sdf, [&](float x, float y, float inside, float nx, float ny) {
         return ShadeBevel(base(x, y), inside, nx, ny, bevel);

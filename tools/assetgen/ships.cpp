@@ -46,33 +46,38 @@ Image DrawShip() {
     part([](float x, float y) { return SdRoundRect(x, y, 252, 110, 182, 22, 12); }, seams, plate);
     part([](float x, float y) { return SdRoundRect(x, y, 396, 68, 40, 30, 10); }, steel, plate);
     part([](float x, float y) { return SdSegment(x, y, 420, 38, 420, 6) - 1.6f; }, steel, plate);
-    FillShape(layer, 410, 0, 430, 14, [](float x, float y) { return SdCircle(x, y, 420, 6, 3); }, Hex(0xFF4A3A));
+    FillShape(
+        layer, 410, 0, 430, 14, [](float x, float y) { return SdCircle(x, y, 420, 6, 3); }, Hex(0xFF4A3A));
     // The bridge windows.
     part([](float x, float y) { return SdRoundRect(x, y, 404, 60, 26, 6, 3); },
          [](float x, float) { return Mix(Hex(0x9AF0FF), Hex(0x2A8AC8), (x - 378) / 52); },
          Bevel{3, -1, false, 0.6f, 12, 1});
     // A red stripe and rows of lit windows along the hull.
-    FillShape(layer, 40, 196, 470, 212, [](float x, float y) { return SdRoundRect(x, y, 262, 204, 190, 3, 3); },
-              Hex(0xD8302A));
+    FillShape(
+        layer, 40, 196, 470, 212, [](float x, float y) { return SdRoundRect(x, y, 262, 204, 190, 3, 3); },
+        Hex(0xD8302A));
     Rng rng(0x5819);
     for (float row : {160.f, 180.f, 226.f}) {
         for (float x = 110; x < 400; x += 11) {
             if (row == 226 && (x < 130 || x > 360)) continue;
             bool lit = rng.Unit() < 0.75f;
             Color c = lit ? (rng.Unit() < 0.7f ? Hex(0xFFE08A) : Hex(0x8AE8FF)) : Hex(0x2A3248);
-            FillShape(layer, int(x) - 4, int(row) - 4, int(x) + 5, int(row) + 5,
-                      [=](float px, float py) { return SdRoundRect(px, py, x, row, 2.5f, 1.8f, 1); }, c);
+            FillShape(
+                layer, int(x) - 4, int(row) - 4, int(x) + 5, int(row) + 5,
+                [=](float px, float py) { return SdRoundRect(px, py, x, row, 2.5f, 1.8f, 1); }, c);
         }
     }
     // The emblem: the orb in gold.
     Bevel orb{9, 1.1f, true, 0.7f, 16, 1};
-    DrawBevelled(layer, 0, 0, w, h, [](float x, float y) { return SdCircle(x, y, 300, 186, 9); },
-                 [](float, float) { return palette::Gold; }, orb, ink, 1.5f);
+    DrawBevelled(
+        layer, 0, 0, w, h, [](float x, float y) { return SdCircle(x, y, 300, 186, 9); },
+        [](float, float) { return palette::Gold; }, orb, ink, 1.5f);
     // Engine nozzles with their flames.
     for (float ny : {132.f, 168.f, 204.f}) {
-        AddGlow(layer, 0, 0, 40, h, [=](float x, float y) { return SdEllipse(x, y, 4, ny, 8, 9); }, Hex(0x6AD8FF), 8,
-                0.8f);
-        FillShape(layer, 0, 0, 30, h, [=](float x, float y) { return SdEllipse(x, y, 6, ny, 5, 7); }, Hex(0xF0FCFF));
+        AddGlow(
+            layer, 0, 0, 40, h, [=](float x, float y) { return SdEllipse(x, y, 4, ny, 8, 9); }, Hex(0x6AD8FF), 8, 0.8f);
+        FillShape(
+            layer, 0, 0, 30, h, [=](float x, float y) { return SdEllipse(x, y, 6, ny, 5, 7); }, Hex(0xF0FCFF));
     }
     return FlattenKeyed(layer);
 }
@@ -84,21 +89,20 @@ Image DrawCaption(int index, const Image& clouds) {
     float cx = r.W / 2.f, cy = r.H / 2.f;
     layer.Fill(Hex(0x0A0C1C));
     Bevel rim{4, 1.4f, true, 0.5f, 18, 1};
-    DrawBevelled(layer, 0, 0, r.W, r.H,
-                 [=](float x, float y) {
-                     float outer = SdRoundRect(x, y, cx, cy, cx - 1, cy - 1, 12);
-                     float inner = SdRoundRect(x, y, cx, cy, cx - 7, cy - 7, 8);
-                     return std::max(outer, -inner);
-                 },
-                 [=](float, float y) { return Mix(Hex(0xC8D2E2), Hex(0x5A6680), y / r.H); }, rim, palette::Ink, 0);
-    DrawShape(layer, 0, 0, r.W, r.H, [=](float x, float y) { return SdRoundRect(x, y, cx, cy, cx - 7, cy - 7, 8); },
-              [=](float, float y, float, float, float) {
-                  return Mix(Hex(0x1C2A6A), Hex(0x0C1232), Clamp01(y / r.H));
-              });
+    DrawBevelled(
+        layer, 0, 0, r.W, r.H,
+        [=](float x, float y) {
+            float outer = SdRoundRect(x, y, cx, cy, cx - 1, cy - 1, 12);
+            float inner = SdRoundRect(x, y, cx, cy, cx - 7, cy - 7, 8);
+            return std::max(outer, -inner);
+        },
+        [=](float, float y) { return Mix(Hex(0xC8D2E2), Hex(0x5A6680), y / r.H); }, rim, palette::Ink, 0);
+    DrawShape(
+        layer, 0, 0, r.W, r.H, [=](float x, float y) { return SdRoundRect(x, y, cx, cy, cx - 7, cy - 7, 8); },
+        [=](float, float y, float, float, float) { return Mix(Hex(0x1C2A6A), Hex(0x0C1232), Clamp01(y / r.H)); });
     LetterPaint paint{Hex(0xFFFFFF), Hex(0x7FE0FF), Hex(0x061028), 1.8f, 1.8f, 0.5f};
-    static const char* lines[3][2] = {{"THE ORB OF QORB IS WALLED IN", ""},
-                                      {"ONE PILOT SETS OUT", "TO BREAK THE WALLS"},
-                                      {"GOOD LUCK, PILOT!", ""}};
+    static const char* lines[3][2] = {
+        {"THE ORB OF QORB IS WALLED IN", ""}, {"ONE PILOT SETS OUT", "TO BREAK THE WALLS"}, {"GOOD LUCK, PILOT!", ""}};
     if (lines[index][1][0] == 0) {
         TextStyle style{5.6f, 2.5f, 1.7f, 0.1f, 1};
         // Long lines shrink to fit inside the frame.
@@ -122,27 +126,31 @@ Image DrawCraft() {
         v = -(x - 11) * std::sin(a) + (y - 10.5f) * std::cos(a);
     };
     Bevel b{3, 1.2f, true, 0.6f, 14, 1};
-    DrawBevelled(layer, 0, 0, 22, 21,
-                 [&](float x, float y) {
-                     float u, v;
-                     rot(x, y, u, v);
-                     float body = SdEllipse(u, v, 0, 0, 9.5f, 3.6f);
-                     float wing = SdSegment(u, v, -6, 0, -2, 7) - 1.6f;
-                     float wing2 = SdSegment(u, v, -6, 0, -2, -7) - 1.6f;
-                     return std::min({body, wing, wing2});
-                 },
-                 [&](float x, float y) {
-                     float u, v;
-                     rot(x, y, u, v);
-                     if (u > 1 && u < 6 && v < 0.5f) return Hex(0x7FE8FF);
-                     return std::fabs(v) > 3.2f ? palette::CapRed : Hex(0xEEF2F8);
-                 },
-                 b, palette::Ink, 1);
-    AddGlow(layer, 0, 0, 22, 21, [&](float x, float y) {
-        float u, v;
-        rot(x, y, u, v);
-        return SdEllipse(u, v, -10, 0, 2, 2);
-    }, Hex(0x6AD8FF), 2, 0.9f);
+    DrawBevelled(
+        layer, 0, 0, 22, 21,
+        [&](float x, float y) {
+            float u, v;
+            rot(x, y, u, v);
+            float body = SdEllipse(u, v, 0, 0, 9.5f, 3.6f);
+            float wing = SdSegment(u, v, -6, 0, -2, 7) - 1.6f;
+            float wing2 = SdSegment(u, v, -6, 0, -2, -7) - 1.6f;
+            return std::min({body, wing, wing2});
+        },
+        [&](float x, float y) {
+            float u, v;
+            rot(x, y, u, v);
+            if (u > 1 && u < 6 && v < 0.5f) return Hex(0x7FE8FF);
+            return std::fabs(v) > 3.2f ? palette::CapRed : Hex(0xEEF2F8);
+        },
+        b, palette::Ink, 1);
+    AddGlow(
+        layer, 0, 0, 22, 21,
+        [&](float x, float y) {
+            float u, v;
+            rot(x, y, u, v);
+            return SdEllipse(u, v, -10, 0, 2, 2);
+        },
+        Hex(0x6AD8FF), 2, 0.9f);
     return FlattenKeyed(layer);
 }
 
@@ -155,20 +163,22 @@ Image DrawFarCraft() {
         Color sky = SkyAt(320.f + y);
         for (int x = 0; x < r.W; ++x) layer.At(x, y) = {sky.R, sky.G, sky.B, 1};
     }
-    AddGlow(layer, 0, 0, r.W, r.H, [](float x, float y) { return SdEllipse(x, y, 80, 7, 6, 2); }, Hex(0x8AE8FF), 6, 0.8f);
+    AddGlow(
+        layer, 0, 0, r.W, r.H, [](float x, float y) { return SdEllipse(x, y, 80, 7, 6, 2); }, Hex(0x8AE8FF), 6, 0.8f);
     Bevel b{3, 1.2f, true, 0.6f, 14, 1};
-    DrawBevelled(layer, 0, 0, r.W, r.H,
-                 [](float x, float y) {
-                     float body = SdEllipse(x, y, 40, 6.5f, 34, 3.6f);
-                     float fin = SdSegment(x, y, 58, 5, 68, 1) - 1.4f;
-                     float wing = SdSegment(x, y, 44, 8, 62, 10.5f) - 1.4f;
-                     return std::min({body, fin, wing});
-                 },
-                 [](float x, float y) {
-                     if (x < 28 && x > 14 && y < 6.5f) return Hex(0x7FE8FF);
-                     return y > 7.5f ? palette::CapRed : Hex(0xEEF2F8);
-                 },
-                 b, palette::Ink, 0.8f);
+    DrawBevelled(
+        layer, 0, 0, r.W, r.H,
+        [](float x, float y) {
+            float body = SdEllipse(x, y, 40, 6.5f, 34, 3.6f);
+            float fin = SdSegment(x, y, 58, 5, 68, 1) - 1.4f;
+            float wing = SdSegment(x, y, 44, 8, 62, 10.5f) - 1.4f;
+            return std::min({body, fin, wing});
+        },
+        [](float x, float y) {
+            if (x < 28 && x > 14 && y < 6.5f) return Hex(0x7FE8FF);
+            return y > 7.5f ? palette::CapRed : Hex(0xEEF2F8);
+        },
+        b, palette::Ink, 0.8f);
     return FlattenOpaque(layer);
 }
 
@@ -181,33 +191,35 @@ Image DrawPanel(float open, float picture, const Image& clouds) {
     const float cx = 80, cy = 58, hw = 74;
     const float hh = 4 + 48 * open;
     Bevel bezel{4, 1.4f, true, 0.5f, 16, 1};
-    DrawBevelled(layer, 0, 0, 200, 119, [=](float x, float y) { return SdRoundRect(x, y, cx, cy, hw, hh + 4, 8); },
-                 [](float, float y) { return Mix(Hex(0xC8D2E2), Hex(0x566280), y / 119); }, bezel, palette::Ink, 1);
+    DrawBevelled(
+        layer, 0, 0, 200, 119, [=](float x, float y) { return SdRoundRect(x, y, cx, cy, hw, hh + 4, 8); },
+        [](float, float y) { return Mix(Hex(0xC8D2E2), Hex(0x566280), y / 119); }, bezel, palette::Ink, 1);
     const float sh = std::max(hh - 3, 0.5f);
     Rng rng(0x9A7E1);
-    DrawShape(layer, 0, 0, 200, 119, [=](float x, float y) { return SdRoundRect(x, y, cx, cy, hw - 6, sh, 5); },
-              [&](float x, float y, float, float, float) {
-                  float scan = (int(y) & 1) ? 0.85f : 1.f;
-                  Color c = Hex(0x06281E);
-                  float noise = Hash2(int(x), int(y), uint32_t(open * 97 + picture * 13));
-                  c = Mix(c, Hex(0x3A8A6A), noise * 0.35f * (1 - picture));
-                  if (picture > 0) {
-                      float d = std::hypot(x - cx, (y - cy) * 1.1f);
-                      float ring = std::fabs(d - 30);
-                      Color ink = Hex(0x6AFFB0);
-                      float k = 0;
-                      k = std::max(k, Smooth(1.5f, 0.3f, std::fabs(d - 14)));        // the orb
-                      k = std::max(k, Smooth(14, 0, d) * 0.25f);
-                      float angle = std::atan2(y - cy, x - cx);
-                      float brick = std::fabs(std::fmod(angle + 2 * Pi, Pi / 8) - Pi / 16);
-                      if (ring < 4 && brick < Pi / 20) k = std::max(k, 0.9f);      // the wall round it
-                      k = std::max(k, Smooth(1.2f, 0.2f, std::fabs(d - 44)) * 0.5f);  // radar range
-                      float sweep = std::fmod(angle + 2 * Pi - 0.6f, 2 * Pi);
-                      if (d < 44) k = std::max(k, (1 - sweep / (2 * Pi)) * 0.35f * Smooth(0.7f, 1, 1 - sweep / (2 * Pi)));
-                      c = Mix(c, ink, k * picture);
-                  }
-                  return c * scan;
-              });
+    DrawShape(
+        layer, 0, 0, 200, 119, [=](float x, float y) { return SdRoundRect(x, y, cx, cy, hw - 6, sh, 5); },
+        [&](float x, float y, float, float, float) {
+            float scan = (int(y) & 1) ? 0.85f : 1.f;
+            Color c = Hex(0x06281E);
+            float noise = Hash2(int(x), int(y), uint32_t(open * 97 + picture * 13));
+            c = Mix(c, Hex(0x3A8A6A), noise * 0.35f * (1 - picture));
+            if (picture > 0) {
+                float d = std::hypot(x - cx, (y - cy) * 1.1f);
+                float ring = std::fabs(d - 30);
+                Color ink = Hex(0x6AFFB0);
+                float k = 0;
+                k = std::max(k, Smooth(1.5f, 0.3f, std::fabs(d - 14)));  // the orb
+                k = std::max(k, Smooth(14, 0, d) * 0.25f);
+                float angle = std::atan2(y - cy, x - cx);
+                float brick = std::fabs(std::fmod(angle + 2 * Pi, Pi / 8) - Pi / 16);
+                if (ring < 4 && brick < Pi / 20) k = std::max(k, 0.9f);         // the wall round it
+                k = std::max(k, Smooth(1.2f, 0.2f, std::fabs(d - 44)) * 0.5f);  // radar range
+                float sweep = std::fmod(angle + 2 * Pi - 0.6f, 2 * Pi);
+                if (d < 44) k = std::max(k, (1 - sweep / (2 * Pi)) * 0.35f * Smooth(0.7f, 1, 1 - sweep / (2 * Pi)));
+                c = Mix(c, ink, k * picture);
+            }
+            return c * scan;
+        });
     return FlattenOpaque(layer);
 }
 
@@ -221,8 +233,9 @@ Image DrawRing(float radius, float flash, const Image& clouds, const Image& ship
     if (radius > 0) {
         const float cx = 30, cy = 20;
         auto ring = [=](float x, float y) { return std::fabs(SdEllipse(x, y, cx, cy, radius, radius * 0.8f)) - 2.2f; };
-        AddGlow(layer, 0, 0, 120, 68, [=](float x, float y) { return SdEllipse(x, y, cx, cy, radius, radius * 0.8f); },
-                Mix(Hex(0x5A3AD8), Hex(0xFFFFFF), flash), 6, 0.5f + 0.5f * flash);
+        AddGlow(
+            layer, 0, 0, 120, 68, [=](float x, float y) { return SdEllipse(x, y, cx, cy, radius, radius * 0.8f); },
+            Mix(Hex(0x5A3AD8), Hex(0xFFFFFF), flash), 6, 0.5f + 0.5f * flash);
         DrawShape(layer, 0, 0, 120, 68, ring, [=](float x, float y, float inside, float, float) {
             float a = std::atan2(y - cy, x - cx);
             float band = 0.5f + 0.5f * std::sin(a * 6 + radius);

@@ -8,7 +8,11 @@ namespace assetgen {
 Samples BrickPing(bool high) {
     Bus mix(0.4f);
     const float f = high ? NoteFreq("E6") : NoteFreq("A5") / 1.5f;  // an octave and a fifth apart
-    Tone ping{.Shape = Wave::Square, .Held = 0.02f, .Freq = f, .Duty = 0.25f, .Gain = 0.5f,
+    Tone ping{.Shape = Wave::Square,
+              .Held = 0.02f,
+              .Freq = f,
+              .Duty = 0.25f,
+              .Gain = 0.5f,
               .Env = {0.002f, 0.02f, 0.8f, 0.3f}};
     Render(mix, ping);
     Tone ring{.Shape = Wave::Sine, .Held = 0.02f, .Freq = f * 2, .Gain = 0.3f, .Env = {0.002f, 0.02f, 0.8f, 0.22f}};
@@ -18,10 +22,18 @@ Samples BrickPing(bool high) {
 
 Samples PaddlePing() {
     Bus mix(0.35f);
-    Tone body{.Shape = Wave::Triangle, .Held = 0.03f, .Freq = 300, .EndFreq = 392, .Gain = 0.7f,
+    Tone body{.Shape = Wave::Triangle,
+              .Held = 0.03f,
+              .Freq = 300,
+              .EndFreq = 392,
+              .Gain = 0.7f,
               .Env = {0.002f, 0.03f, 0.8f, 0.26f}};
     Render(mix, body);
-    Tone edge{.Shape = Wave::Square, .Held = 0.015f, .Freq = 784, .Duty = 0.5f, .Gain = 0.15f,
+    Tone edge{.Shape = Wave::Square,
+              .Held = 0.015f,
+              .Freq = 784,
+              .Duty = 0.5f,
+              .Gain = 0.15f,
               .Env = {0.002f, 0.01f, 0.6f, 0.1f}};
     Render(mix, edge);
     return Finish(mix, 4);
@@ -29,17 +41,27 @@ Samples PaddlePing() {
 
 Samples Crash() {
     Bus mix(1.15f);
-    Tone blast{.Shape = Wave::Noise, .Held = 0.25f, .Gain = 0.8f, .Cutoff = 9000, .EndCutoff = 500,
-               .Env = {0.003f, 0.2f, 0.5f, 0.85f}, .Seed = 11};
+    Tone blast{.Shape = Wave::Noise,
+               .Held = 0.25f,
+               .Gain = 0.8f,
+               .Cutoff = 9000,
+               .EndCutoff = 500,
+               .Env = {0.003f, 0.2f, 0.5f, 0.85f},
+               .Seed = 11};
     Render(mix, blast);
-    Tone boom{.Shape = Wave::Sine, .Held = 0.3f, .Freq = 90, .EndFreq = 35, .Gain = 0.8f,
-              .Env = {0.003f, 0.25f, 0.6f, 0.5f}};
+    Tone boom{
+        .Shape = Wave::Sine, .Held = 0.3f, .Freq = 90, .EndFreq = 35, .Gain = 0.8f, .Env = {0.003f, 0.25f, 0.6f, 0.5f}};
     Render(mix, boom);
     // Crackles as the pieces fall.
     for (int i = 0; i < 9; ++i) {
         float t = 0.12f + i * 0.085f + (i % 3) * 0.02f;
-        Tone crackle{.Shape = Wave::Noise, .Start = t, .Held = 0.01f, .Gain = 0.35f * (1 - i / 10.f),
-                     .Pan = (i % 2 ? 0.4f : -0.4f), .Cutoff = 4000, .Env = {0.001f, 0.01f, 0.5f, 0.05f},
+        Tone crackle{.Shape = Wave::Noise,
+                     .Start = t,
+                     .Held = 0.01f,
+                     .Gain = 0.35f * (1 - i / 10.f),
+                     .Pan = (i % 2 ? 0.4f : -0.4f),
+                     .Cutoff = 4000,
+                     .Env = {0.001f, 0.01f, 0.5f, 0.05f},
                      .Seed = uint32_t(20 + i)};
         Render(mix, crackle);
     }
@@ -51,8 +73,16 @@ namespace {
 // A square sweep over a triangle an octave below: rising for expand, falling for shrink.
 Samples Sweep(float from, float to, float duty) {
     Bus mix(0.75f);
-    Tone sweep{.Shape = Wave::Square, .Held = 0.55f, .Freq = from, .EndFreq = to, .Duty = duty, .Gain = 0.4f,
-               .Vibrato = 1.2f, .VibratoRate = 14, .VibratoDelay = 0, .Env = {0.01f, 0.1f, 0.8f, 0.15f}};
+    Tone sweep{.Shape = Wave::Square,
+               .Held = 0.55f,
+               .Freq = from,
+               .EndFreq = to,
+               .Duty = duty,
+               .Gain = 0.4f,
+               .Vibrato = 1.2f,
+               .VibratoRate = 14,
+               .VibratoDelay = 0,
+               .Env = {0.01f, 0.1f, 0.8f, 0.15f}};
     Render(mix, sweep);
     Tone under = sweep;
     under.Shape = Wave::Triangle;
@@ -72,14 +102,40 @@ Samples ShrinkSweep() { return Sweep(900, 150, 0.3f); }
 Samples WarpWhoosh() {
     // The paddle slides into the gate on the right for about five seconds.
     Bus mix(4.8f);
-    Tone rush{.Shape = Wave::Noise, .Held = 2.6f, .Gain = 0.6f, .Pan = -0.6f, .EndPan = 0.8f, .Cutoff = 300,
-              .EndCutoff = 6000, .Env = {1.2f, 0.5f, 0.9f, 2}, .Seed = 31};
+    Tone rush{.Shape = Wave::Noise,
+              .Held = 2.6f,
+              .Gain = 0.6f,
+              .Pan = -0.6f,
+              .EndPan = 0.8f,
+              .Cutoff = 300,
+              .EndCutoff = 6000,
+              .Env = {1.2f, 0.5f, 0.9f, 2},
+              .Seed = 31};
     Render(mix, rush);
-    Tone rise{.Shape = Wave::Triangle, .Held = 3.6f, .Freq = 110, .EndFreq = 1400, .Gain = 0.35f, .Pan = -0.5f,
-              .EndPan = 0.8f, .Vibrato = 0.6f, .VibratoRate = 7, .VibratoDelay = 0, .Env = {0.6f, 0.5f, 0.8f, 1.1f}};
+    Tone rise{.Shape = Wave::Triangle,
+              .Held = 3.6f,
+              .Freq = 110,
+              .EndFreq = 1400,
+              .Gain = 0.35f,
+              .Pan = -0.5f,
+              .EndPan = 0.8f,
+              .Vibrato = 0.6f,
+              .VibratoRate = 7,
+              .VibratoDelay = 0,
+              .Env = {0.6f, 0.5f, 0.8f, 1.1f}};
     Render(mix, rise);
-    Tone shimmer{.Shape = Wave::Square, .Start = 1.5f, .Held = 2.2f, .Freq = 440, .EndFreq = 2600, .Duty = 0.125f,
-                 .Gain = 0.08f, .Pan = 0.2f, .EndPan = 0.9f, .Vibrato = 2, .VibratoRate = 11, .VibratoDelay = 0,
+    Tone shimmer{.Shape = Wave::Square,
+                 .Start = 1.5f,
+                 .Held = 2.2f,
+                 .Freq = 440,
+                 .EndFreq = 2600,
+                 .Duty = 0.125f,
+                 .Gain = 0.08f,
+                 .Pan = 0.2f,
+                 .EndPan = 0.9f,
+                 .Vibrato = 2,
+                 .VibratoRate = 11,
+                 .VibratoDelay = 0,
                  .Env = {0.8f, 0.3f, 0.8f, 1}};
     Render(mix, shimmer);
     return Finish(mix, 2);
@@ -87,10 +143,19 @@ Samples WarpWhoosh() {
 
 Samples LaserZap() {
     Bus mix(0.3f);
-    Tone zap{.Shape = Wave::Square, .Held = 0.14f, .Freq = 1900, .EndFreq = 260, .Duty = 0.25f, .Gain = 0.5f,
+    Tone zap{.Shape = Wave::Square,
+             .Held = 0.14f,
+             .Freq = 1900,
+             .EndFreq = 260,
+             .Duty = 0.25f,
+             .Gain = 0.5f,
              .Env = {0.002f, 0.05f, 0.7f, 0.12f}};
     Render(mix, zap);
-    Tone hiss{.Shape = Wave::Noise, .Held = 0.02f, .Gain = 0.2f, .Cutoff = 6000, .Env = {0.001f, 0.02f, 0.5f, 0.05f},
+    Tone hiss{.Shape = Wave::Noise,
+              .Held = 0.02f,
+              .Gain = 0.2f,
+              .Cutoff = 6000,
+              .Env = {0.001f, 0.02f, 0.5f, 0.05f},
               .Seed = 41};
     Render(mix, hiss);
     return Finish(mix, 5);
@@ -102,7 +167,12 @@ Samples BonusChime() {
     for (int i = 0; i < 5; ++i) {
         float f = NoteFreq(notes[i]);
         float pan = -0.5f + i * 0.25f;
-        Tone bell{.Shape = Wave::Sine, .Start = i * 0.07f, .Held = 0.02f, .Freq = f, .Gain = 0.35f, .Pan = pan,
+        Tone bell{.Shape = Wave::Sine,
+                  .Start = i * 0.07f,
+                  .Held = 0.02f,
+                  .Freq = f,
+                  .Gain = 0.35f,
+                  .Pan = pan,
                   .Env = {0.002f, 0.02f, 0.9f, 0.75f}};
         Render(mix, bell);
         Tone overtone = bell;
@@ -110,8 +180,14 @@ Samples BonusChime() {
         overtone.Gain = 0.1f;
         overtone.Env.Release = 0.3f;
         Render(mix, overtone);
-        Tone edge{.Shape = Wave::Square, .Start = i * 0.07f, .Held = 0.03f, .Freq = f, .Duty = 0.125f, .Gain = 0.06f,
-                  .Pan = pan, .Env = {0.002f, 0.02f, 0.6f, 0.1f}};
+        Tone edge{.Shape = Wave::Square,
+                  .Start = i * 0.07f,
+                  .Held = 0.03f,
+                  .Freq = f,
+                  .Duty = 0.125f,
+                  .Gain = 0.06f,
+                  .Pan = pan,
+                  .Env = {0.002f, 0.02f, 0.6f, 0.1f}};
         Render(mix, edge);
     }
     return Finish(mix, 3);

@@ -15,8 +15,9 @@ namespace assetgen {
 Image DrawBall() {
     Layer layer(BallRect.W, BallRect.H);
     Bevel sphere{4.2f, 1.2f, true, 0.9f, 12, 1};
-    DrawBevelled(layer, 0, 0, 10, 10, [](float x, float y) { return SdCircle(x, y, 5, 5, 4.3f); },
-                 [](float, float) { return Hex(0xE8F2FF); }, sphere, Hex(0x2A3A66), 0.75f);
+    DrawBevelled(
+        layer, 0, 0, 10, 10, [](float x, float y) { return SdCircle(x, y, 5, 5, 4.3f); },
+        [](float, float) { return Hex(0xE8F2FF); }, sphere, Hex(0x2A3A66), 0.75f);
     return FlattenKeyed(layer);
 }
 
@@ -53,10 +54,14 @@ Image DrawExplosion(int frame) {
             // Hot inside, cooling outward and over time.
             float heat = Clamp01(1.15f - qn * 0.9f - t * 0.55f + (n - 0.5f) * 0.4f);
             Color c;
-            if (heat > 0.8f) c = Mix(Hex(0xFFD84A), Hex(0xFFFFF0), (heat - 0.8f) / 0.2f);
-            else if (heat > 0.5f) c = Mix(Hex(0xF26A1C), Hex(0xFFD84A), (heat - 0.5f) / 0.3f);
-            else if (heat > 0.25f) c = Mix(Hex(0x9C2418), Hex(0xF26A1C), (heat - 0.25f) / 0.25f);
-            else c = Mix(Hex(0x4A3A52), Hex(0x9C2418), heat / 0.25f);
+            if (heat > 0.8f)
+                c = Mix(Hex(0xFFD84A), Hex(0xFFFFF0), (heat - 0.8f) / 0.2f);
+            else if (heat > 0.5f)
+                c = Mix(Hex(0xF26A1C), Hex(0xFFD84A), (heat - 0.5f) / 0.3f);
+            else if (heat > 0.25f)
+                c = Mix(Hex(0x9C2418), Hex(0xF26A1C), (heat - 0.25f) / 0.25f);
+            else
+                c = Mix(Hex(0x4A3A52), Hex(0x9C2418), heat / 0.25f);
             layer.Blend(x, y, c, 1);
         }
     }
@@ -74,18 +79,21 @@ Image DrawExplosion(int frame) {
         if (piece) {
             Color c = i % 3 == 0 ? palette::CapRed : palette::Silver;
             float a = rng.Range(0, 3.f) + t * 6;
-            FillShape(layer, int(px) - 5, int(py) - 5, int(px) + 6, int(py) + 6,
-                      [=](float x, float y) {
-                          return SdSegment(x, y, px - std::cos(a) * 2.5f, py - std::sin(a) * 2.5f,
-                                           px + std::cos(a) * 2.5f, py + std::sin(a) * 2.5f) - 1.1f;
-                      },
-                      Darken(c, t * 0.4f));
+            FillShape(
+                layer, int(px) - 5, int(py) - 5, int(px) + 6, int(py) + 6,
+                [=](float x, float y) {
+                    return SdSegment(x, y, px - std::cos(a) * 2.5f, py - std::sin(a) * 2.5f, px + std::cos(a) * 2.5f,
+                                     py + std::sin(a) * 2.5f) -
+                           1.1f;
+                },
+                Darken(c, t * 0.4f));
         } else {
             Color c = Mix(Hex(0xFFF6B0), Hex(0xE0401C), t / life);
             float tail = 5 * (1 - t);
             float tx = px - std::cos(angle) * tail, ty = py - std::sin(angle) * tail * 0.7f;
-            FillShape(layer, int(px) - 8, int(py) - 8, int(px) + 9, int(py) + 9,
-                      [=](float x, float y) { return SdSegment(x, y, tx, ty, px, py) - 0.8f; }, c);
+            FillShape(
+                layer, int(px) - 8, int(py) - 8, int(px) + 9, int(py) + 9,
+                [=](float x, float y) { return SdSegment(x, y, tx, ty, px, py) - 0.8f; }, c);
         }
     }
     return FlattenKeyed(layer);
@@ -100,7 +108,8 @@ Image DrawGate(int frame, const Image& walls) {
     PasteIntoLayer(layer, wall, 0, 0, false);
     const float phase = float(frame) / GateFrames;
     auto slot = [](float x, float y) { return SdRoundRect(x, y, 8.5f, 26.5f, 4.5f, 22, 4); };
-    FillShape(layer, 0, 0, r.W, r.H, [&](float x, float y) { return slot(x, y) - 1.2f; }, palette::Ink);
+    FillShape(
+        layer, 0, 0, r.W, r.H, [&](float x, float y) { return slot(x, y) - 1.2f; }, palette::Ink);
     DrawShape(layer, 0, 0, r.W, r.H, slot, [&](float x, float y, float inside, float, float) {
         float wave = 0.5f + 0.5f * std::sin(2 * std::numbers::pi_v<float> * (y / 13 + phase));
         float edge = Smooth(0, 3, inside);

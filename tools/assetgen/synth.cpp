@@ -74,8 +74,8 @@ void Render(Bus& mix, const Tone& tone) {
             case Wave::Sine: v = std::sin(twoPi * p); break;
             case Wave::Noise: {
                 float white = rng.Unit() * 2 - 1;
-                float cutoff = tone.EndCutoff > 0 ? tone.Cutoff * std::pow(tone.EndCutoff / tone.Cutoff, along)
-                                                  : tone.Cutoff;
+                float cutoff =
+                    tone.EndCutoff > 0 ? tone.Cutoff * std::pow(tone.EndCutoff / tone.Cutoff, along) : tone.Cutoff;
                 if (cutoff > 0) {
                     float k = 1 - std::exp(-twoPi * cutoff / SampleRate);
                     lowpass += (white - lowpass) * k;
@@ -117,8 +117,13 @@ float NoteFreq(const char* name) {
     static const int semis[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G from C
     int s = semis[name[0] - 'A'];
     const char* p = name + 1;
-    if (*p == '#') { ++s; ++p; }
-    else if (*p == 'b') { --s; ++p; }
+    if (*p == '#') {
+        ++s;
+        ++p;
+    } else if (*p == 'b') {
+        --s;
+        ++p;
+    }
     int octave = std::atoi(p);
     int midi = (octave + 1) * 12 + s;
     return 440.f * std::pow(2.f, (midi - 69) / 12.f);

@@ -31,21 +31,21 @@ struct Envelope {
 
 struct Tone {
     Wave Shape = Wave::Square;
-    float Start = 0;   // seconds
-    float Held = 0.2f; // seconds before the release begins
+    float Start = 0;    // seconds
+    float Held = 0.2f;  // seconds before the release begins
     float Freq = 440;
-    float EndFreq = 0;       // when set, the pitch glides exponentially to it over the held time
-    float Duty = 0.5f;       // squares
+    float EndFreq = 0;  // when set, the pitch glides exponentially to it over the held time
+    float Duty = 0.5f;  // squares
     float Gain = 0.3f;
-    float Pan = 0;           // -1 left to +1 right
-    float EndPan = -2;       // when set (>= -1), the pan moves to it
-    float Vibrato = 0;       // depth in semitones
+    float Pan = 0;      // -1 left to +1 right
+    float EndPan = -2;  // when set (>= -1), the pan moves to it
+    float Vibrato = 0;  // depth in semitones
     float VibratoRate = 5.5f;
     float VibratoDelay = 0.15f;
-    float Cutoff = 0;        // noise: one-pole low-pass in Hz; 0 leaves it white
+    float Cutoff = 0;  // noise: one-pole low-pass in Hz; 0 leaves it white
     float EndCutoff = 0;
     Envelope Env;
-    uint32_t Seed = 1;       // noise
+    uint32_t Seed = 1;  // noise
 };
 
 void Render(Bus& mix, const Tone& tone);

@@ -59,22 +59,23 @@ Image DrawTitle() {
             layer.Blend(x, y, Mix(Hex(0xFF3AB0), Hex(0x3AE8FF), depth), k * fade * 0.8f);
         }
     }
-    AddGlow(layer, 0, int(horizon) - 40, w, int(horizon) + 10,
-            [=](float, float y) { return std::fabs(y - horizon) - 1; }, Hex(0xFF5AC8), 24, 0.35f);
+    AddGlow(
+        layer, 0, int(horizon) - 40, w, int(horizon) + 10, [=](float, float y) { return std::fabs(y - horizon) - 1; },
+        Hex(0xFF5AC8), 24, 0.35f);
     // The orb behind the name.
     const float ox = 400, oy = 236, orad = 160;
-    AddGlow(layer, 0, 0, w, h, [=](float x, float y) { return SdCircle(x, y, ox, oy, orad); }, Hex(0x3A8AFF), 50,
-            0.3f);
+    AddGlow(
+        layer, 0, 0, w, h, [=](float x, float y) { return SdCircle(x, y, ox, oy, orad); }, Hex(0x3A8AFF), 50, 0.3f);
     Bevel glass{orad, 0.9f, true, 0.5f, 30, 1};
-    DrawBevelled(layer, 0, 0, w, int(horizon),
-                 [=](float x, float y) { return SdCircle(x, y, ox, oy, orad); },
-                 [=](float x, float y) {
-                     float n = Fbm(x * 0.015f, y * 0.015f, 5151, 5);
-                     float rim = Smooth(orad - 40, orad, std::hypot(x - ox, y - oy));
-                     Color c = Mix(Hex(0x141A4A), Hex(0x2A3A8A), n);
-                     return Mix(c, Hex(0x5AC8FF), rim * 0.6f);
-                 },
-                 glass, Hex(0x0A0A20), 2);
+    DrawBevelled(
+        layer, 0, 0, w, int(horizon), [=](float x, float y) { return SdCircle(x, y, ox, oy, orad); },
+        [=](float x, float y) {
+            float n = Fbm(x * 0.015f, y * 0.015f, 5151, 5);
+            float rim = Smooth(orad - 40, orad, std::hypot(x - ox, y - oy));
+            Color c = Mix(Hex(0x141A4A), Hex(0x2A3A8A), n);
+            return Mix(c, Hex(0x5AC8FF), rim * 0.6f);
+        },
+        glass, Hex(0x0A0A20), 2);
     // The name.
     TextStyle big{23, 9.5f, 1.5f, 0.08f, 1};
     LetterPaint gold{Hex(0xFFF8D0), Hex(0xE07A10), Hex(0x1A0A04), 4, 8, 0.8f};

@@ -28,29 +28,32 @@ Image DrawWalls() {
     // Side rails: 18 wide, from just below the corner caps to the bottom.
     for (Rect r : {LeftWallRect, RightWallRect}) {
         float cx = r.X + r.W / 2.f;
-        DrawBevelled(layer, r.X, r.Y, r.X + r.W, r.Y + r.H,
-                     [=](float x, float y) { return SdRoundRect(x, y, cx, r.Y + r.H / 2.f + 9, 8, r.H / 2.f - 10, 4); },
-                     [=](float, float y) { return RailColor(y, 96, 79 + 24 * 2); }, rail, ink, 1);
+        DrawBevelled(
+            layer, r.X, r.Y, r.X + r.W, r.Y + r.H,
+            [=](float x, float y) { return SdRoundRect(x, y, cx, r.Y + r.H / 2.f + 9, 8, r.H / 2.f - 10, 4); },
+            [=](float, float y) { return RailColor(y, 96, 79 + 24 * 2); }, rail, ink, 1);
     }
     // The top rail between the corner caps.
     {
         Rect r = TopWallRect;
         float cy = r.Y + r.H / 2.f;
-        DrawBevelled(layer, r.X - 4, r.Y, r.X + r.W + 4, r.Y + r.H,
-                     [=](float x, float y) { return SdRoundRect(x, y, r.X + r.W / 2.f, cy, r.W / 2.f + 3, 8.5f, 4); },
-                     [=](float x, float) { return RailColor(x, 96, 27 + 48); }, rail, ink, 1);
+        DrawBevelled(
+            layer, r.X - 4, r.Y, r.X + r.W + 4, r.Y + r.H,
+            [=](float x, float y) { return SdRoundRect(x, y, r.X + r.W / 2.f, cy, r.W / 2.f + 3, 8.5f, 4); },
+            [=](float x, float) { return RailColor(x, 96, 27 + 48); }, rail, ink, 1);
     }
     // Corner caps: bevelled blocks with a rivet, inside the side rails' tops.
     for (Rect r : {LeftWallRect, RightWallRect}) {
         float cx = r.X + r.W / 2.f, cy = r.Y + 9.5f;
         Bevel cap{3.5f, 1.5f, false, 0.4f, 24, 1};
-        DrawBevelled(layer, r.X, r.Y, r.X + r.W, r.Y + 22,
-                     [=](float x, float y) { return SdRoundRect(x, y, cx, cy, 8.5f, 9, 2.5f); },
-                     [](float, float y) { return Mix(Hex(0xC0CADA), Hex(0x6A7690), (y - 6) / 19); }, cap, ink, 0.5f);
+        DrawBevelled(
+            layer, r.X, r.Y, r.X + r.W, r.Y + 22,
+            [=](float x, float y) { return SdRoundRect(x, y, cx, cy, 8.5f, 9, 2.5f); },
+            [](float, float y) { return Mix(Hex(0xC0CADA), Hex(0x6A7690), (y - 6) / 19); }, cap, ink, 0.5f);
         Bevel rivet{2.5f, 1.5f, true, 0.9f, 16, 1};
-        DrawBevelled(layer, r.X, r.Y, r.X + r.W, r.Y + 22,
-                     [=](float x, float y) { return SdCircle(x, y, cx, cy, 2.8f); },
-                     [](float, float) { return Hex(0x7FE8FF); }, rivet, ink, 0.7f);
+        DrawBevelled(
+            layer, r.X, r.Y, r.X + r.W, r.Y + 22, [=](float x, float y) { return SdCircle(x, y, cx, cy, 2.8f); },
+            [](float, float) { return Hex(0x7FE8FF); }, rivet, ink, 0.7f);
     }
     Image walls = FlattenKeyed(layer);
     // Nothing outside the three rectangles: the game copies only those.

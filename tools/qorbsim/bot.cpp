@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int32_t MaxMotion = 60;   // a brisk hand, not a teleport
+constexpr int32_t MaxMotion = 60;  // a brisk hand, not a teleport
 constexpr int32_t BandTop = 543;
 constexpr int32_t Aims[] = {50, 38, 62, 44, 28, 56, 72};  // where on the paddle to meet the ball
 

@@ -18,8 +18,7 @@ struct InputEvent {
 };
 
 // Parses a whole script; false with "FILE:LINE: reason" in `error`.
-bool ParseScript(const std::string& text, const std::string& name, std::vector<InputEvent>* events,
-                 std::string* error);
+bool ParseScript(const std::string& text, const std::string& name, std::vector<InputEvent>* events, std::string* error);
 bool ReadScript(const std::string& path, std::vector<InputEvent>* events, std::string* error);
 std::string FormatEvent(const InputEvent& event);
 // Hands the event to the headless back end's timeline.

@@ -113,8 +113,7 @@ int main(int argc, char** argv) {
     if (moved) return Fail(assets + ": " + moved.message());
 
     GamePacking = o.PixelPacking;
-    plat::DisplaySetWordLayout(o.PixelPacking == Packing::Rgb565 ? plat::WordLayout::Rgb565
-                                                                 : plat::WordLayout::Rgb555);
+    plat::DisplaySetWordLayout(o.PixelPacking == Packing::Rgb565 ? plat::WordLayout::Rgb565 : plat::WordLayout::Rgb555);
     headless::Reset(headless::Config{.StartSeconds = o.Seed});
     for (const InputEvent& e : events) Schedule(e);
     PlayFrameObserver = AfterPlayFrame;
@@ -147,10 +146,11 @@ int main(int argc, char** argv) {
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("qorb-sim: %llu play steps, %llu games, round %d reached, best score %d, %d lives, "
-                "%.3f virtual s, %.3f cpu s, peak memory %ld KiB\n",
-                static_cast<unsigned long long>(run.PlaySteps), static_cast<unsigned long long>(run.Games),
-                run.BestRound, run.BestScore, Lives, static_cast<double>(headless::NowMicros()) / 1e6,
-                static_cast<double>(std::clock()) / CLOCKS_PER_SEC, usage.ru_maxrss);
+    std::printf(
+        "qorb-sim: %llu play steps, %llu games, round %d reached, best score %d, %d lives, "
+        "%.3f virtual s, %.3f cpu s, peak memory %ld KiB\n",
+        static_cast<unsigned long long>(run.PlaySteps), static_cast<unsigned long long>(run.Games), run.BestRound,
+        run.BestScore, Lives, static_cast<double>(headless::NowMicros()) / 1e6,
+        static_cast<double>(std::clock()) / CLOCKS_PER_SEC, usage.ru_maxrss);
     return exitCode;
 }

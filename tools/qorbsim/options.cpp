@@ -50,7 +50,8 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions* o, std::stri
             if (!value(&v)) return false;
             int64_t n = 0;
             if (!Number(v, a == "--seed" ? 0 : 1, &n))
-                return *error = a + " needs a whole number" + (a == "--seed" ? "" : " of at least 1") + ", not \"" + v + "\"",
+                return *error = a + " needs a whole number" + (a == "--seed" ? "" : " of at least 1") + ", not \"" + v +
+                                "\"",
                        false;
             (a == "--seed" ? o->Seed : a == "--steps" ? o->Steps : o->Games) = n;
         } else if (a == "--shot") {
@@ -61,11 +62,13 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions* o, std::stri
         } else if (a == "--shot-time") {
             if (!value(&v)) return false;
             SimOptions::Shot shot;
-            if (!Pair(v, &shot.Call, &shot.File)) return *error = "--shot-time needs MS:FILE.png, not \"" + v + "\"", false;
+            if (!Pair(v, &shot.Call, &shot.File))
+                return *error = "--shot-time needs MS:FILE.png, not \"" + v + "\"", false;
             o->TimedShots.push_back(shot);
         } else if (a == "--shot-every") {
             if (!value(&v)) return false;
-            if (!Pair(v, &o->ShotEvery, &o->ShotDir)) return *error = "--shot-every needs K:DIR, not \"" + v + "\"", false;
+            if (!Pair(v, &o->ShotEvery, &o->ShotDir))
+                return *error = "--shot-every needs K:DIR, not \"" + v + "\"", false;
         } else {
             *error = "unknown option \"" + a + "\"";
             return false;

@@ -51,7 +51,12 @@ std::string PaddleObject() {
 }
 
 std::string LaserObject(const LaserPair& p) {
-    return Json().Int("Active", p.Active).Int("X", p.X).Int("LeftHeight", p.LeftHeight).Int("RightHeight", p.RightHeight).Done();
+    return Json()
+        .Int("Active", p.Active)
+        .Int("X", p.X)
+        .Int("LeftHeight", p.LeftHeight)
+        .Int("RightHeight", p.RightHeight)
+        .Done();
 }
 
 std::string MouseValue(const PlayFrameReport& r) {

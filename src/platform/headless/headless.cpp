@@ -62,12 +62,8 @@ void Apply(const Event& e) {
         case Event::Kind::Button:
             if (e.Index >= 0 && e.Index < 4) state.Mouse.Buttons[e.Index] = e.Down ? 0x80 : 0;
             break;
-        case Event::Kind::Key:
-            state.Keys[static_cast<size_t>(e.Index)] = e.Down;
-            break;
-        case Event::Kind::Close:
-            PostMessage(MsgClose, 0, 0);
-            break;
+        case Event::Kind::Key: state.Keys[static_cast<size_t>(e.Index)] = e.Down; break;
+        case Event::Kind::Close: PostMessage(MsgClose, 0, 0); break;
     }
 }
 
@@ -189,8 +185,7 @@ bool DisplayGetPixelFormat(PixelFormat* format) {
 }
 
 bool DisplayCreateSurface(int32_t width, int32_t height, Surface** surface) {
-    if (!state.Live.Display || surface == nullptr ||
-        Failing(headless::Step::OffscreenSurface, "DisplayCreateSurface"))
+    if (!state.Live.Display || surface == nullptr || Failing(headless::Step::OffscreenSurface, "DisplayCreateSurface"))
         return false;
     Surface* made = core::NewSurface(width, height);
     if (made == nullptr) return false;

@@ -12,7 +12,6 @@
 #include "shell/entry.h"
 #include "shell/executable_packing.h"
 
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     plat::win32::SetInstance(instance);
     UseExecutablePacking();
