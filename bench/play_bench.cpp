@@ -27,8 +27,8 @@ bool Open() {
     std::filesystem::current_path(QORB_DEFAULT_ASSET_DIR);
     GamePacking = Packing::Rgb565;
     headless::Reset();
-    int code = 0;
-    return OpenGame(&code);
+    ExitStatus status;
+    return OpenGame(&status);
 }
 
 // Passes of the frame loop with the bot at the controls until a play step runs.

@@ -10,6 +10,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "platform/backend.h"
 #include "platform/core.h"
 #include "platform/platform.h"
 
@@ -34,7 +35,7 @@ void Accept(const Surface* dst, const Rect& area) {
         static_cast<uint64_t>(area.Right - area.Left) * static_cast<uint64_t>(area.Bottom - area.Top);
     if (dst->IsPrimary) {
         ++core::MutableStats().PrimaryUpdates;
-        backend::PrimaryUpdated(area);
+        backend::ShowArea(*dst, area);
     }
 }
 

@@ -1,58 +1,111 @@
-// What the shared part of the platform layer offers its back ends.
+// What the platform layer's core offers its back ends, tests and tools.
+// (What a back end must provide in return is in backend.h.)
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/platform.h"
 
 namespace plat::core {
 
-// Surfaces are owned here; back ends create them through these calls.
+// --- Surfaces and the flip chain ----------------------------------------------
+
 Surface* NewSurface(int32_t width, int32_t height);
 void FreeSurface(Surface* surface);
-void FreeAllSurfaces();
 size_t LiveSurfaceCount();
 
-// The flip chain: the primary surface and its back buffer.
+// The primary surface (the visible page) and its back buffer.
 struct FlipChain {
     Surface* Primary = nullptr;
     Surface* Back = nullptr;
 };
-FlipChain& Chain();
-// Makes the primary surface and its back buffer at the display's size;
-// null when either cannot be made.
-Surface* MakeFlipChain(int32_t width, int32_t height);
-// The back buffer of the chain, as every back end hands it out.
-bool GetBackBuffer(Surface** backBuffer);
-// Exchanges the two pictures; the surface objects stay where they are, as the
-// game holds pointers to them.
-void SwapChain();
+const FlipChain& Chain();
 
 void SetLastError(std::string text);
 
-// The mixer: back ends pull frames from it. Both calls advance every playing
-// buffer; Mix also adds their samples into out (interleaved stereo) with
-// saturation. Safe to call from an audio thread.
+// --- The mixer ------------------------------------------------------------------
+
+// Both calls advance every playing buffer; Mix also adds their samples into
+// out (interleaved stereo) with saturation. Safe to call from an audio thread.
 void MixFrames(int16_t* out, uint32_t frames);
 void AdvanceFrames(uint32_t frames);
-SoundBuffer* NewSoundBuffer(uint32_t bytes);
-void FreeAllSoundBuffers();
 size_t LiveSoundBufferCount();
+// The audio device stopped playing: from now on the buffers play by the
+// silent clock, so that every sound still ends. Call from the game's thread.
+void FallBackToSilentSound();
 
-void ClearMessages();
-void CountFlip();
+// --- Input, fed by the back end ---------------------------------------------------
+
+void FeedMouseMotion(int32_t dx, int32_t dy, int32_t dz);
+void FeedMouseButton(int index, bool down);  // 0 to 3
+void FeedKey(Key key, bool down);
+// The next mouse read fails (the device was lost); LastError says why.
+void FeedMouseFailure();
+// Forgets motion and buttons, as when the mouse is taken afresh.
+void ClearMouse();
+bool MouseAcquired();
+
+// --- The window's close box ---------------------------------------------------------
+
+// Posts the close message once; later requests add nothing until the next window.
+void RequestClose();
+bool CloseRequested();
+
+// --- Set-up steps that can be made to fail, and what exists -------------------------
+
+enum class Step {
+    WindowClass,
+    Window,
+    DisplayCreate,
+    DisplayCooperativeLevel,
+    DisplayMode,
+    PrimarySurface,
+    BackBuffer,
+    PixelFormat,
+    OffscreenSurface,
+    Flip,
+    SoundCreate,
+    SoundCooperativeLevel,
+    SoundPrimaryBuffer,
+    SoundFormat,
+    SoundBuffer,
+    InputCreate,
+    MouseCreate,
+    MouseCooperativeLevel,
+    MouseDataFormat,
+    MouseAcquire,
+    MouseRead,
+};
+// The next `times` calls of the step fail (default: every call from now on).
+void FailStep(Step step, uint32_t times = UINT32_MAX);
+
+struct Devices {
+    bool WindowClass = false;
+    bool Window = false;
+    bool Display = false;
+    bool DisplayModeSet = false;
+    bool Sound = false;
+    bool SoundSilent = false;
+    bool SoundPrimary = false;
+    bool Input = false;
+    bool Mouse = false;
+    bool MouseAcquired = false;
+    size_t Surfaces = 0;
+    size_t SoundBuffers = 0;
+    int CursorCount = 0;
+};
+Devices Live();
+
+// Called after every flip with the number of flips so far.
+void SetFlipObserver(std::function<void(uint64_t flips)> observer);
+
+// Forgets every surface, buffer, message, device, failure and counter: the
+// layer as the program starts. The back end's own devices must be closed first.
+void ResetAll();
+
 Stats& MutableStats();
 
 }  // namespace plat::core
-
-// Implemented by each back end; called by the shared code.
-namespace plat::backend {
-
-// A draw went straight onto the primary surface: show it without a flip.
-void PrimaryUpdated(const Rect& area);
-// A sound buffer is about to start, stop or move: a back end that plays
-// buffers by its own clock brings them up to now first.
-void BeforeSoundChange();
-
-}  // namespace plat::backend

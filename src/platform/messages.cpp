@@ -1,7 +1,7 @@
 // The window's message queue.
 #include <deque>
 
-#include "platform/core.h"
+#include "platform/core_state.h"
 #include "platform/platform.h"
 
 namespace plat {
@@ -40,11 +40,11 @@ intptr_t DefaultWindowProc(const Message& message) {
     return 0;
 }
 
-namespace core {
+namespace core::detail {
 void ClearMessages() {
     queue.clear();
     quitPending = false;
 }
-}  // namespace core
+}  // namespace core::detail
 
 }  // namespace plat

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/core.h"
+#include "platform/core_state.h"
 #include "platform/platform.h"
 
 namespace plat {
@@ -72,19 +73,19 @@ void AdvanceFrames(uint32_t frames) {
         if (b->Playing) Consume(*b, frames);
 }
 
-void FreeAllSoundBuffers() {
-    std::lock_guard<std::mutex> guard(mixerLock);
-    buffers.clear();
-}
-
 size_t LiveSoundBufferCount() {
     std::lock_guard<std::mutex> guard(mixerLock);
     return buffers.size();
 }
 
+void detail::FreeAllSoundBuffers() {
+    std::lock_guard<std::mutex> guard(mixerLock);
+    buffers.clear();
+}
+
 }  // namespace core
 
-SoundBuffer* core::NewSoundBuffer(uint32_t bytes) {
+SoundBuffer* core::detail::NewSoundBuffer(uint32_t bytes) {
     if (bytes < SoundMinBufferBytes) {
         core::SetLastError("a sound buffer of " + std::to_string(bytes) + " bytes is too small");
         return nullptr;
@@ -104,7 +105,7 @@ bool SoundWrite(SoundBuffer* buffer, const uint8_t* bytes, uint32_t count) {
 }
 
 bool SoundPlay(SoundBuffer* buffer) {
-    backend::BeforeSoundChange();
+    core::detail::AdvanceSilentClock();
     std::lock_guard<std::mutex> guard(mixerLock);
     if (!Known(buffer)) return false;
     buffer->Playing = true;
@@ -113,7 +114,7 @@ bool SoundPlay(SoundBuffer* buffer) {
 }
 
 bool SoundStop(SoundBuffer* buffer) {
-    backend::BeforeSoundChange();
+    core::detail::AdvanceSilentClock();
     std::lock_guard<std::mutex> guard(mixerLock);
     if (!Known(buffer)) return false;
     buffer->Playing = false;
@@ -121,7 +122,7 @@ bool SoundStop(SoundBuffer* buffer) {
 }
 
 bool SoundSetPosition(SoundBuffer* buffer, uint32_t byteOffset) {
-    backend::BeforeSoundChange();
+    core::detail::AdvanceSilentClock();
     std::lock_guard<std::mutex> guard(mixerLock);
     if (!Known(buffer) || byteOffset >= buffer->Bytes.size()) return false;
     buffer->Position = byteOffset - byteOffset % SoundBytesPerFrame;
@@ -129,11 +130,13 @@ bool SoundSetPosition(SoundBuffer* buffer, uint32_t byteOffset) {
 }
 
 uint32_t SoundGetPosition(SoundBuffer* buffer) {
+    core::detail::AdvanceSilentClock();
     std::lock_guard<std::mutex> guard(mixerLock);
     return Known(buffer) ? buffer->Position : 0;
 }
 
 uint32_t SoundStatus(SoundBuffer* buffer) {
+    core::detail::AdvanceSilentClock();
     std::lock_guard<std::mutex> guard(mixerLock);
     return Known(buffer) && buffer->Playing ? SoundStatusPlaying : 0;
 }

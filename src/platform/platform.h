@@ -1,9 +1,10 @@
 // The platform layer: everything the game asks of the machine.
 //
-// The game sees only these types and functions. Surfaces, blits, text, the
-// sound buffers with their mixer and the message queue are our own code and
-// behave the same on every back end; a back end (headless, SDL2, Windows)
-// supplies the display, the audio device, input, time and the window.
+// The game sees only these types and functions, shaped like the calls of the
+// platform it was designed on. All of them are implemented once, in the
+// layer's core, so that pictures, sounds and every rule of the lifecycle come
+// out the same everywhere; a back end (headless, null, SDL2, Windows) supplies
+// only the primitives of backend.h.
 #pragma once
 
 #include <cstddef>
@@ -177,6 +178,9 @@ int ShowCursor(bool show);
 const char* LastError();
 // The folder holding the running program, or "" when it cannot be told.
 std::string ExecutableDirectory();
+// Shows why the program is about to end with an error, where the player can
+// see it (the terminal, or a message box for a program without one).
+void ReportFatalError(const std::string& message);
 
 // ---------------------------------------------------------------------------
 // Window and message queue

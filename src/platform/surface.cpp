@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/core.h"
+#include "platform/core_state.h"
 #include "platform/platform.h"
 
 namespace plat {
@@ -49,18 +50,24 @@ void FreeSurface(Surface* surface) {
     surfaces.erase(it);
 }
 
+size_t LiveSurfaceCount() { return Registry().size(); }
+
+const FlipChain& Chain() { return chain; }
+
+void SetLastError(std::string text) { lastError = std::move(text); }
+
+Stats& MutableStats() { return stats; }
+
+namespace detail {
+
 void FreeAllSurfaces() {
     chain = FlipChain{};
     Registry().clear();
 }
 
-size_t LiveSurfaceCount() { return Registry().size(); }
-
-FlipChain& Chain() { return chain; }
-
 Surface* MakeFlipChain(int32_t width, int32_t height) {
     if (chain.Primary != nullptr) {
-        SetLastError("the flip chain exists already");
+        SetLastError("DisplayCreatePrimary: the flip chain exists already");
         return nullptr;
     }
     Surface* primary = NewSurface(width, height);
@@ -88,12 +95,7 @@ void SwapChain() {
     std::swap(chain.Primary->Words, chain.Back->Words);
 }
 
-void SetLastError(std::string text) { lastError = std::move(text); }
-
-void CountFlip() { ++stats.Flips; }
-
-Stats& MutableStats() { return stats; }
-
+}  // namespace detail
 }  // namespace core
 
 const Stats& GetStats() { return stats; }

@@ -3,7 +3,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "platform/core.h"
+#include "platform/backend.h"
 #include "platform/font_glyphs.h"
 #include "platform/platform.h"
 
@@ -55,7 +55,7 @@ void DrawText(Surface* dst, int32_t x, int32_t y, const char* text, int length, 
             }
         }
     }
-    if (drew && dst->IsPrimary) backend::PrimaryUpdated(Rect{0, 0, dst->Width, dst->Height});
+    if (drew && dst->IsPrimary) backend::ShowArea(*dst, Rect{0, 0, dst->Width, dst->Height});
 }
 
 }  // namespace plat

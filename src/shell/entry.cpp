@@ -1,7 +1,5 @@
 #include "shell/entry.h"
 
-#include <cstdio>
-
 #include "frontend/title_screen.h"
 #include "play/round_loop.h"
 #include "play/status_panel.h"
@@ -43,15 +41,15 @@ bool FramePass(int* exitCode) {
     return true;
 }
 
-bool OpenGame(int* exitCode) {
-    *exitCode = 1;
+bool OpenGame(ExitStatus* status) {
+    *status = ExitStatus{1, ""};
     // Without a window (no display to open one on) the game cannot run: say why.
     if (!plat::RegisterWindowClass(ClassName)) {
-        std::fprintf(stderr, "qorb: registering the window class: %s\n", plat::LastError());
+        status->Message = std::string("registering the window class: ") + plat::LastError();
         return false;
     }
     if (!plat::CreateMainWindow(ClassName, WindowTitle, 0, 0, 320, 200)) {
-        std::fprintf(stderr, "qorb: creating the window: %s\n", plat::LastError());
+        status->Message = std::string("creating the window: ") + plat::LastError();
         return false;
     }
     MainWindow = true;
@@ -59,19 +57,19 @@ bool OpenGame(int* exitCode) {
 
     // Every step of the game assumes all devices exist: never run without them.
     if (!SetupDevices()) {
-        std::fprintf(stderr, "qorb: %s\n", SetupFailure.c_str());
+        status->Message = SetupFailure;
         ShutdownDevices();
         return false;
     }
-    *exitCode = 0;
+    status->Code = 0;
     return true;
 }
 
-int GameMain() {
-    int exitCode = 0;
-    if (!OpenGame(&exitCode)) return exitCode;
-    while (FramePass(&exitCode)) {
+ExitStatus GameMain() {
+    ExitStatus status;
+    if (!OpenGame(&status)) return status;
+    while (FramePass(&status.Code)) {
     }
     ShutdownDevices();
-    return exitCode;
+    return status;
 }

@@ -2,23 +2,28 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/platform.h"
 
 // Set once the window exists; the destroy message of Escape goes to it.
 extern bool MainWindow;
 
-// What the platform's entry point runs: registers the window, sets up the
+// How the program ends: the quit message's code, or 1 with what failed.
+struct ExitStatus {
+    int Code = 0;
+    std::string Message;  // "" unless something failed
+};
+
+// What the program's entry point runs: registers the window, sets up the
 // devices, runs the frame loop until the quit message and releases it all.
-// Returns the quit message's code, or 1 when set-up failed.
-int GameMain();
+ExitStatus GameMain();
 
 intptr_t WindowProc(const plat::Message& message);
 
 // The window and every device, as GameMain opens them. False when the
-// program must end, with its exit code in `exitCode` (set-up failures have
-// printed their line).
-bool OpenGame(int* exitCode);
+// program must end, with why in `status`.
+bool OpenGame(ExitStatus* status);
 
 // Called after every PlayFrame with its result, when set: tools trace runs
 // through it.

@@ -49,7 +49,9 @@ TEST_F(EntryTest, EachPassTakesOneMessage) {
 TEST_F(EntryTest, EscapeOnTheTitleQuitsAndReleasesEverything) {
     headless::ScheduleKey(0, plat::Key::Escape, true);
     headless::ScheduleKey(3600, plat::Key::Escape, false);
-    EXPECT_EQ(GameMain(), 0);
+    const ExitStatus status = GameMain();
+    EXPECT_EQ(status.Code, 0);
+    EXPECT_EQ(status.Message, "");
     EXPECT_FALSE(headless::Live().Display);
     EXPECT_FALSE(headless::Live().Mouse);
     EXPECT_EQ(headless::Live().Surfaces, 0u);
@@ -72,11 +74,13 @@ TEST_F(EntryTest, ThePassThatDispatchesDestroyStillRunsItsFrame) {
 
 TEST_F(EntryTest, FailedSetupEndsTheProgramWithOneLineAndStatusOne) {
     headless::FailStep(headless::Step::MouseAcquire);
+    const ExitStatus status = GameMain();
+    EXPECT_EQ(status.Code, 1);
+    EXPECT_EQ(status.Message.rfind("acquiring the mouse: MouseAcquire failed", 0), 0u) << status.Message;
+    EXPECT_EQ(std::count(status.Message.begin(), status.Message.end(), '\n'), 0);
     testing::internal::CaptureStderr();
-    EXPECT_EQ(GameMain(), 1);
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err.rfind("qorb: acquiring the mouse: MouseAcquire failed", 0), 0u) << err;
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+    plat::ReportFatalError(status.Message);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "qorb: " + status.Message + "\n");
     EXPECT_FALSE(headless::Live().Display);
     EXPECT_FALSE(headless::Live().Sound);
     EXPECT_EQ(plat::GetStats().Flips, 0u);
@@ -84,10 +88,9 @@ TEST_F(EntryTest, FailedSetupEndsTheProgramWithOneLineAndStatusOne) {
 
 TEST_F(EntryTest, NoWindowNoGameAndOneLineSaysWhy) {
     headless::FailStep(headless::Step::Window);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(GameMain(), 1);
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err.rfind("qorb: creating the window: CreateMainWindow failed", 0), 0u) << err;
+    const ExitStatus status = GameMain();
+    EXPECT_EQ(status.Code, 1);
+    EXPECT_EQ(status.Message.rfind("creating the window: CreateMainWindow failed", 0), 0u) << status.Message;
     EXPECT_FALSE(headless::Live().Display);
 }
 

@@ -129,8 +129,12 @@ int main(int argc, char** argv) {
                 }
         });
 
+    ExitStatus opened;
+    if (!OpenGame(&opened)) {
+        plat::ReportFatalError(opened.Message);
+        return opened.Code;
+    }
     int exitCode = 0;
-    if (!OpenGame(&exitCode)) return exitCode;
     Bot bot;
     run.Trace.Snapshot();
     while (!run.Stop && FramePass(&exitCode)) {

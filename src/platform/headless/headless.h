@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/backend.h"
+#include "platform/core.h"
 #include "platform/platform.h"
 
 namespace plat::headless {
@@ -28,32 +30,15 @@ void AdvanceMicros(uint64_t micros);
 void AdvanceMs(uint32_t ms);
 
 // Set-up steps that can be made to fail.
-enum class Step {
-    WindowClass,
-    Window,
-    DisplayCreate,
-    DisplayCooperativeLevel,
-    DisplayMode,
-    PrimarySurface,
-    BackBuffer,
-    PixelFormat,
-    OffscreenSurface,
-    Flip,
-    SoundCreate,
-    SoundCooperativeLevel,
-    SoundPrimaryBuffer,
-    SoundFormat,
-    SoundBuffer,
-    InputCreate,
-    MouseCreate,
-    MouseCooperativeLevel,
-    MouseDataFormat,
-    MouseAcquire,
-    MouseRead,
-};
+using Step = core::Step;
 // The next `times` calls of the step fail (default: every call from now on).
-void FailStep(Step step, uint32_t times = UINT32_MAX);
-void ClearFailures();
+inline void FailStep(Step step, uint32_t times = UINT32_MAX) { core::FailStep(step, times); }
+
+// What the next presents and restores of the display report, in order;
+// afterwards they succeed again. Each restore takes `restoreMicros` of
+// virtual time, as a slow driver's would.
+void ScriptPresents(std::vector<backend::PresentResult> results);
+void ScriptRestores(std::vector<backend::RestoreResult> results, uint64_t restoreMicros = 0);
 
 // The input timeline. Events take effect when virtual time reaches them;
 // an event at or before the current time takes effect at once.
@@ -63,22 +48,8 @@ void ScheduleKey(uint64_t atMs, Key key, bool down);
 void ScheduleClose(uint64_t atMs);
 
 // What exists now, for set-up and shutdown tests.
-struct Devices {
-    bool WindowClass = false;
-    bool Window = false;
-    bool Display = false;
-    bool DisplayModeSet = false;
-    bool Sound = false;
-    bool SoundSilent = false;
-    bool SoundPrimary = false;
-    bool Input = false;
-    bool Mouse = false;
-    bool MouseAcquired = false;
-    size_t Surfaces = 0;
-    size_t SoundBuffers = 0;
-    int CursorCount = 0;
-};
-Devices Live();
+using Devices = core::Devices;
+inline Devices Live() { return core::Live(); }
 
 Surface* Primary();
 Surface* Back();

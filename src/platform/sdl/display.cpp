@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/backend.h"
 #include "platform/core.h"
 #include "platform/platform.h"
 #include "platform/sdl/backend_state.h"
@@ -79,12 +80,11 @@ bool Upload(const Surface& primary, int32_t firstRow, int32_t rows) {
     return true;
 }
 
-// Shows the primary surface. Only the rows that changed are converted, and a
-// picture already on screen is not sent again unless the window lost it.
-void Present() {
-    const Surface* primary = core::Chain().Primary;
+// Shows a page. Only the rows that changed are converted, and a picture
+// already on screen is not sent again unless the window lost it.
+void Show(const Surface* primary) {
     if (s.Renderer == nullptr || s.Texture == nullptr || primary == nullptr) return;
-    const uint64_t start = NowMicros();
+    const uint64_t start = backend::NowMicros();
     s.PrimaryPending = false;
     s.LastPresent = start;
     RowSpan rows{0, primary->Height - 1};
@@ -112,23 +112,17 @@ void Present() {
     SDL_RenderPresent(s.Renderer);
     s.Redraw = false;
     ++counters.Presents;
-    counters.PresentMicros += NowMicros() - start;
+    counters.PresentMicros += backend::NowMicros() - start;
 }
 
 void WaitUntil(uint64_t deadline) {
     for (;;) {
-        Pump();
-        const uint64_t now = NowMicros();
+        backend::PumpEvents();
+        const uint64_t now = backend::NowMicros();
         if (now >= deadline) return;
         // Short naps keep a close request and the keys fresh.
-        SleepMicros(std::min<uint64_t>(deadline - now, 2000));
+        backend::Sleep(static_cast<uint32_t>(std::min<uint64_t>(deadline - now, 2000)));
     }
-}
-
-bool NeedDisplay(const char* caller) {
-    if (s.Display) return true;
-    core::SetLastError(std::string(caller) + ": no display");
-    return false;
 }
 
 }  // namespace
@@ -139,7 +133,7 @@ void SetPresentationDirty() { s.Redraw = true; }
 // latest one emulated refresh later, without waiting for a flip; many small
 // draws in a row cost one present, not one each.
 void PresentPrimaryIfDue() {
-    if ((s.PrimaryPending || s.Redraw) && NowMicros() - s.LastPresent >= TickMicros) Present();
+    if ((s.PrimaryPending || s.Redraw) && backend::NowMicros() - s.LastPresent >= TickMicros) Show(core::Chain().Primary);
 }
 
 void ReleaseRenderer() {
@@ -163,37 +157,10 @@ void RecreateTexture() {
 using sdl::detail::s;
 
 namespace backend {
-void PrimaryUpdated(const Rect&) {
-    s.PrimaryPending = true;
-    sdl::detail::PresentPrimaryIfDue();
-}
-}  // namespace backend
 
-bool DisplayCreate() {
-    if (!sdl::detail::EnsureVideo("DisplayCreate")) return false;
-    s.Display = true;
-    return true;
-}
-
-bool DisplaySetCooperativeLevel() {
-    if (!sdl::detail::NeedDisplay("DisplaySetCooperativeLevel")) return false;
-    if (s.Window != nullptr) return true;
-    core::SetLastError("DisplaySetCooperativeLevel: no window");
-    return false;
-}
-
-bool DisplaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel) {
-    if (!sdl::detail::NeedDisplay("DisplaySetMode")) return false;
-    if (width <= 0 || height <= 0 || width > 16384 || height > 16384 || bitsPerPixel != 16) {
-        core::SetLastError("DisplaySetMode: only 16-bit modes exist");
-        return false;
-    }
+bool OpenDisplay(int32_t width, int32_t height, PixelFormat* format) {
     if (s.Window == nullptr) {
         core::SetLastError("DisplaySetMode: no window");
-        return false;
-    }
-    if (core::Chain().Primary != nullptr) {
-        core::SetLastError("DisplaySetMode: the flip chain exists already");
         return false;
     }
     if (s.Renderer == nullptr) {
@@ -211,6 +178,13 @@ bool DisplaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel) {
     }
     s.Width = width;
     s.Height = height;
+    if (s.Texture != nullptr) SDL_DestroyTexture(s.Texture);
+    s.Texture = nullptr;
+    if (!sdl::detail::CreateTexture()) {
+        sdl::detail::SetSdlError("DisplaySetMode");
+        sdl::detail::ReleaseRenderer();
+        return false;
+    }
     SDL_ShowWindow(s.Window);
     SDL_RaiseWindow(s.Window);
     s.Shown = true;
@@ -218,36 +192,8 @@ bool DisplaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel) {
     SDL_SetRenderDrawColor(s.Renderer, 0, 0, 0, 255);
     SDL_RenderClear(s.Renderer);
     SDL_RenderPresent(s.Renderer);
-    s.Epoch = sdl::detail::NowMicros();
-    s.ModeSet = true;
-    return true;
-}
-
-bool DisplayCreatePrimary(Surface** primary) {
-    if (!s.ModeSet || primary == nullptr) {
-        core::SetLastError("DisplayCreatePrimary: no display mode");
-        return false;
-    }
-    if (core::Chain().Primary != nullptr) {
-        core::SetLastError("DisplayCreatePrimary: the flip chain exists already");
-        return false;
-    }
-    if (s.Texture == nullptr && !sdl::detail::CreateTexture()) {
-        sdl::detail::SetSdlError("DisplayCreatePrimary");
-        return false;
-    }
+    s.Epoch = NowMicros();
     sdl::detail::counters = sdl::PresentCounters{};
-    *primary = core::MakeFlipChain(s.Width, s.Height);
-    return *primary != nullptr;
-}
-
-bool DisplayGetBackBuffer(Surface** backBuffer) { return core::GetBackBuffer(backBuffer); }
-
-bool DisplayGetPixelFormat(PixelFormat* format) {
-    if (core::Chain().Primary == nullptr || format == nullptr) {
-        core::SetLastError("DisplayGetPixelFormat: no primary surface");
-        return false;
-    }
     const bool wide = DisplayWordLayout() == WordLayout::Rgb565;
     format->RgbBitCount = wide ? 16 : 15;
     format->RedMask = wide ? 0xF800 : 0x7C00;
@@ -256,48 +202,33 @@ bool DisplayGetPixelFormat(PixelFormat* format) {
     return true;
 }
 
-bool DisplayCreateSurface(int32_t width, int32_t height, Surface** surface) {
-    if (!sdl::detail::NeedDisplay("DisplayCreateSurface") || surface == nullptr) return false;
-    Surface* made = core::NewSurface(width, height);
-    if (made == nullptr) return false;
-    *surface = made;
-    return true;
-}
-
-void ReleaseSurface(Surface* surface) { core::FreeSurface(surface); }
-
-void DisplayRelease() {
-    core::FreeAllSurfaces();
+void CloseDisplay() {
     sdl::detail::ReleaseRenderer();
     if (s.Window != nullptr && s.Shown) SDL_HideWindow(s.Window);
     s.Shown = false;
-    s.Display = false;
-    s.ModeSet = false;
 }
 
-bool Flip() {
-    auto& chain = core::Chain();
-    if (chain.Primary == nullptr || chain.Back == nullptr) {
-        core::SetLastError("Flip: no flip chain");
-        return false;
+// Frozen while in the background; a close request ends the wait at once.
+PresentResult Present(const Surface& page) {
+    PumpEvents();
+    while (!sdl::detail::Active() && !core::CloseRequested()) {
+        Sleep(10000);
+        PumpEvents();
     }
-    if (chain.Primary->Locked || chain.Back->Locked) {
-        core::SetLastError("Flip: a surface of the flip chain is locked");
-        return false;
-    }
-    core::SwapChain();
-    core::CountFlip();
-    // Frozen while in the background; a close request ends the wait at once.
-    sdl::detail::Pump();
-    while (!sdl::detail::Active() && !s.CloseRequested) {
-        sdl::detail::SleepMicros(10000);
-        sdl::detail::Pump();
-    }
-    sdl::detail::Present();
-    const uint64_t now = sdl::detail::NowMicros();
-    sdl::detail::WaitUntil(s.Epoch + sdl::NextTickMicros(now - s.Epoch));
-    return true;
+    sdl::detail::Show(&page);
+    sdl::detail::WaitUntil(s.Epoch + sdl::NextTickMicros(NowMicros() - s.Epoch));
+    return PresentResult::Shown;
 }
+
+// The layer's pages live in memory: nothing of them is ever lost.
+RestoreResult RestoreDisplay() { return RestoreResult::Restored; }
+
+void ShowArea(const Surface&, const Rect&) {
+    s.PrimaryPending = true;
+    sdl::detail::PresentPrimaryIfDue();
+}
+
+}  // namespace backend
 
 namespace sdl {
 

@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
 #include <thread>
 
+#include "platform/backend.h"
 #include "platform/core.h"
 #include "platform/platform.h"
 #include "platform/sdl/backend_state.h"
@@ -22,23 +24,21 @@ bool exitHookSet = false;
 
 void ShutDownSdl() {
     ReleaseRenderer();
-    CloseAudio();
+    CloseAudioDevice();
     if (state.Window != nullptr) SDL_DestroyWindow(state.Window);
     state.Window = nullptr;
     SDL_Quit();
 }
 
 void ApplyCursor() {
-    const bool hide = state.CursorCount < 0;
-    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 || hide == state.CursorHidden) return;
-    SDL_ShowCursor(hide ? SDL_DISABLE : SDL_ENABLE);
-    state.CursorHidden = hide;
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
+    SDL_ShowCursor(state.CursorHidden ? SDL_DISABLE : SDL_ENABLE);
 }
 
 // Relative motion only while the game runs in front, so the paddle does not
 // follow a mouse that works elsewhere.
 void UpdateRelativeMode() {
-    const bool want = state.Window != nullptr && state.MouseAcquired && Active();
+    const bool want = state.Window != nullptr && state.Captured && Active();
     if (want == state.Relative) return;
     SDL_SetRelativeMouseMode(want ? SDL_TRUE : SDL_FALSE);
     state.Relative = want;
@@ -67,20 +67,20 @@ void ToggleFullscreen() {
     SetPresentationDirty();
 }
 
-void RequestClose() {
-    if (state.CloseRequested) return;
-    state.CloseRequested = true;
-    PostMessage(MsgClose, 0, 0);
-}
-
-int HeldIndex(SDL_Scancode code) {
+void OnKey(SDL_Scancode code, bool down) {
     switch (code) {
-        case SDL_SCANCODE_ESCAPE: return HeldEscape;
-        case SDL_SCANCODE_RETURN: return HeldReturn;
-        case SDL_SCANCODE_KP_ENTER: return HeldKeypadEnter;
-        case SDL_SCANCODE_F1: return HeldF1;
-        case SDL_SCANCODE_F5: return HeldF5;
-        default: return -1;
+        case SDL_SCANCODE_ESCAPE: core::FeedKey(Key::Escape, down); break;
+        case SDL_SCANCODE_RETURN:
+            state.ReturnHeld = down;
+            core::FeedKey(Key::Enter, state.ReturnHeld || state.KeypadEnterHeld);
+            break;
+        case SDL_SCANCODE_KP_ENTER:
+            state.KeypadEnterHeld = down;
+            core::FeedKey(Key::Enter, state.ReturnHeld || state.KeypadEnterHeld);
+            break;
+        case SDL_SCANCODE_F1: core::FeedKey(Key::F1, down); break;
+        case SDL_SCANCODE_F5: core::FeedKey(Key::F5, down); break;
+        default: break;
     }
 }
 
@@ -109,7 +109,7 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
             state.Focused = false;
-            for (auto& b : state.Motion.Buttons) b = 0;
+            for (int b = 0; b < 4; ++b) core::FeedMouseButton(b, false);
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
         case SDL_WINDOWEVENT_HIDDEN: state.Minimized = true; break;
@@ -121,7 +121,7 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
             break;
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SIZE_CHANGED: SetPresentationDirty(); break;
-        case SDL_WINDOWEVENT_CLOSE: RequestClose(); break;
+        case SDL_WINDOWEVENT_CLOSE: core::RequestClose(); break;
         default: break;
     }
 }
@@ -129,7 +129,7 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
 void OnEvent(const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT:  // also SIGINT and SIGTERM
-            RequestClose();
+            core::RequestClose();
             break;
         case SDL_WINDOWEVENT: OnWindowEvent(e.window); break;
         case SDL_KEYDOWN:
@@ -141,27 +141,22 @@ void OnEvent(const SDL_Event& e) {
                 if (down && e.key.repeat == 0) ToggleFullscreen();
                 break;
             }
-            const int held = HeldIndex(e.key.keysym.scancode);
-            if (held >= 0) state.Held[static_cast<size_t>(held)] = down;
+            OnKey(e.key.keysym.scancode, down);
             break;
         }
         case SDL_MOUSEMOTION:
-            if (state.MouseAcquired && Active()) {
-                state.Motion.X += e.motion.xrel;
-                state.Motion.Y += e.motion.yrel;
-            }
+            if (state.Captured && Active()) core::FeedMouseMotion(e.motion.xrel, e.motion.yrel, 0);
             break;
         case SDL_MOUSEWHEEL:
-            if (state.MouseAcquired && Active()) {
+            if (state.Captured && Active()) {
                 const int32_t notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
-                state.Motion.Z += notches * 120;  // one notch, as Windows counts it
+                core::FeedMouseMotion(0, 0, notches * 120);  // one notch, as Windows counts it
             }
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
             if (e.type == SDL_MOUSEBUTTONDOWN) TakeFocus();
-            const int index = ButtonIndex(e.button.button);
-            if (index >= 0) state.Motion.Buttons[index] = e.type == SDL_MOUSEBUTTONDOWN ? 0x80 : 0;
+            core::FeedMouseButton(ButtonIndex(e.button.button), e.type == SDL_MOUSEBUTTONDOWN);
             break;
         }
         case SDL_RENDER_DEVICE_RESET: RecreateTexture(); break;
@@ -173,13 +168,6 @@ void OnEvent(const SDL_Event& e) {
 }  // namespace
 
 Backend state;
-
-uint64_t NowMicros() {
-    using namespace std::chrono;
-    return static_cast<uint64_t>(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-void SleepMicros(uint64_t micros) { std::this_thread::sleep_for(std::chrono::microseconds(micros)); }
 
 bool Active() {
     return state.Window != nullptr && state.Shown && !state.Minimized && (state.Focused || !state.HadFocus);
@@ -202,53 +190,24 @@ bool EnsureVideo(const char* caller) {
         std::atexit(ShutDownSdl);
         exitHookSet = true;
     }
-    state.CursorHidden = false;
     ApplyCursor();
     return true;
 }
 
-void Pump() {
-    if (SDL_WasInit(SDL_INIT_EVENTS) != 0) {
-        SDL_Event e;
-        while (SDL_PollEvent(&e) != 0) OnEvent(e);
-        UpdateRelativeMode();
-    }
-    AdvanceSilentSound();
-    PresentPrimaryIfDue();
-}
-
 }  // namespace sdl::detail
 
-using sdl::detail::Pump;
 using sdl::detail::state;
 
-// --- window ---------------------------------------------------------------
+namespace backend {
 
-bool RegisterWindowClass(const char* className) {
-    if (className == nullptr) {
-        core::SetLastError("RegisterWindowClass: no class name");
-        return false;
-    }
-    if (!sdl::detail::EnsureVideo("RegisterWindowClass")) return false;
-    state.WindowClass = true;
-    return true;
-}
-
-bool CreateMainWindow(const char* className, const char* title, int32_t, int32_t, int32_t, int32_t) {
-    if (!state.WindowClass || className == nullptr) {
-        core::SetLastError("CreateMainWindow: the window class is not registered");
-        return false;
-    }
-    if (state.Window != nullptr) {
-        core::SetLastError("CreateMainWindow: the window exists already");
-        return false;
-    }
+bool OpenWindow(const char* title, int32_t, int32_t) {
+    if (!sdl::detail::EnsureVideo("CreateMainWindow")) return false;
     // Hidden until the display mode is set. Full screen is a window the size
     // of the desktop; made that size from the start, it also covers the screen
     // where no window manager carries out the full-screen request.
     SDL_Rect bounds{0, 0, 800, 600};
     SDL_GetDisplayBounds(0, &bounds);
-    state.Window = SDL_CreateWindow(title != nullptr ? title : "", bounds.x, bounds.y, bounds.w, bounds.h,
+    state.Window = SDL_CreateWindow(title, bounds.x, bounds.y, bounds.w, bounds.h,
                                     SDL_WINDOW_HIDDEN | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI);
     if (state.Window == nullptr) {
         sdl::detail::SetSdlError("CreateMainWindow");
@@ -259,105 +218,48 @@ bool CreateMainWindow(const char* className, const char* title, int32_t, int32_t
     return true;
 }
 
-// --- input ----------------------------------------------------------------
-
-bool InputCreate() {
-    state.Input = true;
-    return true;
-}
-
-bool MouseCreate() {
-    if (!state.Input) {
-        core::SetLastError("MouseCreate: no input device");
-        return false;
+void PumpEvents() {
+    if (SDL_WasInit(SDL_INIT_EVENTS) != 0) {
+        SDL_Event e;
+        while (SDL_PollEvent(&e) != 0) sdl::detail::OnEvent(e);
+        sdl::detail::UpdateRelativeMode();
     }
-    state.Mouse = true;
-    return true;
+    sdl::detail::PresentPrimaryIfDue();
 }
 
-bool MouseSetCooperativeLevel() {
-    if (state.Mouse && state.Window != nullptr) return true;
-    core::SetLastError(state.Mouse ? "MouseSetCooperativeLevel: no window" : "MouseSetCooperativeLevel: no mouse");
-    return false;
-}
-
-bool MouseSetDataFormat() {
-    if (state.Mouse) return true;
-    core::SetLastError("MouseSetDataFormat: no mouse");
-    return false;
-}
-
-bool MouseAcquire() {
-    if (!state.Mouse) {
-        core::SetLastError("MouseAcquire: no mouse");
-        return false;
-    }
-    if (!state.MouseAcquired) {
-        Pump();  // what came before belongs to no read
-        state.Motion = MouseState{};
-    }
-    state.MouseAcquired = true;
-    Pump();
-    return true;
-}
-
-void MouseUnacquire() {
-    state.MouseAcquired = false;
-    Pump();
-}
-
-void MouseRelease() {
-    MouseUnacquire();
-    state.Mouse = false;
-}
-
-void InputRelease() {
-    MouseRelease();
-    state.Input = false;
-}
-
-bool MouseRead(MouseState* out) {
-    if (out == nullptr || !state.MouseAcquired) {
-        core::SetLastError("MouseRead: the mouse is not acquired");
-        return false;
-    }
-    Pump();
-    *out = state.Motion;
-    state.Motion.X = state.Motion.Y = state.Motion.Z = 0;
-    return true;
-}
-
-bool KeyDown(Key key) {
-    Pump();
-    const auto& held = state.Held;
-    switch (key) {
-        case Key::Escape: return held[sdl::detail::HeldEscape];
-        case Key::Enter: return held[sdl::detail::HeldReturn] || held[sdl::detail::HeldKeypadEnter];
-        case Key::F1: return held[sdl::detail::HeldF1];
-        case Key::F5: return held[sdl::detail::HeldF5];
-    }
-    return false;
-}
-
-// --- time and system ------------------------------------------------------
-
-uint32_t Ticks() {
-    sdl::detail::AdvanceSilentSound();
-    return static_cast<uint32_t>(SDL_GetTicks64());
-}
-
-void Idle() {
-    Pump();
-    sdl::detail::SleepMicros(1000);
-}
-
-int64_t Time() { return static_cast<int64_t>(std::time(nullptr)); }
-
-int ShowCursor(bool show) {
-    state.CursorCount += show ? 1 : -1;
+void SetCursorVisible(bool visible) {
+    state.CursorHidden = !visible;
     sdl::detail::ApplyCursor();
-    return state.CursorCount;
 }
+
+bool OpenInput() { return true; }
+
+void CloseInput() { CaptureMouse(false); }
+
+bool CaptureMouse(bool captured) {
+    if (captured && !state.Captured) {
+        PumpEvents();  // what came before belongs to no read
+        core::ClearMouse();
+    }
+    state.Captured = captured;
+    PumpEvents();
+    return true;
+}
+
+uint32_t Ticks() { return static_cast<uint32_t>(SDL_GetTicks64()); }
+
+uint64_t NowMicros() {
+    using namespace std::chrono;
+    return static_cast<uint64_t>(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void Sleep(uint32_t micros) { std::this_thread::sleep_for(std::chrono::microseconds(micros)); }
+
+int64_t CalendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
+
+void ReportFatal(const std::string& message) { std::fprintf(stderr, "qorb: %s\n", message.c_str()); }
+
+}  // namespace backend
 
 // --- control --------------------------------------------------------------
 
@@ -368,7 +270,7 @@ void Reset() {
     SoundRelease();
     InputRelease();
     detail::ShutDownSdl();
-    core::ClearMessages();
+    core::ResetAll();
     state = detail::Backend{};
 }
 

@@ -3,115 +3,90 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/backend.h"
 #include "platform/core.h"
 #include "platform/win32/win32_api.h"
 
 namespace plat {
+namespace win32::detail {
+namespace {
 
-using win32::detail::state;
-
-bool InputCreate() {
-    if (state.DInput != nullptr) return true;
-    if (state.Instance == nullptr) state.Instance = GetModuleHandleA(nullptr);
-    const HRESULT result = DirectInputCreateA(state.Instance, 0x0500, &state.DInput, nullptr);
-    if (FAILED(result)) {
-        state.DInput = nullptr;
-        win32::detail::SetResultError("DirectInputCreateA", result);
-        return false;
-    }
-    return true;
+bool Failed(const char* call, HRESULT result) {
+    SetResultError(call, result);
+    ReleaseCom(state.Mouse);
+    ReleaseCom(state.DInput);
+    return false;
 }
 
-bool MouseCreate() {
-    if (state.DInput == nullptr) {
-        core::SetLastError("MouseCreate: no input device");
-        return false;
-    }
-    if (state.Mouse != nullptr) return true;
-    const HRESULT result = state.DInput->CreateDevice(GUID_SysMouse, &state.Mouse, nullptr);
-    if (FAILED(result)) {
-        state.Mouse = nullptr;
-        win32::detail::SetResultError("IDirectInput::CreateDevice (the system mouse)", result);
-        return false;
-    }
-    return true;
-}
+}  // namespace
 
-bool MouseSetCooperativeLevel() {
-    if (state.Mouse == nullptr) {
-        core::SetLastError("MouseSetCooperativeLevel: no mouse");
-        return false;
-    }
-    const HRESULT result = state.Mouse->SetCooperativeLevel(state.Window, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND);
-    if (FAILED(result)) {
-        win32::detail::SetResultError("IDirectInputDevice::SetCooperativeLevel", result);
-        return false;
-    }
-    return true;
-}
-
-bool MouseSetDataFormat() {
-    if (state.Mouse == nullptr) {
-        core::SetLastError("MouseSetDataFormat: no mouse");
-        return false;
-    }
-    const HRESULT result = state.Mouse->SetDataFormat(&c_dfDIMouse);
-    if (FAILED(result)) {
-        win32::detail::SetResultError("IDirectInputDevice::SetDataFormat", result);
-        return false;
-    }
-    return true;
-}
-
-bool MouseAcquire() {
-    if (state.Mouse == nullptr) {
-        core::SetLastError("MouseAcquire: no mouse");
-        return false;
-    }
-    const HRESULT result = state.Mouse->Acquire();
-    if (FAILED(result)) {
-        win32::detail::SetResultError("IDirectInputDevice::Acquire", result);
-        return false;
-    }
-    state.MouseAcquired = true;
-    return true;
-}
-
-void MouseUnacquire() {
-    if (state.Mouse != nullptr) state.Mouse->Unacquire();
-    state.MouseAcquired = false;
-}
-
-void MouseRelease() {
-    MouseUnacquire();
-    win32::detail::ReleaseCom(state.Mouse);
-}
-
-void InputRelease() {
-    MouseRelease();
-    win32::detail::ReleaseCom(state.DInput);
-}
-
-bool MouseRead(MouseState* out) {
-    if (out == nullptr || state.Mouse == nullptr || !state.MouseAcquired) {
-        core::SetLastError("MouseRead: the mouse is not acquired");
-        return false;
-    }
-    win32::detail::Pump();
+void ReadMouse() {
+    if (state.Mouse == nullptr || !state.Captured) return;
     DIMOUSESTATE mouse{};
     HRESULT result = state.Mouse->GetDeviceState(sizeof mouse, &mouse);
     // Lost to another program for a moment: take it back once.
     if ((result == DIERR_INPUTLOST || result == DIERR_NOTACQUIRED) && SUCCEEDED(state.Mouse->Acquire()))
         result = state.Mouse->GetDeviceState(sizeof mouse, &mouse);
     if (FAILED(result)) {
-        win32::detail::SetResultError("IDirectInputDevice::GetDeviceState", result);
-        return false;
+        SetResultError("IDirectInputDevice::GetDeviceState", result);
+        core::FeedMouseFailure();
+        return;
     }
-    out->X = mouse.lX;
-    out->Y = mouse.lY;
-    out->Z = mouse.lZ;
-    std::copy(std::begin(mouse.rgbButtons), std::end(mouse.rgbButtons), std::begin(out->Buttons));
+    core::FeedMouseMotion(mouse.lX, mouse.lY, mouse.lZ);
+    for (int b = 0; b < 4; ++b) core::FeedMouseButton(b, mouse.rgbButtons[b] != 0);
+}
+
+}  // namespace win32::detail
+
+using win32::detail::state;
+
+namespace backend {
+
+bool OpenInput() {
+    using win32::detail::Failed;
+    if (state.Instance == nullptr) state.Instance = GetModuleHandleA(nullptr);
+    HRESULT result = DirectInputCreateA(state.Instance, 0x0500, &state.DInput, nullptr);
+    if (FAILED(result)) {
+        state.DInput = nullptr;
+        return Failed("DirectInputCreateA", result);
+    }
+    result = state.DInput->CreateDevice(GUID_SysMouse, &state.Mouse, nullptr);
+    if (FAILED(result)) {
+        state.Mouse = nullptr;
+        return Failed("IDirectInput::CreateDevice (the system mouse)", result);
+    }
+    result = state.Mouse->SetCooperativeLevel(state.Window, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND);
+    if (FAILED(result)) return Failed("IDirectInputDevice::SetCooperativeLevel", result);
+    result = state.Mouse->SetDataFormat(&c_dfDIMouse);
+    if (FAILED(result)) return Failed("IDirectInputDevice::SetDataFormat", result);
     return true;
 }
 
+void CloseInput() {
+    if (state.Mouse != nullptr) state.Mouse->Unacquire();
+    state.Captured = false;
+    win32::detail::ReleaseCom(state.Mouse);
+    win32::detail::ReleaseCom(state.DInput);
+}
+
+bool CaptureMouse(bool captured) {
+    if (state.Mouse == nullptr) {
+        core::SetLastError("MouseAcquire: no mouse");
+        return false;
+    }
+    if (!captured) {
+        state.Mouse->Unacquire();
+        state.Captured = false;
+        return true;
+    }
+    const HRESULT result = state.Mouse->Acquire();
+    if (FAILED(result)) {
+        win32::detail::SetResultError("IDirectInputDevice::Acquire", result);
+        return false;
+    }
+    state.Captured = true;
+    return true;
+}
+
+}  // namespace backend
 }  // namespace plat

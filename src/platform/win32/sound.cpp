@@ -1,12 +1,13 @@
 // The Windows back end's sound: DirectSound with one looping buffer that a
-// feeder thread keeps filled from the layer's mixer, or a silent clock that
-// plays the buffers in time when there is no device.
+// feeder thread keeps filled from the layer's mixer.
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <string>
 
+#include "platform/backend.h"
 #include "platform/core.h"
+#include "platform/ring_clock.h"
 #include "platform/win32/win32_api.h"
 
 namespace plat {
@@ -18,13 +19,15 @@ constexpr DWORD StreamBytes = 8192 * SoundBytesPerFrame;  // 186 ms
 // enough for a ping to sound with its hit, far above the feeder's wake-ups.
 constexpr DWORD LeadBytes = 1764 * SoundBytesPerFrame;
 constexpr DWORD FeedPeriodMs = 5;
+// A play position that stands still this long is a device that stopped.
+constexpr uint64_t StuckMicros = 500000;
 
 IDirectSoundBuffer* stream = nullptr;
 HANDLE feeder = nullptr;
 std::atomic<bool> stopFeeding{false};
+std::atomic<bool> deviceStopped{false};
 // Only the feeder thread touches these while it runs.
-DWORD lastPlay = 0;
-uint64_t played = 0;   // bytes the device has passed since the start
+core::RingClock clock(StreamBytes, SoundBytesPerSecond, StuckMicros);
 uint64_t written = 0;  // bytes mixed into the ring since the start
 
 void MixInto(void* region, DWORD bytes) {
@@ -33,40 +36,50 @@ void MixInto(void* region, DWORD bytes) {
     core::MixFrames(static_cast<int16_t*>(region), bytes / SoundBytesPerFrame);
 }
 
-void FeedOnce() {
+// False once the device has stopped playing.
+bool FeedOnce() {
     DWORD play = 0, write = 0;
     HRESULT result = stream->GetCurrentPosition(&play, &write);
     if (result == DSERR_BUFFERLOST) {
         if (SUCCEEDED(stream->Restore())) stream->Play(0, 0, DSBPLAY_LOOPING);
-        return;
+        return true;
     }
-    if (FAILED(result)) return;
-    played += (play + StreamBytes - lastPlay) % StreamBytes;
-    lastPlay = play;
+    const uint64_t now = backend::NowMicros();
+    if (FAILED(result)) return !clock.Stuck(now);
+    const uint64_t played = clock.Update(play, now);
+    if (clock.Stuck(now)) return false;
     const uint64_t gap = (write + StreamBytes - play) % StreamBytes;
     // Fell behind the device: what it played meanwhile was old, but the
     // voices keep their time.
     if (written < played + gap) {
-        core::AdvanceFrames(static_cast<uint32_t>((played + gap - written) / SoundBytesPerFrame));
+        for (uint64_t left = (played + gap - written) / SoundBytesPerFrame; left > 0;) {
+            const uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(left, UINT32_MAX));
+            core::AdvanceFrames(piece);
+            left -= piece;
+        }
         written = played + gap;
     }
     const uint64_t target = played + gap + LeadBytes;
-    if (written >= target) return;
+    if (written >= target) return true;
     const DWORD bytes = static_cast<DWORD>(std::min<uint64_t>(target - written, StreamBytes - gap));
     void *first = nullptr, *second = nullptr;
     DWORD firstBytes = 0, secondBytes = 0;
     result =
         stream->Lock(static_cast<DWORD>(written % StreamBytes), bytes, &first, &firstBytes, &second, &secondBytes, 0);
-    if (FAILED(result)) return;
+    if (FAILED(result)) return true;
     MixInto(first, firstBytes);
     MixInto(second, secondBytes);
     stream->Unlock(first, firstBytes, second, secondBytes);
     written += firstBytes + secondBytes;
+    return true;
 }
 
 DWORD WINAPI FeedLoop(void*) {
     while (!stopFeeding.load()) {
-        FeedOnce();
+        if (!FeedOnce()) {
+            deviceStopped = true;  // the game's thread falls back to the silent clock
+            break;
+        }
         Sleep(FeedPeriodMs);
     }
     return 0;
@@ -93,16 +106,18 @@ bool StartStream() {
         SetResultError("IDirectSound::CreateSoundBuffer (the mixer's stream)", result);
         return false;
     }
-    DWORD write = 0;
+    DWORD play = 0, write = 0;
     result = stream->Play(0, 0, DSBPLAY_LOOPING);
-    if (SUCCEEDED(result)) result = stream->GetCurrentPosition(&lastPlay, &write);
+    if (SUCCEEDED(result)) result = stream->GetCurrentPosition(&play, &write);
     if (FAILED(result)) {
         ReleaseCom(stream);
         SetResultError("IDirectSoundBuffer::Play (the mixer's stream)", result);
         return false;
     }
-    played = written = 0;
+    clock.Start(play, backend::NowMicros());
+    written = 0;
     stopFeeding = false;
+    deviceStopped = false;
     feeder = CreateThread(nullptr, 0, FeedLoop, nullptr, 0, nullptr);
     if (feeder == nullptr) {
         SetSystemError("CreateThread (the sound feeder)");
@@ -113,14 +128,6 @@ bool StartStream() {
     return true;
 }
 
-bool NeedSound(const char* caller) {
-    if (state.DSound != nullptr) return true;
-    core::SetLastError(std::string(caller) + ": no sound device");
-    return false;
-}
-
-}  // namespace
-
 void StopStream() {
     if (feeder != nullptr) {
         stopFeeding = true;
@@ -130,124 +137,70 @@ void StopStream() {
     }
     if (stream != nullptr) stream->Stop();
     ReleaseCom(stream);
+    deviceStopped = false;
 }
 
-void AdvanceSilentSound() {
-    if (!state.Silent) return;
-    const uint64_t frames = (NowMicros() - state.SilentStart) * SoundRate / 1000000;
-    for (uint64_t left = frames - state.SilentFrames; left > 0;) {
-        const uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(left, UINT32_MAX));
-        core::AdvanceFrames(piece);
-        left -= piece;
-    }
-    state.SilentFrames = frames;
+void CloseAll() {
+    StopStream();
+    ReleaseCom(state.PrimaryBuffer);
+    ReleaseCom(state.DSound);
+}
+
+bool Failed(const char* call, HRESULT result) {
+    SetResultError(call, result);
+    CloseAll();
+    return false;
+}
+
+}  // namespace
+
+void CheckSoundDevice() {
+    if (deviceStopped.load()) core::FallBackToSilentSound();
 }
 
 }  // namespace win32::detail
 
 using win32::detail::state;
 
-bool SoundCreate() {
+namespace backend {
+
+// The device, its primary buffer in the game's format, and the stream the
+// mixer plays through: the layer's buffers only end when something plays them,
+// so a device that cannot take the stream gives way to the silent clock.
+bool OpenAudio() {
+    using win32::detail::Failed;
     if (state.DSound != nullptr) return true;
-    const HRESULT result = DirectSoundCreate(nullptr, &state.DSound, nullptr);
+    HRESULT result = DirectSoundCreate(nullptr, &state.DSound, nullptr);
     if (FAILED(result)) {
         state.DSound = nullptr;
-        win32::detail::SetResultError("DirectSoundCreate", result);
-        return false;
+        return Failed("DirectSoundCreate", result);
     }
-    state.Sound = true;
-    state.Silent = false;
-    return true;
-}
-
-bool SoundCreateSilent() {
-    win32::detail::StopStream();  // one clock only
-    win32::detail::ReleaseCom(state.PrimaryBuffer);
-    win32::detail::ReleaseCom(state.DSound);
-    state.Sound = true;
-    state.Silent = true;
-    state.SilentStart = win32::detail::NowMicros();
-    state.SilentFrames = 0;
-    return true;
-}
-
-bool SoundSetCooperativeLevel() {
-    if (!win32::detail::NeedSound("SoundSetCooperativeLevel")) return false;
-    const HRESULT result = state.DSound->SetCooperativeLevel(state.Window, DSSCL_PRIORITY);
-    if (FAILED(result)) {
-        win32::detail::SetResultError("IDirectSound::SetCooperativeLevel", result);
-        return false;
-    }
-    return true;
-}
-
-// The primary buffer and, with it, the stream the mixer plays through: the
-// layer's buffers only end when something plays them, so a device that
-// cannot take the stream must give way to the silent clock here.
-bool SoundCreatePrimaryBuffer() {
-    if (!win32::detail::NeedSound("SoundCreatePrimaryBuffer")) return false;
-    if (state.PrimaryBuffer != nullptr) return true;
+    result = state.DSound->SetCooperativeLevel(state.Window, DSSCL_PRIORITY);
+    if (FAILED(result)) return Failed("IDirectSound::SetCooperativeLevel", result);
     DSBUFFERDESC desc{};
     desc.dwSize = sizeof desc;
     desc.dwFlags = DSBCAPS_PRIMARYBUFFER;
-    const HRESULT result = state.DSound->CreateSoundBuffer(&desc, &state.PrimaryBuffer, nullptr);
+    result = state.DSound->CreateSoundBuffer(&desc, &state.PrimaryBuffer, nullptr);
     if (FAILED(result)) {
         state.PrimaryBuffer = nullptr;
-        win32::detail::SetResultError("IDirectSound::CreateSoundBuffer (primary)", result);
-        return false;
-    }
-    if (!win32::detail::StartStream()) {
-        win32::detail::ReleaseCom(state.PrimaryBuffer);
-        return false;
-    }
-    return true;
-}
-
-bool SoundSetFormat(uint32_t rate, uint32_t channels, uint32_t bits) {
-    if (state.PrimaryBuffer == nullptr) {
-        core::SetLastError("SoundSetFormat: no primary sound buffer");
-        return false;
-    }
-    if (rate != SoundRate || channels != 2 || bits != 16) {
-        core::SetLastError("SoundSetFormat: only 44100 Hz, 16-bit stereo is mixed");
-        return false;
+        return Failed("IDirectSound::CreateSoundBuffer (primary)", result);
     }
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = static_cast<WORD>(channels);
-    format.nSamplesPerSec = rate;
+    format.nChannels = 2;
+    format.nSamplesPerSec = SoundRate;
     format.nAvgBytesPerSec = SoundBytesPerSecond;
     format.nBlockAlign = SoundBytesPerFrame;
-    format.wBitsPerSample = static_cast<WORD>(bits);
-    const HRESULT result = state.PrimaryBuffer->SetFormat(&format);
-    if (FAILED(result)) {
-        win32::detail::SetResultError("IDirectSoundBuffer::SetFormat", result);
+    format.wBitsPerSample = 16;
+    state.PrimaryBuffer->SetFormat(&format);  // a device that keeps its own format still plays ours
+    if (!win32::detail::StartStream()) {
+        win32::detail::CloseAll();
         return false;
     }
     return true;
 }
 
-SoundBuffer* SoundCreateBuffer(uint32_t bytes) {
-    if (!state.Sound) {
-        core::SetLastError("SoundCreateBuffer: no sound device");
-        return nullptr;
-    }
-    return core::NewSoundBuffer(bytes);
-}
+void CloseAudio() { win32::detail::CloseAll(); }
 
-void SoundRelease() {
-    win32::detail::StopStream();
-    core::FreeAllSoundBuffers();
-    win32::detail::ReleaseCom(state.PrimaryBuffer);
-    win32::detail::ReleaseCom(state.DSound);
-    state.Sound = false;
-    state.Silent = false;
-}
-
+}  // namespace backend
 }  // namespace plat
-
-namespace plat::backend {
-// Without a device the buffers play by the clock: bring them up to now
-// before one starts or stops. The stream needs nothing: its feeder mixes.
-void BeforeSoundChange() { win32::detail::AdvanceSilentSound(); }
-}  // namespace plat::backend

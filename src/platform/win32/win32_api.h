@@ -34,39 +34,25 @@ struct Backend {
     bool WindowClass = false;
     HWND Window = nullptr;
     bool Active = true;  // the program is in front (WM_ACTIVATEAPP)
-    bool CloseRequested = false;
+    bool CursorHidden = false;
     bool TimerRaised = false;
-    int CursorCount = 0;
 
     // Display
     IDirectDraw* DDraw = nullptr;
     IDirectDrawSurface* Front = nullptr;
     IDirectDrawSurface* Back = nullptr;
-    bool ModeSet = false;
-    int32_t Width = 0, Height = 0;
 
     // Sound
     IDirectSound* DSound = nullptr;
     IDirectSoundBuffer* PrimaryBuffer = nullptr;
-    bool Sound = false;
-    bool Silent = false;
-    uint64_t SilentStart = 0;
-    uint64_t SilentFrames = 0;
 
     // Input
     IDirectInputA* DInput = nullptr;
     IDirectInputDeviceA* Mouse = nullptr;
-    bool MouseAcquired = false;
+    bool Captured = false;
 };
 
 extern Backend state;
-
-// Takes every pending window message, moves the silent sound clock. Every
-// call that reads input or waits runs it.
-void Pump();
-
-// Microseconds of a steady clock.
-uint64_t NowMicros();
 
 // LastError for a failed COM call: the call, the result's name and its code.
 void SetResultError(const char* call, HRESULT result);
@@ -79,8 +65,10 @@ void ReleaseCom(T*& object) {
     object = nullptr;
 }
 
-// In sound.cpp
-void AdvanceSilentSound();
-void StopStream();
+// In input.cpp: hands the mouse's motion and buttons since the last call to
+// the layer.
+void ReadMouse();
+// In sound.cpp: falls back to the silent clock if the device stopped playing.
+void CheckSoundDevice();
 
 }  // namespace plat::win32::detail

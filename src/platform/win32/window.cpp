@@ -2,21 +2,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <string>
 
+#include "platform/backend.h"
 #include "platform/core.h"
 #include "platform/win32/win32_api.h"
-#include "platform/win32/win32_backend.h"
 
 namespace plat {
 namespace win32::detail {
 namespace {
-
-void RequestClose() {
-    if (state.CloseRequested) return;
-    state.CloseRequested = true;
-    PostMessage(MsgClose, 0, 0);
-}
 
 void LowerTimerResolution() {
     if (state.TimerRaised) timeEndPeriod(1);
@@ -43,11 +38,11 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_CLOSE:
             // The game's own window procedure decides; the window stays until
             // the program ends.
-            RequestClose();
+            core::RequestClose();
             return 0;
         case WM_ACTIVATEAPP: state.Active = wParam != 0; return 0;
         case WM_SETCURSOR:
-            if (LOWORD(lParam) == HTCLIENT && state.CursorCount < 0) {
+            if (LOWORD(lParam) == HTCLIENT && state.CursorHidden) {
                 SetCursor(nullptr);
                 return TRUE;
             }
@@ -109,6 +104,72 @@ void SetSystemError(const char* call) {
     core::SetLastError(std::string(call) + " failed: " + why);
 }
 
+bool RegisterClassOnce() {
+    if (state.WindowClass) return true;
+    if (state.Instance == nullptr) state.Instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.hInstance = state.Instance;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = "QORBCLASS";
+    if (RegisterClassA(&windowClass) == 0) {
+        SetSystemError("RegisterClassA");
+        return false;
+    }
+    state.WindowClass = true;
+    return true;
+}
+
+bool KeyHeld(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
+
+}  // namespace win32::detail
+
+using win32::detail::state;
+
+namespace backend {
+
+bool OpenWindow(const char* title, int32_t width, int32_t height) {
+    if (!win32::detail::RegisterClassOnce()) return false;
+    // A small pop-up: the display's exclusive mode later takes the screen.
+    state.Window = CreateWindowExA(0, "QORBCLASS", title, WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
+                                   nullptr, state.Instance, nullptr);
+    if (state.Window == nullptr) {
+        win32::detail::SetSystemError("CreateWindowExA");
+        return false;
+    }
+    state.Active = true;
+    win32::detail::RaiseTimerResolution();
+    return true;
+}
+
+void PumpEvents() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            core::RequestClose();
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    core::FeedKey(Key::Escape, win32::detail::KeyHeld(VK_ESCAPE));
+    core::FeedKey(Key::Enter, win32::detail::KeyHeld(VK_RETURN));  // the keypad's Enter too
+    core::FeedKey(Key::F1, win32::detail::KeyHeld(VK_F1));
+    core::FeedKey(Key::F5, win32::detail::KeyHeld(VK_F5));
+    win32::detail::ReadMouse();
+    win32::detail::CheckSoundDevice();
+}
+
+void SetCursorVisible(bool visible) {
+    state.CursorHidden = !visible;
+    ::ShowCursor(visible ? TRUE : FALSE);
+}
+
+uint32_t Ticks() { return GetTickCount(); }
+
 uint64_t NowMicros() {
     static const uint64_t frequency = [] {
         LARGE_INTEGER f;
@@ -121,107 +182,24 @@ uint64_t NowMicros() {
     return count / frequency * 1000000 + count % frequency * 1000000 / frequency;
 }
 
-void Pump() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            RequestClose();
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    AdvanceSilentSound();
+void Sleep(uint32_t micros) { ::Sleep((micros + 999) / 1000); }
+
+int64_t CalendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
+
+std::string ExecutableDirectory() {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return "";
+    return std::filesystem::path(path).parent_path().string();
 }
 
-}  // namespace win32::detail
-
-using win32::detail::Pump;
-using win32::detail::state;
-
-namespace win32 {
-void SetInstance(void* instance) { state.Instance = static_cast<HINSTANCE>(instance); }
-
-void HideWindow() {
+// A windowed program's error line goes unseen: show it too. The window, which
+// exclusive mode left covering the screen, goes first.
+void ReportFatal(const std::string& message) {
+    std::fprintf(stderr, "qorb: %s\n", message.c_str());
     if (state.Window != nullptr) ShowWindow(state.Window, SW_HIDE);
-}
-}  // namespace win32
-
-// --- window ---------------------------------------------------------------
-
-bool RegisterWindowClass(const char* className) {
-    if (className == nullptr) {
-        core::SetLastError("RegisterWindowClass: no class name");
-        return false;
-    }
-    if (state.Instance == nullptr) state.Instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass{};
-    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
-    windowClass.lpfnWndProc = win32::detail::WindowProcedure;
-    windowClass.hInstance = state.Instance;
-    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = className;
-    if (RegisterClassA(&windowClass) == 0) {
-        win32::detail::SetSystemError("RegisterClassA");
-        return false;
-    }
-    state.WindowClass = true;
-    return true;
+    MessageBoxA(nullptr, message.c_str(), "Qorb", MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
-bool CreateMainWindow(const char* className, const char* title, int32_t x, int32_t y, int32_t width, int32_t height) {
-    if (!state.WindowClass || className == nullptr) {
-        core::SetLastError("CreateMainWindow: the window class is not registered");
-        return false;
-    }
-    if (state.Window != nullptr) {
-        core::SetLastError("CreateMainWindow: the window exists already");
-        return false;
-    }
-    // A small pop-up: the display's exclusive mode later takes the screen.
-    state.Window = CreateWindowExA(0, className, title != nullptr ? title : "", WS_POPUP | WS_VISIBLE, x, y, width,
-                                   height, nullptr, nullptr, state.Instance, nullptr);
-    if (state.Window == nullptr) {
-        win32::detail::SetSystemError("CreateWindowExA");
-        return false;
-    }
-    state.CloseRequested = false;
-    state.Active = true;
-    win32::detail::RaiseTimerResolution();
-    return true;
-}
-
-// --- keys, time and system --------------------------------------------------
-
-bool KeyDown(Key key) {
-    Pump();
-    int code = VK_ESCAPE;
-    switch (key) {
-        case Key::Escape: code = VK_ESCAPE; break;
-        case Key::Enter: code = VK_RETURN; break;  // the keypad's Enter too
-        case Key::F1: code = VK_F1; break;
-        case Key::F5: code = VK_F5; break;
-    }
-    return (GetAsyncKeyState(code) & 0x8000) != 0;
-}
-
-uint32_t Ticks() {
-    win32::detail::AdvanceSilentSound();
-    return GetTickCount();
-}
-
-void Idle() {
-    Pump();
-    Sleep(1);
-}
-
-int64_t Time() { return static_cast<int64_t>(std::time(nullptr)); }
-
-int ShowCursor(bool show) {
-    state.CursorCount = ::ShowCursor(show ? TRUE : FALSE);
-    return state.CursorCount;
-}
-
+}  // namespace backend
 }  // namespace plat

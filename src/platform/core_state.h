@@ -1,0 +1,49 @@
+// State and helpers shared by the core's own files. Not for back ends.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/core.h"
+#include "platform/platform.h"
+
+namespace plat::core::detail {
+
+// What the game has opened, as the Windows-shaped calls track it.
+struct DeviceFlags {
+    bool WindowClass = false;
+    bool Window = false;
+    bool Display = false;
+    bool DisplayModeSet = false;
+    bool Sound = false;
+    bool SoundSilent = false;
+    bool SoundPrimary = false;
+    bool Input = false;
+    bool Mouse = false;
+    bool MouseAcquired = false;
+    int CursorCount = 0;
+};
+DeviceFlags& Flags();
+
+// True (with LastError) when a test made this step fail.
+bool Failing(Step step, const char* call);
+// True when `have`; otherwise false with "<call>: <missing>" as LastError.
+bool Need(bool have, const char* call, const char* missing);
+
+// Takes the back end's events and brings the silent sound clock up to now.
+void Pump();
+void AdvanceSilentClock();
+
+Surface* MakeFlipChain(int32_t width, int32_t height);
+bool GetBackBuffer(Surface** backBuffer);
+void SwapChain();
+void FreeAllSurfaces();
+void FreeAllSoundBuffers();
+SoundBuffer* NewSoundBuffer(uint32_t bytes);
+void ClearMessages();
+void ClearInput();
+void ResetDisplay();
+void ResetSound();
+void NotifyFlip(uint64_t flips);
+
+}  // namespace plat::core::detail

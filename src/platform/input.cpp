@@ -1,0 +1,121 @@
+// The mouse and the keys: the layer's Windows-shaped calls, and the state the
+// back end feeds as input arrives.
+#include <array>
+#include <string>
+
+#include "platform/backend.h"
+#include "platform/core.h"
+#include "platform/core_state.h"
+#include "platform/platform.h"
+
+namespace plat {
+namespace {
+
+using core::detail::Failing;
+using core::detail::Flags;
+using core::detail::Need;
+
+struct InputState {
+    MouseState Mouse;  // motion since the last read, buttons as they stand
+    bool ReadFails = false;
+    std::array<bool, 4> Keys{};
+};
+InputState input;
+
+}  // namespace
+
+namespace core {
+
+void FeedMouseMotion(int32_t dx, int32_t dy, int32_t dz) {
+    input.Mouse.X += dx;
+    input.Mouse.Y += dy;
+    input.Mouse.Z += dz;
+}
+
+void FeedMouseButton(int index, bool down) {
+    if (index >= 0 && index < 4) input.Mouse.Buttons[index] = down ? 0x80 : 0;
+}
+
+void FeedKey(Key key, bool down) { input.Keys[static_cast<size_t>(key)] = down; }
+
+void FeedMouseFailure() { input.ReadFails = true; }
+
+void ClearMouse() {
+    input.Mouse = MouseState{};
+    input.ReadFails = false;
+}
+
+bool MouseAcquired() { return Flags().MouseAcquired; }
+
+namespace detail {
+void ClearInput() { input = InputState{}; }
+}  // namespace detail
+}  // namespace core
+
+bool InputCreate() {
+    if (Failing(core::Step::InputCreate, "InputCreate")) return false;
+    if (!Flags().Input && !backend::OpenInput()) return false;
+    Flags().Input = true;
+    return true;
+}
+
+bool MouseCreate() {
+    if (!Need(Flags().Input, "MouseCreate", "no input device")) return false;
+    if (Failing(core::Step::MouseCreate, "MouseCreate")) return false;
+    Flags().Mouse = true;
+    return true;
+}
+
+bool MouseSetCooperativeLevel() {
+    if (!Need(Flags().Mouse, "MouseSetCooperativeLevel", "no mouse")) return false;
+    return !Failing(core::Step::MouseCooperativeLevel, "MouseSetCooperativeLevel");
+}
+
+bool MouseSetDataFormat() {
+    if (!Need(Flags().Mouse, "MouseSetDataFormat", "no mouse")) return false;
+    return !Failing(core::Step::MouseDataFormat, "MouseSetDataFormat");
+}
+
+bool MouseAcquire() {
+    if (!Need(Flags().Mouse, "MouseAcquire", "no mouse")) return false;
+    if (Failing(core::Step::MouseAcquire, "MouseAcquire")) return false;
+    if (!backend::CaptureMouse(true)) return false;
+    Flags().MouseAcquired = true;
+    return true;
+}
+
+void MouseUnacquire() {
+    if (Flags().MouseAcquired) backend::CaptureMouse(false);
+    Flags().MouseAcquired = false;
+}
+
+void MouseRelease() {
+    MouseUnacquire();
+    Flags().Mouse = false;
+}
+
+void InputRelease() {
+    MouseRelease();
+    if (Flags().Input) backend::CloseInput();
+    Flags().Input = false;
+}
+
+bool MouseRead(MouseState* out) {
+    if (!Need(out != nullptr && Flags().MouseAcquired, "MouseRead", "the mouse is not acquired")) return false;
+    if (Failing(core::Step::MouseRead, "MouseRead")) return false;
+    core::detail::Pump();
+    if (input.ReadFails) {
+        input.ReadFails = false;
+        return false;
+    }
+    *out = input.Mouse;
+    input.Mouse.X = input.Mouse.Y = input.Mouse.Z = 0;
+    return true;
+}
+
+bool KeyDown(Key key) {
+    core::detail::Pump();
+    return input.Keys[static_cast<size_t>(key)];
+}
+
+}  // namespace plat

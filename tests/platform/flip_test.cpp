@@ -1,0 +1,116 @@
+// The flip's rules over a display that fails, loses its surfaces or cannot
+// get them back, driven through the headless back end's scripted presents.
+#include <gtest/gtest.h>
+
+#include "gfx/surface_copy.h"
+#include "platform/headless/headless.h"
+#include "platform/platform.h"
+#include "platform/ring_clock.h"
+
+namespace {
+
+namespace headless = plat::headless;
+using Present = plat::backend::PresentResult;
+using Restore = plat::backend::RestoreResult;
+
+class FlipTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        headless::Reset();
+        ASSERT_TRUE(plat::DisplayCreate());
+        ASSERT_TRUE(plat::DisplaySetMode(800, 600, 16));
+        ASSERT_TRUE(plat::DisplayCreatePrimary(&primary));
+        ASSERT_TRUE(plat::DisplayGetBackBuffer(&back));
+        primary->Words[0] = 1;  // on screen
+        back->Words[0] = 2;     // the frame being drawn
+    }
+    void TearDown() override { headless::Reset(); }
+
+    bool Exchanged() const { return primary->Words[0] == 2 && back->Words[0] == 1; }
+    bool InPlace() const { return primary->Words[0] == 1 && back->Words[0] == 2; }
+
+    plat::Surface* primary = nullptr;
+    plat::Surface* back = nullptr;
+};
+
+TEST_F(FlipTest, APageThatWasNotShownIsNotExchanged) {
+    headless::ScriptPresents({Present::Failed});
+    EXPECT_FALSE(plat::Flip());
+    EXPECT_TRUE(InPlace());
+    EXPECT_EQ(plat::GetStats().Flips, 0u);
+    EXPECT_TRUE(plat::Flip());  // the display works again
+    EXPECT_TRUE(Exchanged());
+    EXPECT_EQ(plat::GetStats().Flips, 1u);
+}
+
+TEST_F(FlipTest, LostSurfacesAreRestoredAndThePageShownOnce) {
+    headless::ScriptPresents({Present::Lost, Present::Lost});
+    headless::ScriptRestores({Restore::Failed, Restore::Restored, Restore::Restored});
+    EXPECT_TRUE(plat::Flip());
+    EXPECT_TRUE(Exchanged());
+    EXPECT_EQ(plat::GetStats().Flips, 1u);
+}
+
+TEST_F(FlipTest, ADisplayThatStaysLostCostsAFewSecondsInAllThenFailsFast) {
+    headless::ScriptPresents(std::vector<Present>(100000, Present::Lost));
+    headless::ScriptRestores(std::vector<Restore>(100000, Restore::Failed), 250000);  // a slow driver
+    const uint64_t start = headless::NowMicros();
+    EXPECT_FALSE(plat::Flip());
+    EXPECT_TRUE(InPlace());
+    const uint64_t firstFlip = headless::NowMicros() - start;
+    EXPECT_GE(firstFlip, 3000000u);
+    EXPECT_LE(firstFlip, 3500000u);
+    // The game's present retries, each try costing one restore at most.
+    const uint64_t before = headless::NowMicros();
+    PresentFrame();
+    EXPECT_LE(headless::NowMicros() - before, 100u * 260000u);
+    EXPECT_TRUE(InPlace());
+    // Once the surfaces come back, so do the flips.
+    headless::ScriptPresents({});
+    headless::ScriptRestores({});
+    EXPECT_TRUE(plat::Flip());
+    EXPECT_TRUE(Exchanged());
+}
+
+TEST_F(FlipTest, WaitingInTheBackgroundIsNotCountedAndACloseEndsIt) {
+    headless::ScriptPresents({Present::Lost});
+    headless::ScriptRestores(std::vector<Restore>(1000, Restore::NotNow));  // 10 s behind another program
+    EXPECT_TRUE(plat::Flip());
+    EXPECT_TRUE(Exchanged());
+    EXPECT_GE(headless::NowMicros(), 10000000u);
+
+    // Asked to close while lost: the flip counts as done so the quit comes.
+    headless::ScriptPresents({Present::Lost});
+    headless::ScriptRestores(std::vector<Restore>(1000, Restore::NotNow));
+    headless::ScheduleClose(headless::NowMicros() / 1000 + 50);
+    EXPECT_TRUE(plat::Flip());
+    plat::Message m;
+    ASSERT_TRUE(plat::PeekMessage(&m));
+    EXPECT_EQ(m.Id, plat::MsgClose);
+}
+
+TEST(RingClock, CountsWrapsAndLapsTheReaderSleptThrough) {
+    constexpr uint32_t Ring = 32768, Rate = 176400;
+    plat::core::RingClock clock(Ring, Rate, 500000);
+    clock.Start(30000, 0);
+    EXPECT_EQ(clock.Update(31000, 5000), 1000u);
+    EXPECT_EQ(clock.Update(1000, 10000), 1000u + 2768u);  // across the end of the ring
+    // Asleep for 400 ms: two whole laps and a part, of which the position shows the part.
+    const uint64_t before = clock.Played();
+    const uint32_t part = (400000ull * Rate / 1000000) % Ring;
+    EXPECT_EQ(clock.Update(1000 + part, 410000) - before, 400000ull * Rate / 1000000);
+    EXPECT_FALSE(clock.Stuck(410000));
+}
+
+TEST(RingClock, APositionThatStandsStillIsAStoppedDevice) {
+    plat::core::RingClock clock(32768, 176400, 500000);
+    clock.Start(100, 0);
+    EXPECT_EQ(clock.Update(100, 300000), 0u);
+    EXPECT_FALSE(clock.Stuck(300000));
+    EXPECT_EQ(clock.Update(100, 600000), 0u);  // no laps guessed for a position that never moved
+    EXPECT_TRUE(clock.Stuck(600000));
+    clock.Update(200, 610000);
+    EXPECT_FALSE(clock.Stuck(610000));
+}
+
+}  // namespace
