@@ -2,6 +2,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -11,12 +12,26 @@
 
 namespace testing_support {
 
+// This process's folder under the temporary one, gone when the process ends:
+// several checkouts may test at once, and copies of the art are large.
+inline const std::filesystem::path& RunDir() {
+    static const struct Owned {
+        std::filesystem::path Path =
+            std::filesystem::temp_directory_path() / "qorb-tests" / ("run-" + std::to_string(::getpid()));
+        ~Owned() {
+            std::error_code ignored;
+            std::filesystem::remove_all(Path, ignored);
+        }
+    } run;
+    return run.Path;
+}
+
 inline std::filesystem::path ScratchDir() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info->test_suite_name()) + "." + info->name();
     for (char& c : name)
         if (c == '/') c = '_';
-    auto dir = std::filesystem::temp_directory_path() / "qorb-tests" / name;
+    auto dir = RunDir() / name;
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
