@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "gfx/assets.h"
 #include "gfx/bitmap.h"
-#include "shell/assets.h"
-#include "shell/devices.h"
+#include "gfx/surfaces.h"
 
 namespace {
 constexpr int32_t PictureCount = 11;

@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "gfx/surface_copy.h"
+#include "gfx/surfaces.h"
+#include "gfx/timing.h"
 #include "platform/platform.h"
-#include "shell/devices.h"
-#include "shell/timing.h"
 #include "sound/voice.h"
 
 namespace {

@@ -4,14 +4,11 @@
 
 #include "frontend/intro.h"
 #include "gfx/surface_copy.h"
+#include "gfx/surfaces.h"
+#include "gfx/timing.h"
 #include "platform/platform.h"
 #include "play/status_panel.h"
-#include "shell/devices.h"
-#include "shell/timing.h"
 #include "sound/voice.h"
-
-char TitleMusicPending = 1;
-char TitleZoomPending = 1;
 
 namespace {
 

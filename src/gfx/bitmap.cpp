@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "gfx/pixel_packing.h"
-#include "shell/devices.h"
+#include "gfx/surfaces.h"
 
 BmpImage AssetImage;
 

@@ -1,7 +1,7 @@
 #include "gfx/surface_copy.h"
 
+#include "gfx/surfaces.h"
 #include "platform/platform.h"
-#include "shell/devices.h"
 
 namespace {
 

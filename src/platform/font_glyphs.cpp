@@ -1,7 +1,7 @@
 // Pixel art for the built-in font, kept as pictures so a glyph can be read
 // and fixed by eye. Row() turns each picture row into its byte while the
 // compiler builds the table, so nothing is converted at start-up.
-#include "font_glyphs.h"
+#include "platform/font_glyphs.h"
 
 #include <cstddef>
 

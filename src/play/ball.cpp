@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "bricks/ball_collision.h"
 #include "gfx/surface_copy.h"
+#include "play/ball_collision.h"
 #include "play/paddle.h"
 #include "sound/voice.h"
 

@@ -4,12 +4,12 @@
 
 #include "bricks/brick_field.h"
 #include "gfx/surface_copy.h"
+#include "gfx/timing.h"
 #include "play/ball.h"
+#include "play/crt_random.h"
 #include "play/paddle.h"
 #include "play/round_loop.h"
 #include "play/status_panel.h"
-#include "shell/crt_random.h"
-#include "shell/timing.h"
 #include "sound/voice.h"
 
 Capsule TheCapsule;

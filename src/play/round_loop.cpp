@@ -1,20 +1,20 @@
 #include "play/round_loop.h"
 
-#include "bricks/ball_collision.h"
 #include "bricks/brick_field.h"
 #include "bricks/round_backdrop.h"
 #include "bricks/round_layouts.h"
 #include "gfx/surface_copy.h"
+#include "gfx/timing.h"
 #include "platform/platform.h"
 #include "play/ball.h"
+#include "play/ball_collision.h"
 #include "play/capsules.h"
+#include "play/crt_random.h"
 #include "play/lasers.h"
 #include "play/paddle.h"
 #include "play/play_report.h"
 #include "play/round_screens.h"
 #include "play/status_panel.h"
-#include "shell/crt_random.h"
-#include "shell/timing.h"
 #include "sound/voice.h"
 
 char NewGamePending = 1;

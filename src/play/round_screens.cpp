@@ -1,11 +1,13 @@
 #include "play/round_screens.h"
 
-#include "frontend/title_screen.h"
 #include "gfx/surface_copy.h"
 #include "platform/platform.h"
 #include "play/round_loop.h"
 #include "play/status_panel.h"
 #include "sound/voice.h"
+
+char TitleMusicPending = 1;
+char TitleZoomPending = 1;
 
 namespace {
 

@@ -9,3 +9,8 @@ void ShowRoundAnnouncement(int32_t round);
 void PauseUntilF1Tapped();
 // The game-over picture for as long as its music plays; then the title.
 void ShowGameOver();
+
+// The title screen's two flags: 1 at program start and again after every
+// game over, which arms them here, below the title screen that clears them.
+extern char TitleMusicPending;
+extern char TitleZoomPending;

@@ -5,8 +5,8 @@
 
 #include "gfx/pixel_packing.h"
 #include "gfx/surface_copy.h"
+#include "gfx/surfaces.h"
 #include "platform/platform.h"
-#include "shell/devices.h"
 
 int32_t Lives = 0;
 int32_t Score = 0;

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "gfx/assets.h"
 #include "gfx/bitmap.h"
-#include "shell/assets.h"
 #include "sound/voice.h"
 
 bool DDrawObject = false;
@@ -12,18 +12,6 @@ bool DSoundObject = false;
 bool PrimarySoundBuffer = false;
 bool DInputObject = false;
 bool MouseDevice = false;
-
-plat::Surface* PrimarySurface = nullptr;
-plat::Surface* BackBuffer = nullptr;
-plat::Surface* ElementsSurface = nullptr;
-plat::Surface* BElementsSurface = nullptr;
-plat::Surface* BackdropSurface = nullptr;
-plat::Surface* RoundArtSurface = nullptr;
-plat::Surface* ShipsSurface = nullptr;
-plat::Surface* TitlesSurface = nullptr;
-plat::Surface* CloudsSurface = nullptr;
-
-plat::PixelFormat DisplayPixelFormat{};
 
 std::string SetupFailure;
 

@@ -1,9 +1,9 @@
-// The devices, surfaces and display format, created once at set-up.
+// The devices, created once at set-up with the surfaces of gfx/surfaces.h.
 #pragma once
 
 #include <string>
 
-#include "platform/platform.h"
+#include "gfx/surfaces.h"
 
 // The layer owns the devices themselves; these record that each exists.
 extern bool DDrawObject;
@@ -11,19 +11,6 @@ extern bool DSoundObject;
 extern bool PrimarySoundBuffer;
 extern bool DInputObject;
 extern bool MouseDevice;
-
-extern plat::Surface* PrimarySurface;
-extern plat::Surface* BackBuffer;
-extern plat::Surface* ElementsSurface;
-extern plat::Surface* BElementsSurface;
-extern plat::Surface* BackdropSurface;
-extern plat::Surface* RoundArtSurface;
-extern plat::Surface* ShipsSurface;
-extern plat::Surface* TitlesSurface;
-extern plat::Surface* CloudsSurface;
-
-// Read by the bitmap loader: its RGB bit count selects the packing.
-extern plat::PixelFormat DisplayPixelFormat;
 
 // Which step of the last SetupDevices failed, and why; "" after success.
 extern std::string SetupFailure;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "bricks/ball_collision.h"
 #include "play/ball.h"
+#include "play/ball_collision.h"
 #include "play/paddle.h"
 #include "support/game_display.h"
 #include "support/game_state.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "gfx/assets.h"
 #include "gfx/bitmap.h"
-#include "shell/assets.h"
 #include "shell/devices.h"
 #include "sound/voice.h"
 #include "support/asset_folder.h"

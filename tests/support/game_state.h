@@ -1,10 +1,10 @@
 // Puts every global of play and the front end back as the program starts.
 #pragma once
 
-#include "bricks/ball_collision.h"
 #include "bricks/brick_field.h"
 #include "frontend/title_screen.h"
 #include "play/ball.h"
+#include "play/ball_collision.h"
 #include "play/capsules.h"
 #include "play/lasers.h"
 #include "play/paddle.h"

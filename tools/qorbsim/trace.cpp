@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "bricks/ball_collision.h"
 #include "play/ball.h"
+#include "play/ball_collision.h"
 #include "play/capsules.h"
 #include "play/lasers.h"
 #include "play/paddle.h"

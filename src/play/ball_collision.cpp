@@ -1,4 +1,4 @@
-#include "bricks/ball_collision.h"
+#include "play/ball_collision.h"
 
 #include "bricks/brick_field.h"
 #include "play/ball.h"

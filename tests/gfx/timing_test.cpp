@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "gfx/timing.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
-#include "shell/timing.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/timing.h"
+#include "gfx/timing.h"
 
 #include "platform/platform.h"
 

@@ -3,10 +3,10 @@
 #include <string>
 #include <utility>
 
-#include "bricks/ball_collision.h"
 #include "bricks/brick_field.h"
 #include "gfx/surface_copy.h"
 #include "play/ball.h"
+#include "play/ball_collision.h"
 #include "play/capsules.h"
 #include "play/paddle.h"
 #include "play/status_panel.h"

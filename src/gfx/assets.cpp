@@ -1,4 +1,4 @@
-#include "shell/assets.h"
+#include "gfx/assets.h"
 
 #include <filesystem>
 #include <system_error>

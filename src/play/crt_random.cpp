@@ -1,4 +1,4 @@
-#include "shell/crt_random.h"
+#include "play/crt_random.h"
 
 namespace crt {
 namespace {

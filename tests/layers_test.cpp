@@ -1,0 +1,168 @@
+// Every #include under src/ runs down the layers that HACKING.md declares,
+// and a platform library's headers stay in their back end's folder. Linking
+// cannot catch either: mingw's and SDL's headers are on the include paths.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path Source = QORB_SOURCE_DIR;
+
+// The line "    layers: shell > frontend > ... > platform" of HACKING.md; folders
+// of one rank are separated by "|" and may not include each other.
+std::map<std::string, int> DeclaredLayers() {
+    std::ifstream in(Source / "HACKING.md");
+    std::string line;
+    std::map<std::string, int> rank;
+    while (std::getline(in, line)) {
+        const auto at = line.find("layers:");
+        if (at == std::string::npos || line.find_first_not_of(' ') != at) continue;
+        std::istringstream words(line.substr(at + 7));
+        int level = 0;
+        for (std::string word; words >> word;) {
+            if (word == ">") {
+                ++level;
+            } else if (word != "|") {
+                rank[word] = level;
+            }
+        }
+        break;
+    }
+    return rank;
+}
+
+// The back end whose folder alone may include a header, or "" for a header
+// any file may include.
+std::string OwnerOf(const std::string& header) {
+    static const std::vector<std::pair<std::regex, std::string>> owners = {
+        {std::regex("SDL.*\\.h|SDL2/.*"), "sdl"},
+        {std::regex("(windows|mmsystem|ddraw|dinput|dsound|objbase|mmreg)\\.h", std::regex::icase), "win32"},
+        {std::regex("png\\.h"), "headless"},
+        {std::regex("emscripten.*"), "web"},
+    };
+    for (const auto& [pattern, owner] : owners)
+        if (std::regex_match(header, pattern)) return owner;
+    return "";
+}
+
+struct Include {
+    fs::path File;
+    int Line;
+    std::string Target;
+    bool Angled;
+};
+
+std::vector<Include> IncludesUnder(const fs::path& root) {
+    static const std::regex directive(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
+    std::vector<Include> found;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const auto ext = entry.path().extension();
+        if (!entry.is_regular_file() || (ext != ".h" && ext != ".cpp")) continue;
+        std::ifstream in(entry.path());
+        std::string line;
+        for (int n = 1; std::getline(in, line); ++n) {
+            std::smatch m;
+            if (std::regex_search(line, m, directive))
+                found.push_back({fs::relative(entry.path(), root), n, m[2].str(), m[1].str() == "<"});
+        }
+    }
+    return found;
+}
+
+// "platform/sdl/display.cpp" -> {"platform", "sdl"}; a core file's second part is "".
+std::pair<std::string, std::string> PlaceOf(const fs::path& relative) {
+    auto it = relative.begin();
+    const std::string top = it->string();
+    ++it;
+    std::string sub;
+    if (it != relative.end() && std::next(it) != relative.end()) sub = it->string();
+    return {top, sub};
+}
+
+std::vector<std::string> Violations(const fs::path& root, const std::map<std::string, int>& rank) {
+    std::vector<std::string> bad;
+    for (const Include& inc : IncludesUnder(root)) {
+        const auto [layer, backend] = PlaceOf(inc.File);
+        const std::string where = (fs::path("src") / inc.File).string() + ":" + std::to_string(inc.Line) + ": ";
+        if (inc.Angled) {
+            const std::string owner = OwnerOf(inc.Target);
+            if (!owner.empty() && !(layer == "platform" && backend == owner))
+                bad.push_back(where + "<" + inc.Target + "> belongs to src/platform/" + owner + "/ only");
+            continue;
+        }
+        const auto slash = inc.Target.find('/');
+        if (slash == std::string::npos) {
+            bad.push_back(where + "\"" + inc.Target + "\" names no folder");
+            continue;
+        }
+        const std::string target = inc.Target.substr(0, slash);
+        if (!rank.count(layer) || !rank.count(target)) {
+            bad.push_back(where + "\"" + inc.Target + "\": a folder outside the declared layers");
+            continue;
+        }
+        if (target == layer) {
+            // Within the platform layer, the core sees no back end and a back
+            // end sees only the core and itself.
+            const auto [_, targetBackend] = PlaceOf(inc.Target);
+            if (layer == "platform" && !targetBackend.empty() && targetBackend != backend)
+                bad.push_back(where + "\"" + inc.Target + "\" reaches into another back end");
+            continue;
+        }
+        if (rank.at(target) <= rank.at(layer))
+            bad.push_back(where + "\"" + inc.Target + "\" climbs from " + layer + " to " + target);
+    }
+    return bad;
+}
+
+TEST(Layers, HackingDeclaresTheOrderOfEverySourceFolder) {
+    const auto rank = DeclaredLayers();
+    ASSERT_FALSE(rank.empty()) << "no \"layers:\" line in HACKING.md";
+    for (const auto& entry : fs::directory_iterator(Source / "src")) {
+        if (!entry.is_directory()) continue;
+        EXPECT_TRUE(rank.count(entry.path().filename().string())) << entry.path();
+    }
+}
+
+TEST(Layers, EveryIncludeRunsDownAndPlatformHeadersStayInTheirBackEnd) {
+    const auto bad = Violations(Source / "src", DeclaredLayers());
+    std::string list;
+    for (const auto& b : bad) list += "\n  " + b;
+    EXPECT_TRUE(bad.empty()) << bad.size() << " includes break the layering:" << list;
+}
+
+TEST(Layers, TheCheckCatchesWhatItMustCatch) {
+    const fs::path root = fs::temp_directory_path() / ("qorb-layers-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    const auto write = [&](const std::string& name, const std::string& text) {
+        fs::create_directories((root / name).parent_path());
+        std::ofstream(root / name) << text;
+    };
+    write("gfx/a.cpp", "#include \"gfx/a.h\"\n#include \"platform/platform.h\"\n#include <vector>\n");
+    write("bricks/b.cpp", "#include \"play/ball.h\"\n");                     // up
+    write("gfx/c.cpp", "#include \"sound/voice.h\"\n");                      // sideways
+    write("play/d.cpp", "  #  include <SDL.h>\n");                           // a library outside its back end
+    write("platform/e.cpp", "#include \"platform/sdl/backend_state.h\"\n");  // the core into a back end
+    write("platform/sdl/f.cpp", "#include <SDL.h>\n#include <windows.h>\n");
+    write("platform/win32/g.cpp", "#include <windows.h>\n#include \"platform/headless/headless.h\"\n");
+    const std::map<std::string, int> rank = {{"play", 0}, {"bricks", 1}, {"sound", 2}, {"gfx", 2}, {"platform", 3}};
+    const auto bad = Violations(root, rank);
+    fs::remove_all(root);
+    ASSERT_EQ(bad.size(), 6u);
+    std::string all;
+    for (const auto& b : bad) all += b + "\n";
+    for (const char* expected : {"bricks/b.cpp:1", "gfx/c.cpp:1", "play/d.cpp:1", "platform/e.cpp:1",
+                                 "platform/sdl/f.cpp:2", "platform/win32/g.cpp:2"})
+        EXPECT_NE(all.find(expected), std::string::npos) << expected << " not caught in:\n" << all;
+}
+
+}  // namespace
