@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Cross-builds game565.exe and game555.exe with mingw-w64 and runs each under
-# Wine on an 800 x 600 Xvfb screen with a null sound device: the title must
-# zoom in and fill the screen, and holding Escape must end the program with
-# status 0. Installs what it needs (Debian packages, only those missing).
+# Cross-builds game565.exe and game555.exe with mingw-w64, packs them with the
+# art into the Windows zip, and runs them from the unpacked zip under Wine on
+# an 800 x 600 Xvfb screen, their sound going to the null ALSA device at the
+# pace of a real card: game565 plays a whole game (tests/e2e/play_steps.sh)
+# and game555 shows its title; each must end on Escape with status 0 and
+# must not have played silent. Installs what it needs (Debian packages, only
+# those missing).
 set -euo pipefail
 
 start=$SECONDS
@@ -56,15 +59,32 @@ fi
 # The art and the screenshot checker come from the Linux build.
 cmake --preset default >/dev/null
 cmake --build --preset default --target assets qorb_screen_check
-assets=$root/build/default/assets
+built_assets=$root/build/default/assets
 checker=$root/build/default/tests/e2e/qorb_screen_check
-[[ -s "$assets/TITLES.DAT" && -x "$checker" ]] || fail "the Linux build made no TITLES.DAT or qorb_screen_check"
+[[ -s "$built_assets/TITLES.DAT" && -x "$checker" ]] || fail "the Linux build made no TITLES.DAT or qorb_screen_check"
 
 cmake --preset windows >/dev/null
-cmake --build --preset windows
-for packing in 565 555; do
-    [[ -s "build/windows/game$packing.exe" ]] || fail "build/windows/game$packing.exe was not built"
+cmake --build --preset windows --target package
+zips=(build/windows/qorb-*-windows-x64.zip)
+[[ ${#zips[@]} -eq 1 && -s "${zips[0]}" ]] || fail "the windows preset made no single zip: ${zips[*]}"
+zip=$root/${zips[0]}
+
+# --- the zip ------------------------------------------------------------------
+
+# One folder holding the two programs, the read-me and the art as built.
+mkdir "$tmp/unpacked"
+(cd "$tmp/unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
+folder=$tmp/unpacked/$(basename "$zip" .zip)
+[[ "$(cd "$tmp/unpacked" && ls)" == "$(basename "$folder")" ]] || fail "the zip does not hold one folder"
+[[ "$(cd "$folder" && LC_ALL=C ls)" == $'README.txt\nassets\ngame555.exe\ngame565.exe' ]] ||
+    fail "the zip holds $(cd "$folder" && ls | tr '\n' ' ')"
+diff <(cd "$built_assets" && ls -- *.DAT *.GRA *.voc) <(cd "$folder/assets" && ls) >/dev/null ||
+    fail "the zip's assets folder does not hold the built art and sounds"
+for f in "$folder"/assets/*; do
+    cmp -s "$f" "$built_assets/$(basename "$f")" || fail "$(basename "$f") in the zip differs from the build's"
 done
+assets=$folder/assets
+say "$(basename "$zip"): $(stat -c %s "$zip") bytes"
 
 # --- the picture game555 shows ------------------------------------------------
 
@@ -88,16 +108,20 @@ perl -e '
         substr($d, $at, $w * 3) = pack("C*", @p);
     }
     open(my $out, ">:raw", $ARGV[1]) or die "$ARGV[1]: $!\n"; print $out $d;
-' "$assets/TITLES.DAT" "$tmp/titles555.bmp" || fail "could not make the picture game555 shows"
+' "$built_assets/TITLES.DAT" "$tmp/titles555.bmp" || fail "could not make the picture game555 shows"
 
 # --- Wine and Xvfb ------------------------------------------------------------
 
 export WINEPREFIX=$tmp/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# The null ALSA device stands in for a sound card; a home of our own keeps
-# the user's ~/.asoundrc and Wine settings out of it.
+# The null ALSA device stands in for a sound card, behind ALSA's file plugin,
+# which pipes the sound to a reader that takes it at the pace it plays and
+# counts what is not silence. A home of our own keeps the user's ~/.asoundrc
+# and Wine settings out of it.
 export HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/runtime
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
-printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$HOME/.asoundrc"
+sound=$tmp/sound.count
+printf 'pcm.!default { type file slave.pcm "null" file "| perl %s %s" format wav }\nctl.!default { type hw card 0 }\n' \
+    "$root/tests/e2e/sound_sink.pl" "$sound" >"$HOME/.asoundrc"
 
 # SetDisplayMode(800, 600, 16) needs a screen that offers 800 x 600.
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.err" &
@@ -128,49 +152,54 @@ wait_for_exit() {
     return 0
 }
 
-run_game() {
-    local packing=$1 expected=$2
-    local exe=$root/build/windows/game$packing.exe
-    say "game$packing.exe: starting"
-    (cd "$assets" && exec wine "$exe") >"$tmp/game.out" 2>"$tmp/game.err" &
+# The game samples the keys once a step: hold them.
+hold_key() {
+    xdotool keydown "$1"
+    sleep 0.3
+    xdotool keyup "$1"
+}
+# The game fills the screen. Screens a failed stage left go to the build folder.
+keep_dir=$root/build/windows
+shot() { xwd -silent -root >"$tmp/$1.xwd" 2>/dev/null || fail "no screenshot for $1"; }
+source "$root/tests/e2e/play_steps.sh"
+
+# Started as Explorer starts a program: in its own folder, which holds no
+# art, so that it finds the assets folder beside it.
+start_game() {
+    rm -f "$sound"
+    say "game$1.exe: starting"
+    (cd "$folder" && exec wine "game$1.exe") >"$tmp/game.out" 2>"$tmp/game.err" &
     game_pid=$!
-
-    # Polls the screen until the whole title shows; the zoom takes about 2 s
-    # after a start of a few seconds.
-    local deadline=$((SECONDS + 60)) matched=0
-    while ((SECONDS < deadline)); do
-        kill -0 "$game_pid" 2>/dev/null || fail "game$packing.exe ended before its title showed"
-        if xwd -silent -root >"$tmp/shot.xwd" 2>/dev/null &&
-            "$checker" "$tmp/shot.xwd" "$expected" "$tmp/shot$packing.ppm" >"$tmp/check.out" 2>&1; then
-            matched=1
-            break
-        fi
-        sleep 0.5
-    done
-    ((matched)) || fail "game$packing.exe: the title did not fill the screen within 60 s ($(cat "$tmp/check.out"))"
-    say "game$packing.exe: title on screen: $(cat "$tmp/check.out")"
-
-    # The game samples the key once a step: hold it. A press it missed is
-    # held again, a few times at most.
-    local tries=0
-    while kill -0 "$game_pid" 2>/dev/null && ((tries < 5)); do
-        xdotool keydown Escape
-        sleep 0.3
-        xdotool keyup Escape
-        tries=$((tries + 1))
-        wait_for_exit 5 && break
-    done
-    [[ -z "$game_pid" ]] || wait_for_exit 10 || fail "game$packing.exe did not end after Escape was held $tries times"
-    ((status == 0)) || fail "game$packing.exe ended with status $status"
-    # The null device must carry the sound: a silent fallback here means the
-    # DirectSound path broke.
-    ! grep -q "without sound" "$tmp/game.err" || fail "game$packing.exe played without sound"
-    say "game$packing.exe: ended on Escape with status 0, sound through DirectSound"
 }
 
-run_game 565 "$assets/TITLES.DAT"
-run_game 555 "$tmp/titles555.bmp"
+# The game must not have played silent: it warns when it does, and its
+# sound must have reached the device.
+check_sound() {
+    ! grep -q "without sound" "$tmp/game.err" || fail "game$1.exe played without sound"
+    [[ -s "$sound" ]] || fail "game$1.exe opened no sound device"
+    local per_second bytes loud
+    read -r per_second bytes loud <"$sound"
+    ((bytes >= per_second && loud > 0)) ||
+        fail "game$1.exe sent no sound: $bytes bytes, $loud of them not silence, at $per_second bytes a second"
+    say "game$1.exe: $((bytes / per_second)) s of sound through DirectSound"
+}
 
-size565=$(stat -c %s build/windows/game565.exe)
-size555=$(stat -c %s build/windows/game555.exe)
-say "OK in $((SECONDS - start)) s; game565.exe $size565 bytes, game555.exe $size555 bytes"
+start_game 565
+play_through
+quit_with_escape
+check_sound 565
+say "game565.exe: played a whole game and ended on Escape with status 0"
+
+# Its colours shifted as expected on this 5-6-5 screen.
+start_game 555
+assets=$tmp
+await 60 "the whole title" title titles555.bmp
+say "game555.exe: title on screen: $(cat "$tmp/check.out")"
+quit_with_escape
+check_sound 555
+say "game555.exe: ended on Escape with status 0"
+
+size565=$(stat -c %s "$folder/game565.exe")
+size555=$(stat -c %s "$folder/game555.exe")
+say "OK in $((SECONDS - start)) s; $(basename "$zip") $(stat -c %s "$zip") bytes," \
+    "game565.exe $size565 bytes, game555.exe $size555 bytes"

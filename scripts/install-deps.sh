@@ -10,6 +10,8 @@ packages=(
   libbenchmark-dev                   # benchmarks
   libsdl2-dev                        # the game's window, sound and input
   xvfb xdotool x11-apps              # the tests in a real window: server, keys, screenshots (xwd)
+  dpkg-dev file fakeroot             # the Debian package: its dependencies, and dpkg as non-root
+  desktop-file-utils appstream       # checking the menu entry and the AppStream data
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
   packages+=(clang libclang-rt-dev)

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -28,11 +29,18 @@ bool FindAssetFolder(std::string* searched) {
     const std::string exeDir = plat::ExecutableDirectory();
     if (!exeDir.empty()) {
         const auto beside = std::filesystem::path(exeDir) / "assets";
-        if (Holds(beside)) {
-            AssetFolder = (beside / "").string();
-            return true;
+        // An installation's data folder, found from the games' folder rather
+        // than by a fixed path, so that a moved installation still works.
+        const auto installed = (std::filesystem::path(exeDir) / QORB_DATA_FROM_GAMEDIR).lexically_normal();
+        std::vector<std::filesystem::path> folders{beside};
+        if (installed != beside.lexically_normal()) folders.push_back(installed);  // the zip's layout: one folder
+        for (const auto& folder : folders) {
+            if (Holds(folder)) {
+                AssetFolder = (folder / "").string();
+                return true;
+            }
+            tried += ", " + folder.string();
         }
-        tried += ", " + beside.string();
     }
     if (searched != nullptr) *searched = tried;
     return false;

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Runs a game in a real X window on its own Xvfb server.
 #
-#   window_test.sh title <game> <asset dir> <screen_check> <screen WxH>
+#   window_test.sh title <game> <asset dir> <screen_check> <screen WxH> [working dir]
+#     starts the game in the working directory (default: the asset folder),
 #     waits for the window, checks that it shows the title picture, holds
 #     Escape and expects the game to end with status 0 and nothing logged.
 #   window_test.sh missing-assets <game>
 #     runs a copy of the game that has no assets beside it from a folder
-#     without them, and expects one error line naming ELEMENTS.DAT and status 1.
+#     without them, and expects one error line naming ELEMENTS.DAT and the
+#     three folders searched, and status 1.
 set -uo pipefail
 
 mode=$1
@@ -18,7 +20,7 @@ title)
     assets=$3
     checker=$4
     start_xvfb "${5:-1024x768}"
-    (cd "$assets" && exec "$game") >"$tmp/game.out" 2>"$tmp/game.err" &
+    (cd "${6:-$assets}" && exec "$game") >"$tmp/game.out" 2>"$tmp/game.err" &
     game_pid=$!
 
     wait_for_window
@@ -58,6 +60,10 @@ missing-assets)
     lines=$(wc -l <"$tmp/game.err")
     ((lines == 1)) || fail "expected one line on stderr, got $lines"
     grep -q "ELEMENTS.DAT" "$tmp/game.err" || fail "the error line does not name ELEMENTS.DAT"
+    # The working directory, the folder beside the game, and the installed
+    # data folder found from the game's folder.
+    grep -qE "none of: $tmp/work, $tmp/bin/assets, $tmp/[^,]+$" "$tmp/game.err" ||
+        fail "the error line does not name the three folders searched"
     echo "PASS: $(cat "$tmp/game.err")"
     ;;
 

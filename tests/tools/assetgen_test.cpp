@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "art.h"
@@ -316,6 +317,21 @@ TEST(Art, TitleZoomStartsFromASmoothCorner) {
             int step = std::max({std::abs(a.R - b.R), std::abs(a.G - b.G), std::abs(a.B - b.B)});
             ASSERT_LE(step, 6) << x << "," << y;
         }
+    }
+}
+
+TEST(Art, IconIsTheOrbOnATransparentSquareAtEverySize) {
+    for (int size : {48, 64, 128, 256}) {
+        const assetgen::Layer icon = assetgen::DrawIcon(size);
+        ASSERT_EQ(icon.Width, size);
+        ASSERT_EQ(icon.Height, size);
+        // Solid across the orb, centred; nothing at the edges, where the
+        // desktop's own ground shows.
+        const int c = size / 2, r = size * 3 / 10, e = size - 1;
+        for (auto [x, y] : {std::pair{c, c}, {c - r, c}, {c + r, c}, {c, c - r}, {c, c + r}})
+            EXPECT_GE(icon.At(x, y).A, 0.99f) << size << " px at " << x << "," << y;
+        for (auto [x, y] : {std::pair{0, 0}, {e, 0}, {0, e}, {e, e}, {c, 0}, {0, c}, {e, c}, {c, e}})
+            EXPECT_LT(icon.At(x, y).A, 0.02f) << size << " px at " << x << "," << y;
     }
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "image.h"
+#include "lettering.h"
 
 namespace assetgen {
 
@@ -27,6 +28,17 @@ Image DrawTitle();
 Image DrawClouds();
 Image DrawShipsSheet(const Image& clouds);
 Image DrawBackdrop(int index);  // 0 to 10
+
+// The title's orb: its centre and radius on the title picture, drawn with
+// its glow at `scale` times that size centred on (cx, cy); the glass stops
+// at row `clipBottom`. The name's lettering and paint at `scale` too.
+inline constexpr float TitleOrbX = 400, TitleOrbY = 236, TitleOrbRadius = 160;
+void DrawOrb(Layer& layer, float cx, float cy, float scale, int clipBottom);
+TextStyle TitleLetters(float scale);
+LetterPaint TitleGold(float scale);
+
+// The program's icon, `size` pixels square, on a transparent ground.
+Layer DrawIcon(int size);
 
 // The plain sky colour of the intro at screen row y, without clouds.
 Color SkyAt(float y);

@@ -1,15 +1,19 @@
 // assetgen: draws and synthesises every picture and sound file the game
-// reads into one folder.
+// reads into one folder, and the program's icon.
 //
-//   assetgen OUTPUT_DIR [--contact-sheet DIR]
+//   assetgen [OUTPUT_DIR] [--contact-sheet DIR] [--icons DIR]
+//
+// --icons writes qorb-48.png, qorb-64.png, qorb-128.png and qorb-256.png.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "art.h"
 #include "assets.h"
 #include "contact_sheet.h"
+#include "png_writer.h"
 
 namespace {
 
@@ -20,19 +24,19 @@ bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& by
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: assetgen OUTPUT_DIR [--contact-sheet DIR]\n");
+    std::fprintf(stderr, "usage: assetgen [OUTPUT_DIR] [--contact-sheet DIR] [--icons DIR]\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string outDir, sheetDir;
+    std::string outDir, sheetDir, iconDir;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--contact-sheet") {
+        if (arg == "--contact-sheet" || arg == "--icons") {
             if (++i >= argc) return Usage();
-            sheetDir = argv[i];
+            (arg == "--icons" ? iconDir : sheetDir) = argv[i];
         } else if (!arg.empty() && arg[0] == '-') {
             return Usage();
         } else if (outDir.empty()) {
@@ -41,15 +45,27 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
-    if (outDir.empty()) return Usage();
+    if (outDir.empty() && sheetDir.empty() && iconDir.empty()) return Usage();
     try {
-        std::filesystem::create_directories(outDir);
+        if (!iconDir.empty()) {
+            std::filesystem::create_directories(iconDir);
+            for (int size : {48, 64, 128, 256}) {
+                const std::string name = iconDir + "/qorb-" + std::to_string(size) + ".png";
+                if (!assetgen::WritePng(assetgen::DrawIcon(size), name)) {
+                    std::fprintf(stderr, "assetgen: cannot write %s\n", name.c_str());
+                    return 1;
+                }
+            }
+        }
+        if (outDir.empty() && sheetDir.empty()) return 0;
         auto pictures = assetgen::DrawAllPictures();
-        auto files = assetgen::EncodeAll(pictures, assetgen::MakeAllSounds());
-        for (const auto& f : files) {
-            if (!WriteFile(std::filesystem::path(outDir) / f.Name, f.Bytes)) {
-                std::fprintf(stderr, "assetgen: cannot write %s\n", f.Name.c_str());
-                return 1;
+        if (!outDir.empty()) {
+            std::filesystem::create_directories(outDir);
+            for (const auto& f : assetgen::EncodeAll(pictures, assetgen::MakeAllSounds())) {
+                if (!WriteFile(std::filesystem::path(outDir) / f.Name, f.Bytes)) {
+                    std::fprintf(stderr, "assetgen: cannot write %s\n", f.Name.c_str());
+                    return 1;
+                }
             }
         }
         if (!sheetDir.empty()) {

@@ -7,7 +7,11 @@
 
 namespace assetgen {
 
-bool WritePng(const Image& image, const std::string& path) {
+namespace {
+
+// Rows of `channels` bytes a pixel, filled by `fillRow(y, bytes)`.
+template <class FillRow>
+bool Write(const std::string& path, int width, int height, int channels, FillRow fillRow) {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -18,22 +22,46 @@ bool WritePng(const Image& image, const std::string& path) {
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, png_uint_32(image.Width), png_uint_32(image.Height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8,
+                 channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    std::vector<png_byte> row(size_t(image.Width) * 3);
-    for (int y = 0; y < image.Height; ++y) {
-        for (int x = 0; x < image.Width; ++x) {
-            const Rgb8& p = image.At(x, y);
-            row[size_t(x) * 3] = p.R;
-            row[size_t(x) * 3 + 1] = p.G;
-            row[size_t(x) * 3 + 2] = p.B;
-        }
+    std::vector<png_byte> row(size_t(width) * channels);
+    for (int y = 0; y < height; ++y) {
+        fillRow(y, row.data());
         png_write_row(png, row.data());
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return std::fclose(file) == 0;
+}
+
+}  // namespace
+
+bool WritePng(const Image& image, const std::string& path) {
+    return Write(path, image.Width, image.Height, 3, [&](int y, png_byte* out) {
+        for (int x = 0; x < image.Width; ++x, out += 3) {
+            const Rgb8& p = image.At(x, y);
+            out[0] = p.R;
+            out[1] = p.G;
+            out[2] = p.B;
+        }
+    });
+}
+
+bool WritePng(const Layer& layer, const std::string& path) {
+    return Write(path, layer.Width, layer.Height, 4, [&](int y, png_byte* out) {
+        for (int x = 0; x < layer.Width; ++x, out += 4) {
+            const Layer::Px& p = layer.At(x, y);
+            const float a = Clamp01(p.A);
+            // The layer keeps its colour multiplied by the coverage; PNG does not.
+            const float k = a > 0 ? 1 / a : 0;
+            out[0] = ToByte(p.R * k);
+            out[1] = ToByte(p.G * k);
+            out[2] = ToByte(p.B * k);
+            out[3] = ToByte(a * 255);
+        }
+    });
 }
 
 }  // namespace assetgen

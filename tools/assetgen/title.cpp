@@ -14,6 +14,30 @@
 
 namespace assetgen {
 
+void DrawOrb(Layer& layer, float cx, float cy, float scale, int clipBottom) {
+    const float orad = TitleOrbRadius * scale;
+    AddGlow(
+        layer, 0, 0, layer.Width, layer.Height, [=](float x, float y) { return SdCircle(x, y, cx, cy, orad); },
+        Hex(0x3A8AFF), 50 * scale, 0.3f);
+    Bevel glass{orad, 0.9f, true, 0.5f, 30, 1};
+    DrawBevelled(
+        layer, 0, 0, layer.Width, clipBottom, [=](float x, float y) { return SdCircle(x, y, cx, cy, orad); },
+        [=](float x, float y) {
+            // The glass's texture is laid out on the title's pixels, so every
+            // size shows the same pattern.
+            const float tx = TitleOrbX + (x - cx) / scale, ty = TitleOrbY + (y - cy) / scale;
+            float n = Fbm(tx * 0.015f, ty * 0.015f, 5151, 5);
+            float rim = Smooth(TitleOrbRadius - 40, TitleOrbRadius, std::hypot(tx - TitleOrbX, ty - TitleOrbY));
+            Color c = Mix(Hex(0x141A4A), Hex(0x2A3A8A), n);
+            return Mix(c, Hex(0x5AC8FF), rim * 0.6f);
+        },
+        glass, Hex(0x0A0A20), 2 * scale);
+}
+
+TextStyle TitleLetters(float scale) { return {23 * scale, 9.5f * scale, 1.5f, 0.08f, 1}; }
+
+LetterPaint TitleGold(float scale) { return {Hex(0xFFF8D0), Hex(0xE07A10), Hex(0x1A0A04), 4 * scale, 8 * scale, 0.8f}; }
+
 Image DrawTitle() {
     const int w = SheetWidth, h = SheetHeight;
     Layer layer(w, h);
@@ -63,26 +87,14 @@ Image DrawTitle() {
         layer, 0, int(horizon) - 40, w, int(horizon) + 10, [=](float, float y) { return std::fabs(y - horizon) - 1; },
         Hex(0xFF5AC8), 24, 0.35f);
     // The orb behind the name.
-    const float ox = 400, oy = 236, orad = 160;
-    AddGlow(
-        layer, 0, 0, w, h, [=](float x, float y) { return SdCircle(x, y, ox, oy, orad); }, Hex(0x3A8AFF), 50, 0.3f);
-    Bevel glass{orad, 0.9f, true, 0.5f, 30, 1};
-    DrawBevelled(
-        layer, 0, 0, w, int(horizon), [=](float x, float y) { return SdCircle(x, y, ox, oy, orad); },
-        [=](float x, float y) {
-            float n = Fbm(x * 0.015f, y * 0.015f, 5151, 5);
-            float rim = Smooth(orad - 40, orad, std::hypot(x - ox, y - oy));
-            Color c = Mix(Hex(0x141A4A), Hex(0x2A3A8A), n);
-            return Mix(c, Hex(0x5AC8FF), rim * 0.6f);
-        },
-        glass, Hex(0x0A0A20), 2);
+    const float ox = TitleOrbX, oy = TitleOrbY;
+    DrawOrb(layer, ox, oy, 1, int(horizon));
     // The name.
-    TextStyle big{23, 9.5f, 1.5f, 0.08f, 1};
-    LetterPaint gold{Hex(0xFFF8D0), Hex(0xE07A10), Hex(0x1A0A04), 4, 8, 0.8f};
+    const TextStyle big = TitleLetters(1);
     float tw = TextWidth("QORB", big);
     TextShape name(LayoutText("QORB", ox - tw / 2, 160, big), big.Weight);
     AddGlow(layer, 0, 0, w, h, name, Hex(0x60D0FF), 26, 0.45f);
-    DrawLettering(layer, "QORB", ox - tw / 2, 160, big, gold);
+    DrawLettering(layer, "QORB", ox - tw / 2, 160, big, TitleGold(1));
     // A row of the game's bricks under the orb, and the paddle and ball.
     for (int i = 0; i < 9; ++i) PasteIntoLayer(layer, DrawBrick(i), 400 - 9 * 24 + i * 48, 392, true);
     PasteIntoLayer(layer, DrawPaddle(1, 0), 345, 470, true);
