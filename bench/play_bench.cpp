@@ -11,6 +11,7 @@
 #include "bot.h"
 #include "gfx/pixel_packing.h"
 #include "platform/headless/headless.h"
+#include "play/play_globals.h"
 #include "play/round_loop.h"
 #include "play/status_panel.h"
 #include "shell/devices.h"
@@ -23,10 +24,12 @@ namespace headless = plat::headless;
 // What the last play-step run drew per step, for the memcpy beside it.
 double measuredPixelsPerStep = 60000;
 
+// Every run starts as the program does, with the game's globals fresh.
 bool Open() {
     std::filesystem::current_path(QORB_DEFAULT_ASSET_DIR);
     GamePacking = Packing::Rgb565;
     headless::Reset();
+    ResetPlayGlobals();
     ExitStatus status;
     return OpenGame(&status);
 }

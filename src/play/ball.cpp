@@ -7,16 +7,17 @@
 #include "gfx/surface_copy.h"
 #include "play/ball_collision.h"
 #include "play/paddle.h"
+#include "play/play_globals.h"
 #include "sound/voice.h"
 
 Ball TheBall;
 
-int32_t BallX = 0;
-int32_t BallY = 0;
-float BallSpeed = 0;
-float RoundStartSpeed = 5.5f;
-char BallHeld = 1;
-int32_t HeldOffset = 40;
+int32_t BallX = AtStart::BallX;
+int32_t BallY = AtStart::BallY;
+float BallSpeed = AtStart::BallSpeed;
+float RoundStartSpeed = AtStart::RoundStartSpeed;
+char BallHeld = AtStart::BallHeld;
+int32_t HeldOffset = AtStart::HeldOffset;
 
 namespace {
 

@@ -3,9 +3,10 @@
 #include "bricks/brick_field.h"
 #include "play/ball.h"
 #include "play/capsules.h"
+#include "play/play_globals.h"
 #include "sound/voice.h"
 
-int32_t BrickBounceCount = 0;
+int32_t BrickBounceCount = AtStart::BrickBounceCount;
 
 namespace {
 

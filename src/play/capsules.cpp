@@ -8,20 +8,21 @@
 #include "play/ball.h"
 #include "play/crt_random.h"
 #include "play/paddle.h"
+#include "play/play_globals.h"
 #include "play/round_loop.h"
 #include "play/status_panel.h"
 #include "sound/voice.h"
 
 Capsule TheCapsule;
 
-char CapsuleActive = 0;
-int32_t CapsuleColumn = 0;
-int32_t CapsuleY = 0;
+char CapsuleActive = AtStart::CapsuleActive;
+int32_t CapsuleColumn = AtStart::CapsuleColumn;
+int32_t CapsuleY = AtStart::CapsuleY;
 
-int32_t CapsuleAnimTick = 0;
-int32_t CapsulePhase = 0;
-int32_t CapsuleFrameY = 0;
-int32_t CapsuleSheetX = 0;
+int32_t CapsuleAnimTick = AtStart::CapsuleAnimTick;
+int32_t CapsulePhase = AtStart::CapsulePhase;
+int32_t CapsuleFrameY = AtStart::CapsuleFrameY;
+int32_t CapsuleSheetX = AtStart::CapsuleSheetX;
 
 namespace {
 

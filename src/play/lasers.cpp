@@ -3,12 +3,13 @@
 #include "bricks/brick_field.h"
 #include "gfx/surface_copy.h"
 #include "play/paddle.h"
+#include "play/play_globals.h"
 #include "play/round_loop.h"
 #include "sound/voice.h"
 
 LaserPair LaserPairA;
 LaserPair LaserPairB;
-int32_t LaserCooldown = 0;
+int32_t LaserCooldown = AtStart::LaserCooldown;
 
 namespace {
 

@@ -3,14 +3,15 @@
 #include "gfx/surface_copy.h"
 #include "play/ball.h"
 #include "play/lasers.h"
+#include "play/play_globals.h"
 
 Paddle ThePaddle;
 
-int32_t PaddleX = 0;
-int32_t PaddleY = 550;
-char Morphing = 0;
-int32_t MorphTick = 0;
-char FireLatch = 0;
+int32_t PaddleX = AtStart::PaddleX;
+int32_t PaddleY = AtStart::PaddleY;
+char Morphing = AtStart::Morphing;
+int32_t MorphTick = AtStart::MorphTick;
+char FireLatch = AtStart::FireLatch;
 plat::MouseState MouseState;
 
 namespace {

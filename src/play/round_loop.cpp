@@ -12,20 +12,21 @@
 #include "play/crt_random.h"
 #include "play/lasers.h"
 #include "play/paddle.h"
+#include "play/play_globals.h"
 #include "play/play_report.h"
 #include "play/round_screens.h"
 #include "play/status_panel.h"
 #include "sound/voice.h"
 
-char NewGamePending = 1;
-char RoundSetupPending = 1;
-int32_t RoundFrameCount = 0;
-int32_t BricksLeft = 0;
-int32_t FrameCycle = 0;
-int32_t RepairColumn = 0;
-int32_t RepairRow = 0;
-int32_t GateTick = 0;
-int32_t GateFrame = 0;
+char NewGamePending = AtStart::NewGamePending;
+char RoundSetupPending = AtStart::RoundSetupPending;
+int32_t RoundFrameCount = AtStart::RoundFrameCount;
+int32_t BricksLeft = AtStart::BricksLeft;
+int32_t FrameCycle = AtStart::FrameCycle;
+int32_t RepairColumn = AtStart::RepairColumn;
+int32_t RepairRow = AtStart::RepairRow;
+int32_t GateTick = AtStart::GateTick;
+int32_t GateFrame = AtStart::GateFrame;
 
 namespace {
 

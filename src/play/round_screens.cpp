@@ -2,12 +2,13 @@
 
 #include "gfx/surface_copy.h"
 #include "platform/platform.h"
+#include "play/play_globals.h"
 #include "play/round_loop.h"
 #include "play/status_panel.h"
 #include "sound/voice.h"
 
-char TitleMusicPending = 1;
-char TitleZoomPending = 1;
+char TitleMusicPending = AtStart::TitleMusicPending;
+char TitleZoomPending = AtStart::TitleZoomPending;
 
 namespace {
 

@@ -7,10 +7,11 @@
 #include "gfx/surface_copy.h"
 #include "gfx/surfaces.h"
 #include "platform/platform.h"
+#include "play/play_globals.h"
 
-int32_t Lives = 0;
-int32_t Score = 0;
-int32_t RoundNumber = 1;
+int32_t Lives = AtStart::Lives;
+int32_t Score = AtStart::Score;
+int32_t RoundNumber = AtStart::RoundNumber;
 
 namespace {
 

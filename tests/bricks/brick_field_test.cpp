@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "bricks/brick_field.h"
+#include "play/play_globals.h"
 #include "support/game_display.h"
-#include "support/game_state.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ class BrickFieldTest : public testing_support::GameDisplayTest {
 protected:
     void SetUp() override {
         GameDisplayTest::SetUp();
-        testing_support::ResetGameGlobals();
+        ResetPlayGlobals();
         for (int kind = 0; kind <= 8; ++kind) {
             plat::Fill(ElementsSurface, RectAt(314, 1 + 24 * kind, 47, 23), Picture(kind));
             plat::Fill(ElementsSurface, RectAt(314, 1 + 24 * kind, 1, 1), 0);
@@ -24,7 +24,7 @@ protected:
         Paint(PrimarySurface, 0xBBBB);
     }
     void TearDown() override {
-        testing_support::ResetGameGlobals();
+        ResetPlayGlobals();
         GameDisplayTest::TearDown();
     }
     static uint16_t Picture(int kind) { return static_cast<uint16_t>(0x1000 + kind); }

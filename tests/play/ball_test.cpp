@@ -3,8 +3,8 @@
 #include "play/ball.h"
 #include "play/ball_collision.h"
 #include "play/paddle.h"
+#include "play/play_globals.h"
 #include "support/game_display.h"
-#include "support/game_state.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ class BallTest : public testing_support::GameDisplayTest {
 protected:
     void SetUp() override {
         GameDisplayTest::SetUp();
-        testing_support::ResetGameGlobals();
+        ResetPlayGlobals();
         ThePaddle.PaddleKind = PaddleNormal;
         BallHeld = 0;
         BallSpeed = 5.5f;
@@ -21,7 +21,7 @@ protected:
         TheBall.DirY = 1;
     }
     void TearDown() override {
-        testing_support::ResetGameGlobals();
+        ResetPlayGlobals();
         GameDisplayTest::TearDown();
     }
     // A ball d pixels right of the paddle, falling with speeds (sx, sy).

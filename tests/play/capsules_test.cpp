@@ -7,11 +7,11 @@
 #include "play/capsules.h"
 #include "play/crt_random.h"
 #include "play/paddle.h"
+#include "play/play_globals.h"
 #include "play/round_loop.h"
 #include "play/status_panel.h"
 #include "sound/voice.h"
 #include "support/game_display.h"
-#include "support/game_state.h"
 #include "support/round_fixture.h"
 
 namespace {
@@ -40,7 +40,7 @@ class CapsuleDrawTest : public testing_support::GameDisplayTest {
 protected:
     void SetUp() override {
         GameDisplayTest::SetUp();
-        testing_support::ResetGameGlobals();
+        ResetPlayGlobals();
         CapsuleAnimTick = CapsulePhase = CapsuleFrameY = CapsuleSheetX = 0;
         Paint(BackdropSurface, Backdrop);
         Paint(BackBuffer, Backdrop);
@@ -51,7 +51,7 @@ protected:
             }
     }
     void TearDown() override {
-        testing_support::ResetGameGlobals();
+        ResetPlayGlobals();
         GameDisplayTest::TearDown();
     }
     static uint16_t Frame(int column, int block, int frame) {

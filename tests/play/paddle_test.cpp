@@ -5,8 +5,8 @@
 
 #include "play/ball.h"
 #include "play/paddle.h"
+#include "play/play_globals.h"
 #include "support/game_display.h"
-#include "support/game_state.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ class PaddleTest : public testing_support::GameDisplayTest {
 protected:
     void SetUp() override {
         GameDisplayTest::SetUp();
-        testing_support::ResetGameGlobals();
+        ResetPlayGlobals();
         const int bases[] = {0, 126, 231, 336, 462};
         for (int row = 1; row <= 5; ++row)
             for (int frame = 0; frame < 6; ++frame)
@@ -30,7 +30,7 @@ protected:
         ThePaddle.Pos.Set(200, 550);
     }
     void TearDown() override {
-        testing_support::ResetGameGlobals();
+        ResetPlayGlobals();
         GameDisplayTest::TearDown();
     }
     static uint16_t Image(int row, int frame) { return static_cast<uint16_t>(0x4000 + row * 16 + frame); }

@@ -7,6 +7,7 @@
 #include "play/crt_random.h"
 #include "play/paddle.h"
 #include "play/round_loop.h"
+#include "play/round_screens.h"
 #include "play/status_panel.h"
 #include "shell/entry.h"
 #include "sound/voice.h"

@@ -2,11 +2,11 @@
 // for PlayFrame.
 #pragma once
 
+#include "play/play_globals.h"
 #include "play/round_loop.h"
 #include "play/status_panel.h"
 #include "shell/devices.h"
 #include "support/asset_folder.h"
-#include "support/game_state.h"
 
 namespace testing_support {
 
@@ -14,12 +14,12 @@ class RoundTest : public AssetFolderTest {
 protected:
     void SetUp() override {
         AssetFolderTest::SetUp();
-        ResetGameGlobals();
+        ResetPlayGlobals();
         ASSERT_TRUE(SetupDevices()) << SetupFailure;
         Lives = 3;
     }
     void TearDown() override {
-        ResetGameGlobals();
+        ResetPlayGlobals();
         AssetFolderTest::TearDown();
     }
     // The sixteen calls that open a round; the last one plays.

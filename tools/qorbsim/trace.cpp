@@ -7,8 +7,10 @@
 #include "play/capsules.h"
 #include "play/lasers.h"
 #include "play/paddle.h"
+#include "play/play_globals.h"
 #include "play/play_report.h"
 #include "play/round_loop.h"
+#include "play/round_screens.h"
 #include "play/status_panel.h"
 
 namespace {
@@ -22,6 +24,9 @@ public:
         std::snprintf(text, sizeof text, "%.9g", v);
         return Raw(key, text);
     }
+    Json& Field(const char* key, float v) { return Float(key, v); }
+    Json& Field(const char* key, int32_t v) { return Int(key, v); }
+    Json& Field(const char* key, char v) { return Int(key, v); }
     Json& Raw(const char* key, const std::string& value) {
         text_ += (text_.size() > 1 ? "," : "") + std::string("\"") + key + "\":" + value;
         return *this;
@@ -102,39 +107,13 @@ std::string TraceWriter::Line(uint64_t call, uint64_t ms, int32_t result) {
 
     Json line;
     line.Int("call", static_cast<int64_t>(call)).Int("t", static_cast<int64_t>(ms)).Int("ret", result);
-    line.Int("NewGamePending", NewGamePending)
-        .Int("RoundSetupPending", RoundSetupPending)
-        .Int("RoundNumber", RoundNumber)
-        .Int("RoundFrameCount", RoundFrameCount)
-        .Int("Lives", Lives)
-        .Int("Score", Score)
-        .Int("BricksLeft", BricksLeft)
-        .Int("FrameCycle", FrameCycle)
-        .Int("RepairColumn", RepairColumn)
-        .Int("RepairRow", RepairRow)
-        .Int("BallX", BallX)
-        .Int("BallY", BallY)
-        .Float("BallSpeed", BallSpeed)
-        .Float("RoundStartSpeed", RoundStartSpeed)
-        .Int("BallHeld", BallHeld)
-        .Int("HeldOffset", HeldOffset)
-        .Int("PaddleX", PaddleX)
-        .Int("PaddleY", PaddleY)
-        .Int("Morphing", Morphing)
-        .Int("MorphTick", MorphTick)
-        .Int("FireLatch", FireLatch)
-        .Int("BrickBounceCount", BrickBounceCount)
-        .Int("CapsuleActive", CapsuleActive)
-        .Int("CapsuleColumn", CapsuleColumn)
-        .Int("CapsuleY", CapsuleY)
-        .Int("CapsuleAnimTick", CapsuleAnimTick)
-        .Int("CapsulePhase", CapsulePhase)
-        .Int("CapsuleFrameY", CapsuleFrameY)
-        .Int("CapsuleSheetX", CapsuleSheetX)
-        .Int("GateFrame", GateFrame)
-        .Int("GateTick", GateTick)
-        .Int("LaserCooldown", LaserCooldown)
-        .Raw("Ball", BallObject())
+#define QORB_TRACE_SCALAR(type, name, value, traced) \
+    if (traced) line.Field(#name, name);
+#define QORB_NO_RECORD(type, name)
+    QORB_PLAY_GLOBALS(QORB_TRACE_SCALAR, QORB_NO_RECORD)
+#undef QORB_TRACE_SCALAR
+#undef QORB_NO_RECORD
+    line.Raw("Ball", BallObject())
         .Raw("Paddle", PaddleObject())
         .Raw("Capsule", Json().Int("Kind", TheCapsule.Kind).Done())
         .Raw("LaserPairs", "[" + LaserObject(LaserPairA) + "," + LaserObject(LaserPairB) + "]")
