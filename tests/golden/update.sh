@@ -5,15 +5,11 @@
 set -euo pipefail
 sim="$(realpath "$1")"
 cd "$(dirname "$0")"
-# name  seed  stop
-runs=(
-  "clear_round1 5 --steps 2200"
-  "all_capsules 5 --steps 17300"
-  "pause_and_f5 0 --games 1"
-)
-for run in "${runs[@]}"; do
-  read -r name seed stop count <<< "$run"
-  if [[ "$name" != pause_and_f5 ]]; then
+# runs.txt: name, seed, stop, its count, and who made the script: the bot
+# (recorded again here) or a hand (kept as written).
+grep -v '^#' runs.txt | while read -r name seed stop count madeBy; do
+  [[ -n "$name" ]] || continue
+  if [[ "$madeBy" == bot ]]; then
     "$sim" --bot --seed "$seed" $stop $count --record "$name.script" > /dev/null
   fi
   "$sim" --script "$name.script" --seed "$seed" $stop $count --trace "$name.trace.jsonl" > /dev/null
