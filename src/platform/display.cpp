@@ -25,8 +25,8 @@ constexpr uint32_t RestorePauseMicros = 10000;
 struct DisplayState {
     int32_t Width = 0, Height = 0;
     PixelFormat Format;
-    bool Lost = false;             // Present said so, and no restore has worked yet
-    uint64_t RestoreSpent = 0;     // micros spent in front trying to restore
+    bool Lost = false;          // Present said so, and no restore has worked yet
+    uint64_t RestoreSpent = 0;  // micros spent in front trying to restore
 };
 DisplayState display;
 std::function<void(uint64_t)> flipObserver;

@@ -28,7 +28,7 @@ struct State {
     headless::Config Config;
     uint64_t Now = 0;  // microseconds of virtual time
     uint64_t EventCounter = 0;
-    std::vector<Event> Timeline;  // sorted by time, then order
+    std::vector<Event> Timeline;                   // sorted by time, then order
     std::vector<backend::PresentResult> Presents;  // scripted, next first
     std::vector<backend::RestoreResult> Restores;
     uint64_t RestoreMicros = 0;

@@ -133,7 +133,8 @@ void SetPresentationDirty() { s.Redraw = true; }
 // latest one emulated refresh later, without waiting for a flip; many small
 // draws in a row cost one present, not one each.
 void PresentPrimaryIfDue() {
-    if ((s.PrimaryPending || s.Redraw) && backend::NowMicros() - s.LastPresent >= TickMicros) Show(core::Chain().Primary);
+    if ((s.PrimaryPending || s.Redraw) && backend::NowMicros() - s.LastPresent >= TickMicros)
+        Show(core::Chain().Primary);
 }
 
 void ReleaseRenderer() {

@@ -134,8 +134,8 @@ namespace backend {
 bool OpenWindow(const char* title, int32_t width, int32_t height) {
     if (!win32::detail::RegisterClassOnce()) return false;
     // A small pop-up: the display's exclusive mode later takes the screen.
-    state.Window = CreateWindowExA(0, "QORBCLASS", title, WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
-                                   nullptr, state.Instance, nullptr);
+    state.Window = CreateWindowExA(0, "QORBCLASS", title, WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
+                                   state.Instance, nullptr);
     if (state.Window == nullptr) {
         win32::detail::SetSystemError("CreateWindowExA");
         return false;

@@ -27,7 +27,7 @@ TEST(NullBackend, RunsTheTitleAndARoundOnTheRealClock) {
 
     int code = 0;
     const uint32_t start = plat::Ticks();
-    ASSERT_TRUE(FramePass(&code));  // the title zooms in at 60 flips a second
+    ASSERT_TRUE(FramePass(&code));                // the title zooms in at 60 flips a second
     EXPECT_GE(plat::Ticks() - start, 206u * 16);  // never faster than the display
     EXPECT_EQ(Lives, 0);
 
