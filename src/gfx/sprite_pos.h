@@ -17,10 +17,4 @@ struct SpritePos {
         X = x;
         Y = y;
     }
-    void Get(int32_t& x, int32_t& y, int32_t& prevX, int32_t& prevY) const {
-        x = X;
-        y = Y;
-        prevX = PrevX;
-        prevY = PrevY;
-    }
 };
