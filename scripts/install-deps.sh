@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config   # the build
+  clang-format                       # the style check (scripts/check-format.sh)
   libpng-dev                         # screenshots and contact sheets
   libgtest-dev                       # tests
   libbenchmark-dev                   # benchmarks

@@ -6,8 +6,7 @@ cd "$(dirname "$0")/.."
 preset="${1:-default}"
 
 scripts/install-deps.sh
-echo "test: configuring and building the '$preset' preset"
-cmake --preset "$preset"
-cmake --build --preset "$preset" -j "$(nproc)"
-echo "test: running the tests"
-ctest --preset "$preset" -j "$(nproc)"
+echo "test: configuring, building and testing the '$preset' preset"
+# The workflow preset holds the three steps; these say how wide to run them.
+export CMAKE_BUILD_PARALLEL_LEVEL="$(nproc)" CTEST_PARALLEL_LEVEL="$(nproc)"
+cmake --workflow --preset "$preset"
