@@ -65,7 +65,9 @@ std::vector<AssetFile> EncodeAll(const std::vector<Picture>& pictures, const std
 
 std::vector<AssetJob> AllAssetJobs() {
     std::vector<AssetJob> jobs;
-    for (auto& [name, draw] : PictureWork()) jobs.push_back({name, [draw] { return EncodeBmp(draw()); }});
+    for (const auto& picture : PictureWork()) {
+        jobs.push_back({picture.first, [draw = picture.second] { return EncodeBmp(draw()); }});
+    }
     for (const SoundRecipe& r : SoundRecipes()) {
         jobs.push_back({r.Name, [r] { return EncodeSound(Sound{r.Name, r.Make(), r.ByteBudget}); }});
     }
