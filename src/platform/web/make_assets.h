@@ -1,0 +1,17 @@
+// The art and voices made in the browser at start, by assetgen compiled into
+// the module, so that the download carries none of them.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace plat::web {
+
+// Writes every file the game reads into `folder` (the in-memory file system),
+// calling `before(fraction done, file name)` ahead of each file and once more
+// at 1 when all are made; the caller may yield to the page there. False with
+// the reason when a file cannot be written.
+bool MakeAssets(const std::string& folder, const std::function<void(double, const std::string&)>& before,
+                std::string* error);
+
+}  // namespace plat::web
