@@ -11,8 +11,8 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh --web
 # The native build is what the WebAssembly one is compared with.
 cmake --preset default >/dev/null
-cmake --build --preset default --target qorb-sim assets qorb_screen_check
+cmake --build --preset default -j "$(nproc)" --target qorb-sim assets qorb_screen_check
 cmake --preset web >/dev/null
-cmake --build --preset web
+cmake --build --preset web -j "$(nproc)"
 ctest --preset web
 echo "check-web: OK in $((SECONDS - start)) s"

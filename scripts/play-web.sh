@@ -9,7 +9,7 @@ port="${1:-8080}"
 
 scripts/install-deps.sh --web
 cmake --preset web
-cmake --build --preset web
+cmake --build --preset web -j "$(nproc)"
 site=build/web/site
 
 # The game's own module once the browser back end is built; until then the

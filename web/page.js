@@ -3,7 +3,8 @@
 // it as Module.qorbPage (src/platform/web/page.cpp).
 //
 // Query parameters: module=NAME loads NAME.js (default qorb); hz=N replaces
-// the animation frames with a simulated N Hz frame clock, for tests.
+// the animation frames with a simulated N Hz frame clock, for tests;
+// args=A,B hands the module command-line arguments.
 'use strict';
 
 (() => {
@@ -18,7 +19,7 @@
   const fullscreenButton = document.getElementById('fullscreen');
 
   // What tests read: pictures shown, and when the first one came.
-  const stats = { shown: 0, firstShownAt: null, audioQueued: 0, ended: null, making: [] };
+  const stats = { shown: 0, firstShownAt: null, audioQueued: 0, ended: null, making: [], figures: {} };
 
   // --- Frame clock -------------------------------------------------------------
 
@@ -210,12 +211,27 @@
     setCursorVisible(visible) {
       canvas.style.cursor = visible ? 'auto' : 'none';
     },
+    // Timers set from timers are stretched to 4 ms; posted tasks are not.
+    sleep(ms) {
+      return new Promise((resolve) => {
+        if (window.scheduler && scheduler.postTask) scheduler.postTask(resolve, { delay: ms });
+        else setTimeout(resolve, ms);
+      });
+    },
     nextFrame() {
       return simulatedHz ? simulatedFrame() : new Promise((resolve) => requestAnimationFrame(resolve));
     },
     active,
     whenActive() {
-      return active() ? Promise.resolve() : new Promise((resolve) => waiting.push(resolve));
+      if (active()) return Promise.resolve();
+      return new Promise((resolve) => {
+        // The events wake it; the poll is for a focus that came back unannounced.
+        const poll = setInterval(wakeIfActive, 500);
+        waiting.push(() => {
+          clearInterval(poll);
+          resolve();
+        });
+      });
     },
     takeInput(capacity) {
       return queue.splice(0, capacity);
@@ -256,6 +272,9 @@
       makingWhat.textContent = what || '\u00a0';
       if (fraction >= 1) making.hidden = true;
     },
+    setFigure(name, value) {
+      if (/^[A-Za-z]\w{0,39}$/.test(name)) stats.figures[name] = value;
+    },
     ended(code) {
       stats.ended = code;
       leave();
@@ -270,8 +289,10 @@
   // --- The module ---------------------------------------------------------------------------
 
   const name = params.get('module') || 'qorb';
+  const args = (params.get('args') || '').split(',').filter((a) => a !== '');
   window.Module = {
     canvas,
+    arguments: args,
     qorbPage: page,
     print: (text) => console.log(text),
     // The game's own warnings (no sound device, say) are not errors.
@@ -279,8 +300,8 @@
     onAbort: (what) => failed(String(what)),
     onExit: (code) => page.ended(code),
   };
-  if (!/^[a-z0-9-]{1,40}$/.test(name)) {
-    failed('the module name may hold only letters, digits and dashes');
+  if (!/^[a-z0-9-]{1,40}$/.test(name) || !args.every((a) => /^[\w.=-]{1,40}$/.test(a))) {
+    failed('the module and its arguments may hold only letters, digits, dots, equals signs and dashes');
     return;
   }
   const script = document.createElement('script');

@@ -221,78 +221,84 @@ async function play(page, address) {
   say('Escape ends the game; the page says so and offers to start again');
 }
 
-// Pictures shown and processor time of the browser's processes over `ms`.
-async function sample(browser, page, ms) {
+// Processor time of the browser's processes, pictures shown and play steps
+// made over `ms`.
+async function sample(page, ms) {
   const cpu = () => {
-    // Every process of this browser: the launched one and its descendants.
-    const root = browser.process().pid;
-    const children = new Map();
+    // Every process this test started: the browser and its helpers (the
+    // test's own process is left out).
+    const root = process.pid;
+    const processes = new Map();
     for (const pid of fs.readdirSync('/proc').filter((p) => /^\d+$/.test(p))) {
       try {
         const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
         const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
-        children.set(Number(pid), { parent: Number(fields[1]), ticks: Number(fields[11]) + Number(fields[12]) });
+        processes.set(Number(pid), { parent: Number(fields[1]), ticks: Number(fields[11]) + Number(fields[12]) });
       } catch {}
     }
-    let ticks = 0;
     const mine = new Set([root]);
     for (let grown = true; grown;) {
       grown = false;
-      for (const [pid, p] of children)
+      for (const [pid, p] of processes)
         if (!mine.has(pid) && mine.has(p.parent)) {
           mine.add(pid);
           grown = true;
         }
     }
-    for (const pid of mine) ticks += children.get(pid) ? children.get(pid).ticks : 0;
+    mine.delete(root);
+    let ticks = 0;
+    for (const pid of mine) ticks += processes.get(pid) ? processes.get(pid).ticks : 0;
     return ticks / 100;
   };
-  const shown = () => page.evaluate(() => window.qorbPage.stats.shown);
-  const [c0, s0, t0] = [cpu(), await shown(), Date.now()];
+  const counts = () =>
+    page.evaluate(() => {
+      const s = window.qorbPage.stats;
+      return [performance.now(), s.shown, s.figures.playSteps || 0, s.figures.virtualMs || 0];
+    });
+  const [c0, [t0, shown0, steps0, virtual0]] = [cpu(), await counts()];
   await sleep(ms);
-  const [c1, s1, t1] = [cpu(), await shown(), Date.now()];
+  const [c1, [t1, shown1, steps1, virtual1]] = [cpu(), await counts()];
   const seconds = (t1 - t0) / 1000;
-  return { cpuShare: (c1 - c0) / seconds, shownPerSecond: (s1 - s0) / seconds };
+  return {
+    cpuShare: (c1 - c0) / seconds,
+    shownPerSecond: (shown1 - shown0) / seconds,
+    stepsPerSecond: (steps1 - steps0) / seconds,
+    // The game's clock against the page's: 1 when the game keeps time.
+    gameTime: (virtual1 - virtual0) / (t1 - t0),
+  };
+}
+
+async function open(browser, address) {
+  const page = await browser.newPage({ viewport });
+  await page.goto(address);
+  await page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 120000 });
+  return page;
 }
 
 async function figures(browser, address) {
   for (const hz of [0, 144]) {
-    const page = await browser.newPage({ viewport });
-    const start = Date.now();
-    await page.goto(hz ? `${address}&hz=${hz}` : address);
-    await page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 120000 });
-    const loaded = await page.evaluate(() => {
+    const clock = hz ? `a simulated ${hz} Hz frame clock` : 'animation frames';
+    const at = hz ? `${address}&hz=${hz}` : address;
+    const title = await open(browser, at);
+    const loaded = await title.evaluate(() => {
       const making = window.qorbPage.stats.making;
       return { first: window.qorbPage.stats.firstShownAt, making: making[making.length - 1][0] - making[0][0] };
     });
-    const clock = hz ? `a simulated ${hz} Hz frame clock` : 'animation frames';
     say(`figures with ${clock}: first title frame ${loaded.first.toFixed(0)} ms after navigation ` +
-        `(art and sounds made in ${loaded.making.toFixed(0)} ms); ${Date.now() - start} ms by the test's clock`);
-    await sleep(6000);
-    const title = await sample(browser, page, 10000);
-    say(`  title waiting: ${(title.cpuShare * 100).toFixed(0)}% of a core`);
-    await page.keyboard.down('Enter');
-    await sleep(200);
-    await page.keyboard.up('Enter');
-    await sleep(500);
-    await page.keyboard.down('Enter');
-    await sleep(200);
-    await page.keyboard.up('Enter');
-    await sleep(4000);
-    await page.mouse.click(viewport.width / 2, viewport.height / 2);
-    // Play for a minute: serve whenever the ball rests, and sweep the paddle.
-    const player = setInterval(() => {
-      page.evaluate(() => {
-        const t = performance.now() / 1000;
-        window.qorbPage.input.motion(Math.round(Math.sin(t * 3) * 25), 0);
-        window.qorbPage.input.button(0, Math.floor(t * 2) % 2 === 0);
-      }).catch(() => {});
-    }, 50);
-    const play = await sample(browser, page, 60000);
-    clearInterval(player);
-    say(`  playing: ${(play.cpuShare * 100).toFixed(0)}% of a core, ` +
-        `${play.shownPerSecond.toFixed(2)} flips a second over a minute`);
-    await page.close();
+        `(art and sounds made in ${loaded.making.toFixed(0)} ms)`);
+    await sleep(6000);  // the zoom
+    const waiting = await sample(title, 10000);
+    say(`  the title waiting: ${(waiting.cpuShare * 100).toFixed(0)}% of a core`);
+    await title.close();
+
+    // The built-in player starts a game from the title and plays on.
+    const bot = await open(browser, `${at}&args=--bot`);
+    await bot.waitForFunction(() => window.qorbPage.stats.figures.playSteps > 0, null, { timeout: 60000 });
+    const play = await sample(bot, 60000);
+    say(`  the bot playing: ${(play.cpuShare * 100).toFixed(0)}% of a core; over a minute ` +
+        `${play.stepsPerSecond.toFixed(2)} play steps and ${play.shownPerSecond.toFixed(2)} flips a second` +
+        (play.gameTime ? `, the game's clock at ${play.gameTime.toFixed(4)} of real time` : ''));
+    await bot.close();
   }
 }
 

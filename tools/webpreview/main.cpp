@@ -6,18 +6,27 @@
 // hidden or unfocused: the page and its glue at work, before the browser
 // back end exists. Draws straight onto the visible page show at the next
 // flip, and the captured sound grows by 10 MB a minute: a preview only.
+//
+// With the argument --bot (index.html?module=qorb-preview&args=--bot)
+// qorb-sim's built-in player plays. The page's figures: playSteps counts
+// the play steps that read the mouse, as qorb-sim counts them, and
+// virtualMs is the game's clock at the last flip.
 #include <unistd.h>
 
 #include <cstdio>
 #include <ctime>
 #include <string>
 
+#include "bot.h"
+#include "input_script.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "platform/web/make_assets.h"
 #include "platform/web/pacing.h"
 #include "platform/web/page.h"
 #include "platform/web/rgba_page.h"
+#include "play/play_report.h"
+#include "shell/devices.h"
 #include "shell/entry.h"
 #include "shell/executable_packing.h"
 
@@ -36,6 +45,7 @@ struct Preview {
     plat::web::FramePacer Pacer;
     plat::web::RgbaPage Rgba;
     size_t AudioTaken = 0;  // captured samples already handed on
+    uint64_t PlaySteps = 0;
 };
 Preview preview;
 
@@ -80,6 +90,7 @@ void OnClock(uint64_t micros) {
 }
 
 void OnFlip(uint64_t) {
+    page::SetFigure("virtualMs", static_cast<double>(headless::NowMicros()) / 1000.0);
     const plat::Surface* primary = headless::Primary();
     if (primary == nullptr) return;
     const plat::Rect shown =
@@ -101,9 +112,20 @@ void OnFlip(uint64_t) {
     }
 }
 
+void OnPlayFrame(int32_t) {
+    if (LastPlayFrame.Mouse != PlayFrameReport::MouseRead::None)
+        page::SetFigure("playSteps", static_cast<double>(++preview.PlaySteps));
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const bool withBot = argc == 2 && std::string(argv[1]) == "--bot";
+    if (argc > 1 && !withBot) {
+        std::fprintf(stderr, "qorb-preview: the only argument is --bot\n");
+        page::Ended(2);
+        return 2;
+    }
     std::string error;
     const bool made = plat::web::MakeAssets(
         "/assets",
@@ -125,7 +147,17 @@ int main() {
     preview.RealStart = page::NowMs();
     headless::SetClockObserver(OnClock);
     headless::SetFlipObserver(OnFlip);
-    const int code = GameMain();
+    PlayFrameObserver = OnPlayFrame;
+    // GameMain's loop, with the bot's turn after each pass as in qorb-sim.
+    int code = 0;
+    if (OpenGame(&code)) {
+        Bot bot;
+        while (FramePass(&code)) {
+            if (!withBot) continue;
+            for (const InputEvent& e : bot.Act(headless::NowMicros() / 1000 + 1)) Schedule(e);
+        }
+        ShutdownDevices();
+    }
     page::Ended(code);
     return code;
 }

@@ -21,6 +21,8 @@ EM_JS(double, qorb_now_ms, (), { return performance.now(); });
 
 EM_ASYNC_JS(double, qorb_next_frame, (), { return await Module.qorbPage.nextFrame(); });
 
+EM_ASYNC_JS(void, qorb_sleep, (uint32_t ms), { await Module.qorbPage.sleep(ms); });
+
 EM_JS(bool, qorb_active, (), { return Module.qorbPage.active(); });
 
 EM_ASYNC_JS(void, qorb_wait_until_active, (), { await Module.qorbPage.whenActive(); });
@@ -55,6 +57,10 @@ EM_JS(void, qorb_progress, (double fraction, const char* what), {
 });
 
 EM_JS(void, qorb_ended, (int32_t code), { Module.qorbPage.ended(code); });
+
+EM_JS(void, qorb_set_figure, (const char* name, double value), {
+    Module.qorbPage.setFigure(UTF8ToString(name), value);
+});
 // clang-format on
 
 namespace plat::web::page {
@@ -68,7 +74,7 @@ void ShowRgba(const uint8_t* rgba, int32_t width, int32_t height, int32_t x, int
 void SetCursorVisible(bool visible) { qorb_set_cursor_visible(visible); }
 double NowMs() { return qorb_now_ms(); }
 double NextFrame() { return qorb_next_frame(); }
-void Sleep(uint32_t ms) { emscripten_sleep(ms); }
+void Sleep(uint32_t ms) { qorb_sleep(ms); }
 bool Active() { return qorb_active(); }
 void WaitUntilActive() { qorb_wait_until_active(); }
 int32_t TakeInput(InputEvent* events, int32_t capacity) {
@@ -83,5 +89,6 @@ void QueueAudio(const int16_t* frames, uint32_t count) {
 }
 void Progress(double fraction, const char* what) { qorb_progress(fraction, what); }
 void Ended(int32_t exitCode) { qorb_ended(exitCode); }
+void SetFigure(const char* name, double value) { qorb_set_figure(name, value); }
 
 }  // namespace plat::web::page
