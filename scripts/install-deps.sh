@@ -1,6 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Qorb's build, tests and tools need, and only
-# those that are missing. Pass --fuzz to add clang's fuzzing runtime.
+# those that are missing. Pass --fuzz to add clang's fuzzing runtime, --web
+# for the browser build and its tests (Emscripten, Chromium, and the npm
+# package in tests/web that drives Chromium).
+#
+# About Emscripten here: Debian's emcc runs its JavaScript passes with the
+# machine's node, and looks for their modules (acorn) in /usr/share/nodejs. A
+# node that is not Debian's own (this machine's) does not look there, so every
+# link fails with "Cannot find module 'acorn'" unless NODE_PATH=/usr/share/nodejs
+# is set. cmake/emscripten.cmake sets it for every compile and link of the
+# `web` preset; set it yourself when you run emcc by hand. Newer node also
+# fetches a module's .wasm as a URL and fails; our node tools are linked with
+# -sWASM_ASYNC_COMPILATION=0, which reads it from the file instead.
 set -euo pipefail
 
 packages=(
@@ -14,9 +25,33 @@ packages=(
   dpkg-dev file fakeroot             # the Debian package: its dependencies, and dpkg as non-root
   desktop-file-utils appstream       # checking the menu entry and the AppStream data
 )
-if [[ "${1:-}" == "--fuzz" ]]; then
-  packages+=(clang libclang-rt-dev)
-fi
+web=""
+case "${1:-}" in
+  --fuzz) packages+=(clang libclang-rt-dev) ;;
+  --web)
+    web=yes
+    packages+=(emscripten chromium python3)
+    # Emscripten needs node; keep the machine's own when it has one.
+    command -v node >/dev/null || packages+=(nodejs)
+    command -v npm >/dev/null || packages+=(npm)
+    ;;
+  "") ;;
+  *) echo "install-deps: unknown option $1 (use --fuzz or --web)" >&2; exit 2 ;;
+esac
+
+# The browser tests' driver, pinned by tests/web/package-lock.json; it uses
+# Debian's Chromium and downloads no browser of its own.
+install_web_npm() {
+  [[ -n "$web" ]] || return 0
+  local dir
+  dir="$(cd "$(dirname "$0")/../tests/web" && pwd)"
+  local want have
+  want=$(node -p "require('$dir/package-lock.json').packages['node_modules/playwright-core'].version")
+  have=$(node -p "require('$dir/node_modules/playwright-core/package.json').version" 2>/dev/null || true)
+  [[ "$want" == "$have" ]] && return 0
+  echo "install-deps: installing the npm packages of tests/web"
+  (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error)
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -27,6 +62,7 @@ done
 
 if [[ ${#missing[@]} -eq 0 ]]; then
   echo "install-deps: all ${#packages[@]} packages are already installed."
+  install_web_npm
   exit 0
 fi
 
@@ -39,4 +75,5 @@ echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update
 "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+install_web_npm
 echo "install-deps: done."

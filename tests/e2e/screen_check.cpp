@@ -1,8 +1,8 @@
-// Compares a screenshot of the game's window (an X window dump) with a 24-bit
-// picture file: the picture must fill the window as large as fits with its
+// Compares a screenshot of the game's window (an X window dump, or a PNG file
+// as a browser takes it) with a 24-bit picture file: the picture must fill the window as large as fits with its
 // shape kept, black bars elsewhere, nearest-neighbour scaled.
 //
-// Usage: qorb_screen_check <window.xwd> <picture.bmp> [copy.ppm]
+// Usage: qorb_screen_check <window.xwd|window.png> <picture.bmp> [copy.ppm]
 //          the whole 800 x 600 picture fills the window
 //        qorb_screen_check --region <window.xwd> <picture.bmp> AX AY W H SX SY PERCENT
 //          the picture's rectangle (AX, AY) W x H stands at (SX, SY) of the
@@ -10,10 +10,13 @@
 //        qorb_screen_check --same <first.xwd> <second.xwd>
 //          two screenshots show the same picture (a paused game)
 // Exit status 0 when it matches, 1 when not, 2 when a file cannot be read.
+#include <png.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -83,6 +86,33 @@ bool ReadXwd(const char* path, Picture* out, std::string* why) {
     return true;
 }
 
+bool ReadPng(const std::vector<uint8_t>& b, Picture* out, std::string* why) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, b.data(), b.size())) return *why = "not a readable PNG file", false;
+    if (image.width == 0 || image.height == 0 || image.width > 16384 || image.height > 16384) {
+        png_image_free(&image);
+        return *why = "PNG picture of an unlikely size", false;
+    }
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return *why = "PNG file is damaged", false;
+    out->Width = static_cast<int>(image.width);
+    out->Height = static_cast<int>(image.height);
+    out->Pixels.resize(static_cast<size_t>(out->Width) * out->Height);
+    for (size_t i = 0; i < out->Pixels.size(); ++i) out->Pixels[i] = Rgb{rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2]};
+    return true;
+}
+
+// A screenshot: a PNG file by its signature, else a window dump.
+bool ReadScreen(const char* path, Picture* out, std::string* why) {
+    const std::vector<uint8_t> b = ReadAll(path);
+    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (b.size() >= 8 && std::memcmp(b.data(), signature, 8) == 0) return ReadPng(b, out, why);
+    return ReadXwd(path, out, why);
+}
+
 bool ReadBmp24(const char* path, Picture* out, std::string* why) {
     const std::vector<uint8_t> b = ReadAll(path);
     if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return *why = "not a bitmap file", false;
@@ -139,7 +169,7 @@ Placement Place(const Picture& screen) {
 int Region(char** argv) {
     Picture screen, art;
     std::string why;
-    if (!ReadXwd(argv[2], &screen, &why) || !ReadBmp24(argv[3], &art, &why)) {
+    if (!ReadScreen(argv[2], &screen, &why) || !ReadBmp24(argv[3], &art, &why)) {
         std::fprintf(stderr, "screen_check: %s\n", why.c_str());
         return 2;
     }
@@ -167,7 +197,7 @@ int Region(char** argv) {
 int Same(char** argv) {
     Picture first, second;
     std::string why;
-    if (!ReadXwd(argv[2], &first, &why) || !ReadXwd(argv[3], &second, &why)) {
+    if (!ReadScreen(argv[2], &first, &why) || !ReadScreen(argv[3], &second, &why)) {
         std::fprintf(stderr, "screen_check: %s\n", why.c_str());
         return 2;
     }
@@ -190,7 +220,7 @@ int main(int argc, char** argv) {
     }
     Picture screen, art;
     std::string why;
-    if (!ReadXwd(argv[1], &screen, &why) || !ReadBmp24(argv[2], &art, &why)) {
+    if (!ReadScreen(argv[1], &screen, &why) || !ReadBmp24(argv[2], &art, &why)) {
         std::fprintf(stderr, "screen_check: %s\n", why.c_str());
         return 2;
     }

@@ -14,7 +14,9 @@
 
 namespace assetgen {
 
-std::vector<Picture> DrawAllPictures() {
+namespace {
+
+std::vector<std::pair<std::string, std::function<Image()>>> PictureWork() {
     std::vector<std::pair<std::string, std::function<Image()>>> work = {
         {"ELEMENTS.DAT", DrawElementsSheet},
         {"BELEMNTS.DAT", DrawBElementsSheet},
@@ -25,6 +27,20 @@ std::vector<Picture> DrawAllPictures() {
     for (int i = 0; i < BackdropCount; ++i) {
         work.push_back({"LEVEL" + std::to_string(i + 1) + ".GRA", [i] { return DrawBackdrop(i); }});
     }
+    return work;
+}
+
+std::vector<uint8_t> EncodeSound(const Sound& s) {
+    if (VocBytesNeeded(s.Samples.size()) > s.ByteBudget) {
+        throw std::length_error(s.Name + " does not fit the bytes the game reads of it");
+    }
+    return EncodeVoc(s.Samples);
+}
+
+}  // namespace
+
+std::vector<Picture> DrawAllPictures() {
+    const auto work = PictureWork();
     // The pictures are independent and each is deterministic on its own, so
     // they are drawn side by side on every core the build machine has.
     std::vector<Picture> pictures(work.size());
@@ -43,13 +59,19 @@ std::vector<Picture> DrawAllPictures() {
 std::vector<AssetFile> EncodeAll(const std::vector<Picture>& pictures, const std::vector<Sound>& sounds) {
     std::vector<AssetFile> files;
     for (const Picture& p : pictures) files.push_back({p.Name, EncodeBmp(p.Art)});
-    for (const Sound& s : sounds) {
-        if (VocBytesNeeded(s.Samples.size()) > s.ByteBudget) {
-            throw std::length_error(s.Name + " does not fit the bytes the game reads of it");
-        }
-        files.push_back({s.Name, EncodeVoc(s.Samples)});
-    }
+    for (const Sound& s : sounds) files.push_back({s.Name, EncodeSound(s)});
     return files;
+}
+
+std::vector<AssetJob> AllAssetJobs() {
+    std::vector<AssetJob> jobs;
+    for (const auto& picture : PictureWork()) {
+        jobs.push_back({picture.first, [draw = picture.second] { return EncodeBmp(draw()); }});
+    }
+    for (const SoundRecipe& r : SoundRecipes()) {
+        jobs.push_back({r.Name, [r] { return EncodeSound(Sound{r.Name, r.Make(), r.ByteBudget}); }});
+    }
+    return jobs;
 }
 
 }  // namespace assetgen

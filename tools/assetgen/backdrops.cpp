@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "art.h"
+#include "exact_math.h"
 #include "layout.h"
 #include "noise.h"
 #include "rng.h"
@@ -42,7 +43,7 @@ Sample Honeycomb(float x, float y) {
         int col = int(std::floor(qx - off));
         for (int c = col - 1; c <= col + 2; ++c) {
             float hx = (c + off) * s * std::sqrt(3.f), hy = r * s * 1.5f;
-            float d = std::hypot(x - hx, y - hy);
+            float d = Hypot(x - hx, y - hy);
             if (d < best) {
                 second = best;
                 best = d;
@@ -56,9 +57,9 @@ Sample Honeycomb(float x, float y) {
 
 Sample DiamondPlate(float x, float y) {
     float u = Fract((x + y) / 34), v = Fract((x - y) / 34);
-    float bump = std::max(0.f, 1 - std::hypot(u - 0.5f, (v - 0.5f) * 2.6f) * 4);
+    float bump = std::max(0.f, 1 - Hypot(u - 0.5f, (v - 0.5f) * 2.6f) * 4);
     float u2 = Fract((x + y) / 34 + 0.5f), v2 = Fract((x - y) / 34 + 0.5f);
-    float bump2 = std::max(0.f, 1 - std::hypot((u2 - 0.5f) * 2.6f, v2 - 0.5f) * 4);
+    float bump2 = std::max(0.f, 1 - Hypot((u2 - 0.5f) * 2.6f, v2 - 0.5f) * 4);
     float grain = Fbm(x * 0.3f, y * 0.02f, 21, 2);
     return {std::max(bump, bump2) * 0.8f + grain * 0.2f, grain};
 }
@@ -78,12 +79,12 @@ Sample TechPanels(float x, float y) {
             if (d < 2 && std::fabs(lx) < 28) h -= 0.45f * Smooth(2, 0.5f, d);
         }
     } else if (kind < 0.7f) {
-        float d = std::hypot(lx, ly);
+        float d = Hypot(lx, ly);
         h += 0.35f * Smooth(16, 13, d) - 0.3f * Smooth(9, 7, d);
     }
     // Rivets in the corners.
     float rx = std::min(px * pw, (1 - px) * pw), ry = std::min(py * ph, (1 - py) * ph);
-    float rd = std::hypot(rx - 8, ry - 8);
+    float rd = Hypot(rx - 8, ry - 8);
     h += 0.4f * Smooth(2.6f, 1, rd);
     return {h, kind};
 }
@@ -99,7 +100,7 @@ Sample Ripples(float x, float y) {
     float h = 0;
     const float centres[3][2] = {{120, 140}, {520, 90}, {330, 470}};
     for (const auto& c : centres) {
-        float d = std::hypot(x - c[0], y - c[1]);
+        float d = Hypot(x - c[0], y - c[1]);
         h += std::sin(d * 0.16f) * std::exp(-d * 0.0035f);
     }
     float n = Fbm(x * 0.01f, y * 0.01f, 51, 3);
@@ -136,7 +137,7 @@ Sample Scales(float x, float y) {
         int col = int(std::floor((x - ox) / (2 * r)));
         for (int dc = 0; dc <= 1; ++dc) {
             float cx = (col + dc) * 2 * r + ox + r;
-            float d = std::hypot(x - cx, y - cy);
+            float d = Hypot(x - cx, y - cy);
             if (d < r * 1.15f) best = std::min(best, d);
         }
     }
@@ -210,7 +211,7 @@ Image DrawBackdrop(int index) {
             float light = 1 - (gx + gy) * style.Relief;
             Color c = Mix(style.Dark, style.Light, Clamp01(0.25f + s.Tone * 0.45f + s.Height * 0.3f));
             c = c * std::clamp(light, 0.35f, 1.8f);
-            float vignette = std::hypot((x - shownCx) / shownCx, (y - shownCy) / shownCy);
+            float vignette = Hypot((x - shownCx) / shownCx, (y - shownCy) / shownCy);
             c = c * (1.05f - 0.45f * Smooth(0.5f, 1.45f, vignette));
             out.At(x, y) = Visible(c);
         }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "art.h"
+#include "exact_math.h"
 #include "layout.h"
 #include "noise.h"
 
@@ -20,7 +21,7 @@ Image DrawClouds() {
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             Color sky = SkyAt(float(y));
-            float sun = std::hypot((x - 760.f) / 300, (y - 470.f) / 200);
+            float sun = Hypot((x - 760.f) / 300, (y - 470.f) / 200);
             sky = sky + Hex(0xFFB070) * (0.5f * std::exp(-sun * sun * 2));
             // Layers of cloud: large soft banks, thicker low down.
             float n = Fbm(x * 0.0045f, y * 0.011f, 3030, 6);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "exact_math.h"
+
 namespace assetgen {
 
 struct Rgb8 {
@@ -40,7 +42,7 @@ inline float Smooth(float e0, float e1, float x) {
     return t * t * (3 - 2 * t);
 }
 
-inline uint8_t ToByte(float v) { return uint8_t(std::lround(std::clamp(v, 0.f, 255.f))); }
+inline uint8_t ToByte(float v) { return uint8_t(RoundHalfAway(std::clamp(v, 0.f, 255.f))); }
 
 // Drawn pixels must never turn into the colour key: the darkest shade we
 // write keeps one channel at 8.

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "art.h"
+#include "exact_math.h"
 #include "layout.h"
 #include "lettering.h"
 #include "noise.h"
@@ -19,7 +20,7 @@ Image DrawGameOver() {
     const float cx = w / 2.f;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            float d = std::hypot((x - cx) / w, (y - h * 0.38f) / h);
+            float d = Hypot((x - cx) / w, (y - h * 0.38f) / h);
             float n = Fbm(x * 0.012f, y * 0.012f, 4040, 5);
             Color c = Mix(Hex(0x2C0E3A), Hex(0x05040C), Smooth(0.05f, 0.7f, d));
             c = c + Hex(0x6A1420) * (Smooth(0.45f, 0.8f, n) * 0.55f * (1 - Smooth(0.2f, 0.7f, d)));

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "exact_math.h"
 #include "rng.h"
 
 namespace assetgen {
@@ -39,7 +40,7 @@ float CellDistance(float x, float y, uint32_t seed) {
         for (int dx = -1; dx <= 1; ++dx) {
             int cx = ix + dx, cy = iy + dy;
             float px = float(cx) + Hash2(cx, cy, seed), py = float(cy) + Hash2(cx, cy, seed + 7);
-            float d = std::hypot(px - x, py - y);
+            float d = Hypot(px - x, py - y);
             if (d < best) best = d;
         }
     }

@@ -2,6 +2,7 @@
 // program's icon; not read by the game.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "image.h"
@@ -12,5 +13,10 @@ namespace assetgen {
 bool WritePng(const Image& image, const std::string& path);
 // Writes `layer` as an 8-bit RGBA PNG, its coverage as the alpha.
 bool WritePng(const Layer& layer, const std::string& path);
+
+// One row of the file's pixels, as both writers store them: RGB, or RGBA with
+// the colour no longer multiplied by the coverage.
+void PngRow(const Image& image, int y, uint8_t* out);
+void PngRow(const Layer& layer, int y, uint8_t* out);
 
 }  // namespace assetgen

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "color.h"
+#include "exact_math.h"
 #include "image.h"
 
 namespace assetgen {
@@ -15,25 +16,25 @@ inline float SdRoundRect(float px, float py, float cx, float cy, float halfW, fl
     float qx = std::fabs(px - cx) - halfW + radius;
     float qy = std::fabs(py - cy) - halfH + radius;
     float ox = std::max(qx, 0.f), oy = std::max(qy, 0.f);
-    return std::hypot(ox, oy) + std::min(std::max(qx, qy), 0.f) - radius;
+    return Hypot(ox, oy) + std::min(std::max(qx, qy), 0.f) - radius;
 }
 
-inline float SdCircle(float px, float py, float cx, float cy, float r) { return std::hypot(px - cx, py - cy) - r; }
+inline float SdCircle(float px, float py, float cx, float cy, float r) { return Hypot(px - cx, py - cy) - r; }
 
 // Approximate ellipse distance; good enough for shading and edges.
 inline float SdEllipse(float px, float py, float cx, float cy, float rx, float ry) {
     float dx = (px - cx) / rx, dy = (py - cy) / ry;
-    float k = std::hypot(dx, dy);
+    float k = Hypot(dx, dy);
     if (k < 1e-6f) return -std::min(rx, ry);
     float gx = dx / rx, gy = dy / ry;
-    return (k - 1) * k / std::hypot(gx, gy);
+    return (k - 1) * k / Hypot(gx, gy);
 }
 
 inline float SdSegment(float px, float py, float ax, float ay, float bx, float by) {
     float vx = bx - ax, vy = by - ay, wx = px - ax, wy = py - ay;
     float len2 = vx * vx + vy * vy;
     float t = len2 > 0 ? std::clamp((wx * vx + wy * vy) / len2, 0.f, 1.f) : 0.f;
-    return std::hypot(wx - vx * t, wy - vy * t);
+    return Hypot(wx - vx * t, wy - vy * t);
 }
 
 // How a shape's edge is lit: a bevel of `Width` pixels, flat or rounded,
@@ -89,7 +90,7 @@ void DrawShape(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Shade shad
             const float e = 0.5f;
             float gx = sdf(px + e, py) - sdf(px - e, py);
             float gy = sdf(px, py + e) - sdf(px, py - e);
-            float gl = std::hypot(gx, gy);
+            float gl = Hypot(gx, gy);
             if (gl > 1e-6f) {
                 gx /= gl;
                 gy /= gl;

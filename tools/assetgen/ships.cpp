@@ -8,6 +8,7 @@
 #include <string>
 
 #include "art.h"
+#include "exact_math.h"
 #include "font.h"
 #include "layout.h"
 #include "lettering.h"
@@ -204,7 +205,7 @@ Image DrawPanel(float open, float picture, const Image& clouds) {
             float noise = Hash2(int(x), int(y), uint32_t(open * 97 + picture * 13));
             c = Mix(c, Hex(0x3A8A6A), noise * 0.35f * (1 - picture));
             if (picture > 0) {
-                float d = std::hypot(x - cx, (y - cy) * 1.1f);
+                float d = Hypot(x - cx, (y - cy) * 1.1f);
                 float ring = std::fabs(d - 30);
                 Color ink = Hex(0x6AFFB0);
                 float k = 0;

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "art.h"
+#include "exact_math.h"
 #include "layout.h"
 #include "noise.h"
 #include "palette.h"
@@ -46,7 +47,7 @@ Image DrawExplosion(int frame) {
     for (int y = 0; y < r.H; ++y) {
         for (int x = 0; x < r.W; ++x) {
             float dx = (x + 0.5f - cx) / radius, dy = (y + 0.5f - cy) / (radius * 0.72f);
-            float q = std::hypot(dx, dy);
+            float q = Hypot(dx, dy);
             float n = Fbm(x * 0.09f, y * 0.09f + frame * 0.7f, 900, 4);
             float qn = q + (n - 0.5f) * 0.55f;
             if (qn > 1 || (hollow > 0 && qn < hollow * 0.9f)) continue;

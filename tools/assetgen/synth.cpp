@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <numbers>
 
+#include "exact_math.h"
 #include "rng.h"
 
 namespace assetgen {
@@ -107,8 +108,8 @@ std::vector<int16_t> Finish(const Bus& mix, float peakDb) {
         float g = scale;
         if (i < fade) g *= float(i) / fade;
         if (mix.Frames() - 1 - i < fade) g *= float(mix.Frames() - 1 - i) / fade;
-        out[i * 2] = int16_t(std::lround(std::clamp(mix.Left[i] * g, -target, target)));
-        out[i * 2 + 1] = int16_t(std::lround(std::clamp(mix.Right[i] * g, -target, target)));
+        out[i * 2] = int16_t(RoundHalfAway(std::clamp(mix.Left[i] * g, -target, target)));
+        out[i * 2 + 1] = int16_t(RoundHalfAway(std::clamp(mix.Right[i] * g, -target, target)));
     }
     return out;
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "art.h"
+#include "exact_math.h"
 #include "layout.h"
 #include "lettering.h"
 #include "noise.h"
@@ -27,7 +28,7 @@ void DrawOrb(Layer& layer, float cx, float cy, float scale, int clipBottom) {
             // size shows the same pattern.
             const float tx = TitleOrbX + (x - cx) / scale, ty = TitleOrbY + (y - cy) / scale;
             float n = Fbm(tx * 0.015f, ty * 0.015f, 5151, 5);
-            float rim = Smooth(TitleOrbRadius - 40, TitleOrbRadius, std::hypot(tx - TitleOrbX, ty - TitleOrbY));
+            float rim = Smooth(TitleOrbRadius - 40, TitleOrbRadius, Hypot(tx - TitleOrbX, ty - TitleOrbY));
             Color c = Mix(Hex(0x141A4A), Hex(0x2A3A8A), n);
             return Mix(c, Hex(0x5AC8FF), rim * 0.6f);
         },
@@ -47,7 +48,7 @@ Image DrawTitle() {
             float fy = y / horizon;
             Color c = fy < 1 ? Mix(Hex(0x0C0A2A), Hex(0x3A1252), Smooth(0, 1, fy)) : Hex(0x08081A);
             // The glow from the top-left corner.
-            float corner = std::hypot(x / 520.f, y / 360.f);
+            float corner = Hypot(x / 520.f, y / 360.f);
             c = c + Hex(0xFF7A50) * (0.75f * std::exp(-corner * corner * 2.2f));
             c = c + Hex(0x5A2A8A) * (0.4f * std::exp(-corner * 1.2f));
             if (fy < 1) {

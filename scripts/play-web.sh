@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian machine, builds Qorb for the browser and serves it on
+# 127.0.0.1; open the printed address in a browser. Ctrl-C stops the server.
+# Usage: scripts/play-web.sh [PORT]   (default 8080; 0 picks a free one)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+port="${1:-8080}"
+[[ "$port" =~ ^[0-9]+$ ]] || { echo "play-web: the port must be a number" >&2; exit 2; }
+
+scripts/install-deps.sh --web
+cmake --preset web
+cmake --build --preset web -j "$(nproc)"
+site=build/web/site
+
+# The game's own module once the browser back end is built; until then the
+# preview (the game on the headless back end, held to real time).
+module=qorb
+[[ -s "$site/$module.js" ]] || module=qorb-preview
+raw=0 packed=0
+for f in "$site/index.html" "$site/page.js" "$site/$module.js" "$site/$module.wasm"; do
+  raw=$((raw + $(stat -c %s "$f")))
+  packed=$((packed + $(gzip -9 -c "$f" | wc -c)))
+done
+echo "play-web: the download weighs $((raw / 1024)) KiB ($((packed / 1024)) KiB compressed); the art and sounds are made in the tab"
+query=""
+[[ "$module" == qorb ]] || query="index.html?module=$module"
+exec node tests/web/serve.js "$site" "$port" "$query"

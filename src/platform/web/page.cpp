@@ -1,0 +1,94 @@
+// Each call hands over to web/page.js (Module.qorbPage); the JavaScript here
+// only moves arguments between the module's memory and the page.
+#include "platform/web/page.h"
+
+#include <emscripten.h>
+#include <emscripten/em_js.h>
+
+// clang-format off
+EM_JS(void, qorb_open_canvas, (int32_t width, int32_t height), {
+    Module.qorbPage.openCanvas(width, height);
+});
+
+EM_JS(void, qorb_show_rgba, (const uint8_t* rgba, int32_t width, int32_t height, int32_t x, int32_t y, int32_t w,
+                             int32_t h), {
+    Module.qorbPage.show(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height, x, y, w, h);
+});
+
+EM_JS(void, qorb_set_cursor_visible, (bool visible), { Module.qorbPage.setCursorVisible(!!visible); });
+
+EM_JS(double, qorb_now_ms, (), { return performance.now(); });
+
+EM_ASYNC_JS(double, qorb_next_frame, (), { return await Module.qorbPage.nextFrame(); });
+
+EM_ASYNC_JS(void, qorb_sleep, (uint32_t ms), { await Module.qorbPage.sleep(ms); });
+
+EM_JS(bool, qorb_active, (), { return Module.qorbPage.active(); });
+
+EM_ASYNC_JS(void, qorb_wait_until_active, (), { await Module.qorbPage.whenActive(); });
+
+EM_JS(int32_t, qorb_take_input, (int32_t* out, int32_t capacity), {
+    const events = Module.qorbPage.takeInput(capacity);
+    for (let i = 0; i < events.length; ++i) {
+        const e = events[i], at = (out >> 2) + i * 5;
+        HEAP32[at] = e.kind;
+        HEAP32[at + 1] = e.code;
+        HEAP32[at + 2] = e.down;
+        HEAP32[at + 3] = e.dx;
+        HEAP32[at + 4] = e.dy;
+    }
+    return events.length;
+});
+
+EM_JS(void, qorb_want_pointer_lock, (bool wanted), { Module.qorbPage.wantPointerLock(!!wanted); });
+
+EM_JS(bool, qorb_pointer_locked, (), { return Module.qorbPage.pointerLocked(); });
+
+EM_JS(bool, qorb_audio_running, (), { return Module.qorbPage.audioRunning(); });
+
+EM_JS(uint32_t, qorb_audio_queued_frames, (), { return Module.qorbPage.audioQueuedFrames(); });
+
+EM_JS(void, qorb_queue_audio, (const int16_t* frames, uint32_t count), {
+    Module.qorbPage.queueAudio(new Int16Array(HEAP16.buffer, frames, count * 2), count);
+});
+
+EM_JS(void, qorb_progress, (double fraction, const char* what), {
+    Module.qorbPage.progress(fraction, UTF8ToString(what));
+});
+
+EM_JS(void, qorb_ended, (int32_t code), { Module.qorbPage.ended(code); });
+
+EM_JS(void, qorb_set_figure, (const char* name, double value), {
+    Module.qorbPage.setFigure(UTF8ToString(name), value);
+});
+// clang-format on
+
+namespace plat::web::page {
+
+static_assert(sizeof(InputEvent) == 5 * sizeof(int32_t), "qorb_take_input writes five words an event");
+
+void OpenCanvas(int32_t width, int32_t height) { qorb_open_canvas(width, height); }
+void ShowRgba(const uint8_t* rgba, int32_t width, int32_t height, int32_t x, int32_t y, int32_t w, int32_t h) {
+    qorb_show_rgba(rgba, width, height, x, y, w, h);
+}
+void SetCursorVisible(bool visible) { qorb_set_cursor_visible(visible); }
+double NowMs() { return qorb_now_ms(); }
+double NextFrame() { return qorb_next_frame(); }
+void Sleep(uint32_t ms) { qorb_sleep(ms); }
+bool Active() { return qorb_active(); }
+void WaitUntilActive() { qorb_wait_until_active(); }
+int32_t TakeInput(InputEvent* events, int32_t capacity) {
+    return capacity <= 0 ? 0 : qorb_take_input(reinterpret_cast<int32_t*>(events), capacity);
+}
+void WantPointerLock(bool wanted) { qorb_want_pointer_lock(wanted); }
+bool PointerLocked() { return qorb_pointer_locked(); }
+bool AudioRunning() { return qorb_audio_running(); }
+uint32_t AudioQueuedFrames() { return qorb_audio_queued_frames(); }
+void QueueAudio(const int16_t* frames, uint32_t count) {
+    if (count > 0) qorb_queue_audio(frames, count);
+}
+void Progress(double fraction, const char* what) { qorb_progress(fraction, what); }
+void Ended(int32_t exitCode) { qorb_ended(exitCode); }
+void SetFigure(const char* name, double value) { qorb_set_figure(name, value); }
+
+}  // namespace plat::web::page

@@ -1,0 +1,74 @@
+// The page's side of the browser back end: what C++ asks of web/page.js.
+// Calls marked "yields" suspend the program (Asyncify) and let the browser
+// run until they return; a module that calls them must be linked with
+// -sASYNCIFY. Everything else returns at once.
+#pragma once
+
+#include <cstdint>
+
+namespace plat::web::page {
+
+// --- Picture -----------------------------------------------------------------
+
+// Sizes the canvas's picture; the page scales it to fit the window, 4:3 kept,
+// with black bars.
+void OpenCanvas(int32_t width, int32_t height);
+// Puts the part (x, y, w, h) of a whole RGBA page (width x height, rows from
+// the top, 4 bytes a pixel) on the canvas.
+void ShowRgba(const uint8_t* rgba, int32_t width, int32_t height, int32_t x, int32_t y, int32_t w, int32_t h);
+void SetCursorVisible(bool visible);
+
+// --- Time ----------------------------------------------------------------------
+
+// The page's monotonic clock, in milliseconds.
+double NowMs();
+// Yields until the next animation frame, or the simulated frame clock's next
+// tick when the page was opened with ?hz=N; returns the frame's stamp (ms).
+double NextFrame();
+// Yields for about `ms` milliseconds (0: one turn of the browser's loop).
+// Unlike emscripten_sleep, whose timers the browser stretches to 4 ms once
+// they nest, a 1 ms sleep lasts about 1.3 ms where the page has
+// scheduler.postTask (Chromium): the game's polled waits keep their timing.
+void Sleep(uint32_t ms);
+// False while the page is hidden or has lost the focus: the game then waits.
+bool Active();
+// Yields until Active().
+void WaitUntilActive();
+
+// --- Input -------------------------------------------------------------------
+
+enum class InputKind : int32_t { Motion = 0, Button = 1, Key = 2, Close = 3 };
+// Keys are numbered as plat::Key: Escape, Enter, F1, F5.
+struct InputEvent {
+    InputKind Kind = InputKind::Motion;
+    int32_t Code = 0;  // the button (0: the first) or key
+    int32_t Down = 0;
+    int32_t Dx = 0, Dy = 0;
+};
+// Moves up to `capacity` pending events into `events`; returns how many.
+int32_t TakeInput(InputEvent* events, int32_t capacity);
+// Whether the game wants the mouse: a click on the canvas then takes pointer
+// lock (browsers grant it only in a gesture), and motion counts only locked.
+void WantPointerLock(bool wanted);
+bool PointerLocked();
+
+// --- Sound -------------------------------------------------------------------
+
+// True once the page's audio runs: after the first key or click.
+bool AudioRunning();
+// Frames queued that have not been heard yet.
+uint32_t AudioQueuedFrames();
+// Queues interleaved stereo 16-bit frames at 44.1 kHz after what is queued.
+void QueueAudio(const int16_t* frames, uint32_t count);
+
+// --- The page ------------------------------------------------------------------
+
+// The progress bar while the art and sounds are made; done at fraction 1.
+void Progress(double fraction, const char* what);
+// The game is over: the page says so and offers to start it again.
+void Ended(int32_t exitCode);
+// A figure for tests and measurements (play steps made, say), kept in the
+// page's stats under `name`.
+void SetFigure(const char* name, double value);
+
+}  // namespace plat::web::page

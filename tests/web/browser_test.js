@@ -1,0 +1,315 @@
+// Plays Qorb in Debian's headless Chromium as a person would, and looks at
+// the screen at each stage with the same checker as the tests in a real
+// window (tests/e2e/screen_check.cpp): the title zooms in, Enter plays the
+// intro, Enter cuts it and round 1 is announced, a click serves and the mouse
+// moves the paddle, F1 pauses and resumes, F5 shows the game-over picture and
+// returns to the title, Escape ends the game and the page says so. No error
+// may reach the console.
+//
+// Usage: node browser_test.js --site DIR --assets DIR --checker PATH
+//                             [--module NAME] [--figures] [--keep DIR]
+//   --site     the served folder (index.html, page.js, NAME.js, NAME.wasm)
+//   --assets   a native asset folder: the pictures to compare with
+//   --module   the module the page loads (default qorb)
+//   --figures  afterwards, measure load time, CPU share and flips a second
+//   --keep     keep the screenshots there
+'use strict';
+
+const { spawnSync } = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const { chromium } = require('playwright-core');
+const { serve } = require('./serve');
+
+const options = { module: 'qorb', figures: false };
+for (let i = 2; i < process.argv.length; ++i) {
+  const arg = process.argv[i];
+  if (arg === '--figures') options.figures = true;
+  else if (['--site', '--assets', '--checker', '--module', '--keep'].includes(arg) && i + 1 < process.argv.length)
+    options[arg.slice(2)] = process.argv[++i];
+  else {
+    console.error(`browser_test: unknown argument ${arg}`);
+    process.exit(2);
+  }
+}
+for (const needed of ['site', 'assets', 'checker']) {
+  if (!options[needed]) {
+    console.error(`browser_test: --${needed} is missing`);
+    process.exit(2);
+  }
+}
+
+// Flags known to work here: no sandbox as root, no GPU, and none of the
+// background connections that this machine's closed network refuses.
+const chromiumFlags = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+// Wider than 4:3, so that the picture stands between black bars.
+const viewport = { width: 1280, height: 800 };
+
+const shots = options.keep ? path.resolve(options.keep) : fs.mkdtempSync(path.join(os.tmpdir(), 'qorb-web-'));
+fs.mkdirSync(shots, { recursive: true });
+const art = (name) => path.join(options.assets, name);
+
+class Failure extends Error {}
+const fail = (why) => {
+  throw new Failure(why);
+};
+const say = (text) => console.log(`browser_test: ${text}`);
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// The checker's verdict on a screenshot: true when it matches.
+function check(args) {
+  const run = spawnSync(options.checker, args, { encoding: 'utf8' });
+  if (run.status === 2 || run.error) fail(`screen_check could not run: ${run.stderr || run.error}`);
+  return { ok: run.status === 0, text: (run.stdout || '').trim() };
+}
+
+async function main() {
+  const server = await serve(options.site, 0);
+  const address = `http://127.0.0.1:${server.address().port}/index.html?module=${options.module}`;
+  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: chromiumFlags });
+  const errors = [];
+  try {
+    const page = await browser.newPage({ viewport });
+    page.on('console', (m) => {
+      if (m.type() === 'error') errors.push(`console: ${m.text()}`);
+    });
+    page.on('pageerror', (e) => errors.push(`page: ${e.message}`));
+    await play(page, address);
+    if (errors.length) fail(`errors reached the console:\n  ${errors.join('\n  ')}`);
+    say('no error in the console');
+    if (options.figures) await figures(browser, address);
+  } finally {
+    await browser.close();
+    server.close();
+  }
+}
+
+async function play(page, address) {
+  let count = 0;
+  const shot = async (name) => {
+    const file = path.join(shots, `${String(++count).padStart(2, '0')}-${name}.png`);
+    await page.screenshot({ path: file });
+    return file;
+  };
+  // region NAME PICTURE AX AY W H SX SY PERCENT: a part of the screen shows the art.
+  const region = async (name, picture, ...numbers) => {
+    const file = await shot(name);
+    const verdict = check(['--region', file, art(picture), ...numbers.map(String)]);
+    return { ...verdict, file };
+  };
+  const expectRegion = async (name, picture, ...numbers) => {
+    const r = await region(name, picture, ...numbers);
+    if (!r.ok) fail(`the screen at '${name}' is not as expected (${r.text}; kept as ${r.file})`);
+  };
+  const same = (a, b) => check(['--same', a, b]).ok;
+  const wholeTitle = async (name) => check([await shot(name), art('TITLES.DAT')]);
+  const waitForTitle = async (seconds, name) => {
+    for (const end = Date.now() + seconds * 1000; Date.now() < end; await sleep(500))
+      if ((await wholeTitle(name)).ok) return;
+    fail(`the whole title did not stand on the screen within ${seconds} s`);
+  };
+  // The game samples keys once a step: hold a key, do not tap it.
+  const holdKey = async (key) => {
+    await page.keyboard.down(key);
+    await sleep(200);
+    await page.keyboard.up(key);
+  };
+  // Relative motion through the page's own input path, as locked mouse
+  // motion arrives: the synthetic mouse of the DevTools protocol moves to
+  // absolute places, and cannot push on past the window's edge.
+  const motion = (dx) => page.evaluate((d) => window.qorbPage.input.motion(d, 0), dx);
+
+  await page.goto(address);
+  await page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 120000 });
+  // The first pictures are the start of the zoom, not the whole title.
+  if ((await wholeTitle('zoom')).ok) fail('the title stood whole at once instead of zooming in');
+  await waitForTitle(30, 'title');
+  await sleep(500);
+  say('the title zoomed in and fills the window, with black bars');
+
+  await holdKey('Enter');
+  await sleep(1500);
+  // Right of the ship and below the caption the clouds stand bare.
+  await expectRegion('intro', 'CLOUDS.DAT', 690, 120, 100, 150, 690, 120, 90);
+  say('Enter plays the intro over the clouds');
+
+  await holdKey('Enter');
+  await sleep(1200);
+  // Round 1's picture below the bricks, and the banner over it.
+  await expectRegion('announcement', 'LEVEL1.GRA', 83, 283, 400, 120, 100, 300, 90);
+  await expectRegion('announcement', 'BELEMNTS.DAT', 60, 42, 170, 24, 229, 445, 60);
+  say('Enter cuts the intro and round 1 is announced');
+  await sleep(3000);
+
+  // A click on the canvas takes the mouse; the clicks after it reach the game.
+  await page.mouse.click(viewport.width / 2, viewport.height / 2);
+  await sleep(200);
+  const locked = await page.evaluate(() => document.pointerLockElement === document.getElementById('screen'));
+  if (!locked) fail('a click on the canvas did not take pointer lock');
+  // Pushed against the left wall, the paddle stands at x 10.
+  for (let i = 0; i < 10; ++i) {
+    await motion(-100);
+    await sleep(30);
+  }
+  await sleep(300);
+  await expectRegion('before_move', 'ELEMENTS.DAT', 383, 5, 70, 10, 30, 554, 80);
+  // A real click and real mouse motion under pointer lock serve and move it.
+  await page.mouse.down();
+  await sleep(200);
+  await page.mouse.up();
+  await page.mouse.move(viewport.width / 2 + 300, viewport.height / 2, { steps: 10 });
+  await sleep(300);
+  if ((await region('after_move', 'ELEMENTS.DAT', 383, 5, 70, 10, 30, 554, 80)).ok)
+    fail('the paddle did not move with the mouse');
+  say('a click serves, and the mouse under pointer lock moves the paddle');
+
+  // Keys are not read during a lost ball's explosion and announcement: wait
+  // until the game answers the mouse, then tap F1, until the picture stands
+  // still though the mouse moves.
+  const live = async () => {
+    const a = await shot('live_a');
+    await motion(15);
+    await sleep(150);
+    return !same(a, await shot('live_b'));
+  };
+  let paused = false;
+  for (let attempt = 0; attempt < 6 && !paused; ++attempt) {
+    for (let i = 0; i < 25 && !(await live()); ++i);
+    await holdKey('F1');
+    await sleep(300);
+    const a = await shot('paused_a');
+    await motion(20);
+    await sleep(500);
+    paused = same(a, await shot('paused_b'));
+  }
+  if (!paused) fail('the picture never stood still after F1');
+  await holdKey('F1');
+  await sleep(300);
+  const resumedA = await shot('resumed_a');
+  await motion(-40);
+  await sleep(300);
+  if (same(resumedA, await shot('resumed_b'))) fail('the game did not resume after F1');
+  say('F1 pauses and resumes');
+
+  // F5 is read at the start of a play step: keep it down until the picture shows.
+  await page.keyboard.down('F5');
+  let over = false;
+  for (let i = 0; i < 30 && !over; ++i) {
+    await sleep(300);
+    over = (await region('game_over', 'BELEMNTS.DAT', 106, 123, 449, 436, 174, 164, 95)).ok;
+  }
+  await page.keyboard.up('F5');
+  if (!over) await expectRegion('game_over', 'BELEMNTS.DAT', 106, 123, 449, 436, 174, 164, 95);
+  say('F5 shows the game-over picture');
+  await waitForTitle(20, 'title_again');
+  say('and the title comes back');
+
+  await holdKey('Escape');
+  await page.waitForFunction(() => window.qorbPage.stats.ended !== null, null, { timeout: 10000 }).catch(() => {
+    fail('the game still runs 10 s after Escape');
+  });
+  const end = await page.evaluate(() => ({
+    code: window.qorbPage.stats.ended,
+    panel: !document.getElementById('ended').hidden,
+    locked: document.pointerLockElement !== null,
+  }));
+  if (end.code !== 0) fail(`the game ended with status ${end.code} after Escape`);
+  if (!end.panel) fail('the page does not say that Qorb has ended');
+  if (end.locked) fail('the page kept pointer lock after the game ended');
+  say('Escape ends the game; the page says so and offers to start again');
+}
+
+// Processor time of the browser's processes, pictures shown and play steps
+// made over `ms`.
+async function sample(page, ms) {
+  const cpu = () => {
+    // Every process this test started: the browser and its helpers (the
+    // test's own process is left out).
+    const root = process.pid;
+    const processes = new Map();
+    for (const pid of fs.readdirSync('/proc').filter((p) => /^\d+$/.test(p))) {
+      try {
+        const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
+        const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+        processes.set(Number(pid), { parent: Number(fields[1]), ticks: Number(fields[11]) + Number(fields[12]) });
+      } catch {}
+    }
+    const mine = new Set([root]);
+    for (let grown = true; grown;) {
+      grown = false;
+      for (const [pid, p] of processes)
+        if (!mine.has(pid) && mine.has(p.parent)) {
+          mine.add(pid);
+          grown = true;
+        }
+    }
+    mine.delete(root);
+    let ticks = 0;
+    for (const pid of mine) ticks += processes.get(pid) ? processes.get(pid).ticks : 0;
+    return ticks / 100;
+  };
+  const counts = () =>
+    page.evaluate(() => {
+      const s = window.qorbPage.stats;
+      return [performance.now(), s.shown, s.figures.playSteps || 0, s.figures.virtualMs || 0];
+    });
+  const [c0, [t0, shown0, steps0, virtual0]] = [cpu(), await counts()];
+  await sleep(ms);
+  const [c1, [t1, shown1, steps1, virtual1]] = [cpu(), await counts()];
+  const seconds = (t1 - t0) / 1000;
+  return {
+    cpuShare: (c1 - c0) / seconds,
+    shownPerSecond: (shown1 - shown0) / seconds,
+    stepsPerSecond: (steps1 - steps0) / seconds,
+    // The game's clock against the page's: 1 when the game keeps time.
+    gameTime: (virtual1 - virtual0) / (t1 - t0),
+  };
+}
+
+async function open(browser, address) {
+  const page = await browser.newPage({ viewport });
+  await page.goto(address);
+  await page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 120000 });
+  return page;
+}
+
+async function figures(browser, address) {
+  for (const hz of [0, 144]) {
+    const clock = hz ? `a simulated ${hz} Hz frame clock` : 'animation frames';
+    const at = hz ? `${address}&hz=${hz}` : address;
+    const title = await open(browser, at);
+    const loaded = await title.evaluate(() => {
+      const making = window.qorbPage.stats.making;
+      return { first: window.qorbPage.stats.firstShownAt, making: making[making.length - 1][0] - making[0][0] };
+    });
+    say(`figures with ${clock}: first title frame ${loaded.first.toFixed(0)} ms after navigation ` +
+        `(art and sounds made in ${loaded.making.toFixed(0)} ms)`);
+    await sleep(6000);  // the zoom
+    const waiting = await sample(title, 10000);
+    say(`  the title waiting: ${(waiting.cpuShare * 100).toFixed(0)}% of a core`);
+    await title.close();
+
+    // The built-in player starts a game from the title and plays on.
+    const bot = await open(browser, `${at}&args=--bot`);
+    await bot.waitForFunction(() => window.qorbPage.stats.figures.playSteps > 0, null, { timeout: 60000 });
+    const play = await sample(bot, 60000);
+    say(`  the bot playing: ${(play.cpuShare * 100).toFixed(0)}% of a core; over a minute ` +
+        `${play.stepsPerSecond.toFixed(2)} play steps and ${play.shownPerSecond.toFixed(2)} flips a second` +
+        (play.gameTime ? `, the game's clock at ${play.gameTime.toFixed(4)} of real time` : ''));
+    await bot.close();
+  }
+}
+
+main().then(
+  () => {
+    say(`PASS (screenshots in ${shots})`);
+    if (!options.keep) fs.rmSync(shots, { recursive: true, force: true });
+  },
+  (error) => {
+    console.error(`browser_test: FAIL: ${error instanceof Failure ? error.message : error.stack}`);
+    console.error(`browser_test: screenshots kept in ${shots}`);
+    process.exit(1);
+  },
+);
