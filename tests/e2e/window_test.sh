@@ -5,6 +5,10 @@
 #     starts the game in the working directory (default: the asset folder),
 #     waits for the window, checks that it shows the title picture, holds
 #     Escape and expects the game to end with status 0 and nothing logged.
+#   window_test.sh no-display <game> <asset dir>
+#     starts the game where no X server answers and SDL_VIDEODRIVER is not
+#     set, and expects one line saying no display could be opened, naming
+#     the DISPLAY tried, and status 1 at once (not a game running unseen).
 #   window_test.sh missing-assets <game>
 #     runs a copy of the game that has no assets beside it from a folder
 #     without them, and expects one error line naming ELEMENTS.DAT and the
@@ -47,6 +51,21 @@ title)
     ((status == 0)) || fail "the game ended with status $status after Escape"
     [[ ! -s "$tmp/game.err" ]] || fail "the game logged on stderr though all went well"
     echo "PASS: title shown, Escape ended $(basename "$game") with status 0"
+    ;;
+
+no-display)
+    assets=$3
+    # A display number nothing listens on.
+    (cd "$assets" && unset WAYLAND_DISPLAY SDL_VIDEODRIVER && DISPLAY=:55 exec "$game") \
+        >"$tmp/game.out" 2>"$tmp/game.err" &
+    game_pid=$!
+    wait_for_exit 10 || fail "the game still runs 10 s after start without a display"
+    ((status == 1)) || fail "the game ended with status $status, not 1, without a display"
+    lines=$(wc -l <"$tmp/game.err")
+    ((lines == 1)) || fail "expected one line on stderr, got $lines: $(cat "$tmp/game.err")"
+    grep -q "no display could be opened (DISPLAY=:55" "$tmp/game.err" ||
+        fail "the error line does not say that no display could be opened on :55: $(cat "$tmp/game.err")"
+    echo "PASS: $(cat "$tmp/game.err")"
     ;;
 
 missing-assets)

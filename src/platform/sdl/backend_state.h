@@ -57,7 +57,7 @@ void SetPresentationDirty();
 void CloseAudioDevice();
 
 // Brings up SDL's video and events once; false with LastError on failure.
-bool EnsureVideo(const char* caller);
+bool EnsureVideo();
 void SetSdlError(const char* caller);
 
 }  // namespace plat::sdl::detail

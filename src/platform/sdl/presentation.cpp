@@ -55,4 +55,33 @@ bool IsSoftwareGl(std::string_view rendererString) {
     return false;
 }
 
+namespace {
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+}  // namespace
+
+bool AcceptsVideoDriver(std::string_view chosen, const char* requested) {
+    if (!SameName(chosen, "offscreen") && !SameName(chosen, "dummy")) return true;
+    std::string_view list = requested != nullptr ? requested : "";
+    while (!list.empty()) {
+        const size_t comma = list.find(',');
+        if (SameName(list.substr(0, comma), chosen)) return true;
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+    }
+    return false;
+}
+
+std::string NoDisplayMessage(const char* display, const char* waylandDisplay, std::string_view why) {
+    std::string text = "no display could be opened (";
+    text += display != nullptr && *display != '\0' ? "DISPLAY=" + std::string(display) : "DISPLAY is not set";
+    if (waylandDisplay != nullptr && *waylandDisplay != '\0')
+        text += ", WAYLAND_DISPLAY=" + std::string(waylandDisplay);
+    text += ")";
+    if (!why.empty()) text += ": " + std::string(why);
+    return text;
+}
+
 }  // namespace plat::sdl

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -53,5 +54,14 @@ int WindowedScale(int32_t width, int32_t height, int32_t desktopHeight, int32_t 
 
 // OpenGL renderer strings of drivers that rasterise on the CPU.
 bool IsSoftwareGl(std::string_view rendererString);
+
+// Whether the game may run on the video driver SDL chose. SDL falls back to
+// drivers that show nothing ("offscreen", "dummy") when no display answers;
+// the game takes those only when SDL_VIDEODRIVER (`requested`, may be null,
+// may be a comma-separated list) names them.
+bool AcceptsVideoDriver(std::string_view chosen, const char* requested);
+// The one line said when no display could be opened, naming the display
+// that was tried.
+std::string NoDisplayMessage(const char* display, const char* waylandDisplay, std::string_view why);
 
 }  // namespace plat::sdl

@@ -175,13 +175,24 @@ bool Active() {
 
 void SetSdlError(const char* caller) { core::SetLastError(std::string(caller) + ": " + SDL_GetError()); }
 
-bool EnsureVideo(const char* caller) {
+bool EnsureVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
     // Must be set before the video system starts.
     SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");  // the emulated display paces flips
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        SetSdlError(caller);
+        core::SetLastError(NoDisplayMessage(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), SDL_GetError()));
+        return false;
+    }
+    // Without a display SDL may fall back to a driver that shows nothing, and
+    // the game would wait unseen on its title for ever.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!AcceptsVideoDriver(driver != nullptr ? driver : "", std::getenv("SDL_VIDEODRIVER"))) {
+        core::SetLastError(NoDisplayMessage(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
+                                            std::string("SDL offered only its \"") + driver +
+                                                "\" driver, which shows nothing (SDL_VIDEODRIVER=" + driver +
+                                                " allows it)"));
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
     if (!exitHookSet) {
@@ -201,7 +212,7 @@ using sdl::detail::state;
 namespace backend {
 
 bool OpenWindow(const char* title, int32_t, int32_t) {
-    if (!sdl::detail::EnsureVideo("CreateMainWindow")) return false;
+    if (!sdl::detail::EnsureVideo()) return false;
     // Hidden until the display mode is set. Full screen is a window the size
     // of the desktop; made that size from the start, it also covers the screen
     // where no window manager carries out the full-screen request.

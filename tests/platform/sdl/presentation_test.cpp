@@ -89,4 +89,21 @@ TEST(SdlPresentation, SoftwareOpenGlIsToldFromHardware) {
     EXPECT_FALSE(IsSoftwareGl(""));
 }
 
+TEST(SdlPresentation, DriversThatShowNothingOnlyWhenAskedFor) {
+    EXPECT_TRUE(AcceptsVideoDriver("x11", nullptr));
+    EXPECT_TRUE(AcceptsVideoDriver("wayland", "x11"));
+    for (const char* blind : {"offscreen", "dummy"}) {
+        EXPECT_FALSE(AcceptsVideoDriver(blind, nullptr)) << blind;
+        EXPECT_FALSE(AcceptsVideoDriver(blind, "")) << blind;
+        EXPECT_FALSE(AcceptsVideoDriver(blind, "x11,wayland")) << blind;
+        EXPECT_TRUE(AcceptsVideoDriver(blind, blind)) << blind;
+        EXPECT_TRUE(AcceptsVideoDriver(blind, (std::string("x11,") + blind).c_str())) << blind;
+    }
+    EXPECT_TRUE(AcceptsVideoDriver("offscreen", "OFFSCREEN"));
+    EXPECT_FALSE(AcceptsVideoDriver("offscreen", "offscreen2"));
+    EXPECT_EQ(NoDisplayMessage(":55", nullptr, "why"), "no display could be opened (DISPLAY=:55): why");
+    EXPECT_EQ(NoDisplayMessage(nullptr, "wayland-1", ""),
+              "no display could be opened (DISPLAY is not set, WAYLAND_DISPLAY=wayland-1)");
+}
+
 }  // namespace
