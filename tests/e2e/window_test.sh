@@ -46,6 +46,14 @@ title)
         fail "the window does not show the title picture (last screenshot: $PWD/$(basename "$game")-title.ppm)"
     fi
 
+    # Without a GPU every OpenGL is a CPU rasteriser: the game must not load
+    # one (tens of megabytes) just to find that out.
+    if ! compgen -G "/dev/dri/renderD*" >/dev/null; then
+        gl=$(grep -oE '/[^ ]*(libGL|libEGL|_dri\.so|libLLVM)[^ ]*' "/proc/$game_pid/maps" | sort -u | tr '\n' ' ')
+        [[ -z "$gl" ]] || fail "no GPU here, yet the game loaded: $gl"
+    fi
+    echo "memory: $(grep -E 'VmHWM|RssAnon' "/proc/$game_pid/status" | tr -s ' \t' ' ' | tr '\n' ' ')"
+
     hold_key Escape
     wait_for_exit 5 || fail "the game still runs 5 s after Escape"
     ((status == 0)) || fail "the game ended with status $status after Escape"

@@ -4,7 +4,14 @@
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
+
+#if defined(__linux__)
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include "platform/backend.h"
 #include "platform/core.h"
@@ -33,6 +40,30 @@ bool DrawsOnCpu(SDL_Renderer* renderer) {
     return text != nullptr && IsSoftwareGl(reinterpret_cast<const char*>(text));
 }
 
+// Whether this process may use a GPU at all: a render node it can open.
+// Without one every OpenGL is a CPU rasteriser, and trying one would load
+// tens of megabytes of driver and compiler only to throw them away.
+bool MayHaveGpu() {
+#if defined(__linux__)
+    DIR* dri = opendir("/dev/dri");
+    if (dri == nullptr) return false;
+    bool found = false;
+    while (const dirent* entry = readdir(dri)) {
+        if (std::strncmp(entry->d_name, "renderD", 7) != 0) continue;
+        const int fd = open((std::string("/dev/dri/") + entry->d_name).c_str(), O_RDWR | O_CLOEXEC);
+        if (fd >= 0) {
+            close(fd);
+            found = true;
+            break;
+        }
+    }
+    closedir(dri);
+    return found;
+#else
+    return true;
+#endif
+}
+
 // A GPU renderer when there is a GPU. Without one, SDL's default draws through
 // a CPU OpenGL, several times dearer than its own software renderer writing
 // straight into the window.
@@ -41,6 +72,10 @@ SDL_Renderer* ChooseRenderer(SDL_Window* window) {
     if (forced != nullptr && *forced != '\0') {
         if (SDL_strcasecmp(forced, "software") == 0) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         return SDL_CreateRenderer(window, -1, 0);
+    }
+    if (!MayHaveGpu()) {
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        return SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     }
     SDL_Renderer* renderer = nullptr;
     {
