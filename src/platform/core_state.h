@@ -9,21 +9,9 @@
 
 namespace plat::core::detail {
 
-// What the game has opened, as the Windows-shaped calls track it.
-struct DeviceFlags {
-    bool WindowClass = false;
-    bool Window = false;
-    bool Display = false;
-    bool DisplayModeSet = false;
-    bool Sound = false;
-    bool SoundSilent = false;
-    bool SoundPrimary = false;
-    bool Input = false;
-    bool Mouse = false;
-    bool MouseAcquired = false;
-    int CursorCount = 0;
-};
-DeviceFlags& Flags();
+// What the game has opened, as the Windows-shaped calls track it (the counts
+// of surfaces and buffers are filled in by Live()).
+Devices& Flags();
 
 // True (with LastError) when a test made this step fail.
 bool Failing(Step step, const char* call);

@@ -9,13 +9,13 @@
 
 namespace plat::core {
 namespace {
-detail::DeviceFlags flags;
+Devices flags;
 std::map<Step, uint32_t> failures;
 }  // namespace
 
 namespace detail {
 
-DeviceFlags& Flags() { return flags; }
+Devices& Flags() { return flags; }
 
 bool Failing(Step step, const char* call) {
     auto it = failures.find(step);
@@ -35,20 +35,9 @@ bool Need(bool have, const char* call, const char* missing) {
 void FailStep(Step step, uint32_t times) { failures[step] = times; }
 
 Devices Live() {
-    Devices live;
-    live.WindowClass = flags.WindowClass;
-    live.Window = flags.Window;
-    live.Display = flags.Display;
-    live.DisplayModeSet = flags.DisplayModeSet;
-    live.Sound = flags.Sound;
-    live.SoundSilent = flags.SoundSilent;
-    live.SoundPrimary = flags.SoundPrimary;
-    live.Input = flags.Input;
-    live.Mouse = flags.Mouse;
-    live.MouseAcquired = flags.MouseAcquired;
+    Devices live = flags;
     live.Surfaces = LiveSurfaceCount();
     live.SoundBuffers = LiveSoundBufferCount();
-    live.CursorCount = flags.CursorCount;
     return live;
 }
 
@@ -61,7 +50,7 @@ void ResetAll() {
     detail::ResetSound();
     ResetStats();
     SetLastError("");
-    flags = detail::DeviceFlags{};
+    flags = Devices{};
     failures.clear();
 }
 

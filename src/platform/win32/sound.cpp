@@ -85,7 +85,8 @@ DWORD WINAPI FeedLoop(void*) {
     return 0;
 }
 
-bool StartStream() {
+// The mixer's one format: 44.1 kHz, 16-bit stereo PCM.
+WAVEFORMATEX MixFormat() {
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = 2;
@@ -93,6 +94,11 @@ bool StartStream() {
     format.nAvgBytesPerSec = SoundBytesPerSecond;
     format.nBlockAlign = SoundBytesPerFrame;
     format.wBitsPerSample = 16;
+    return format;
+}
+
+bool StartStream() {
+    WAVEFORMATEX format = MixFormat();
     DSBUFFERDESC desc{};
     desc.dwSize = sizeof desc;
     // Heard while another program is in front too, like the silent clock
@@ -185,13 +191,7 @@ bool OpenAudio() {
         state.PrimaryBuffer = nullptr;
         return Failed("IDirectSound::CreateSoundBuffer (primary)", result);
     }
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = SoundRate;
-    format.nAvgBytesPerSec = SoundBytesPerSecond;
-    format.nBlockAlign = SoundBytesPerFrame;
-    format.wBitsPerSample = 16;
+    WAVEFORMATEX format = win32::detail::MixFormat();
     state.PrimaryBuffer->SetFormat(&format);  // a device that keeps its own format still plays ours
     if (!win32::detail::StartStream()) {
         win32::detail::CloseAll();
