@@ -20,7 +20,10 @@ constexpr int32_t LastMorphTick = 12;
 
 // Image rows: 1 normal, 2 laser, 3 catch, 4 wide, 5 narrow; any other row
 // number is its own base.
-int32_t RowBase(int32_t row) { return row >= 1 && row <= sheets::PaddleRows ? sheets::PaddleRowBase[row - 1] : row; }
+int32_t RowBase(int32_t row) {
+    const uint32_t index = static_cast<uint32_t>(row) - 1;  // rows below 1 wrap past the end
+    return index < sheets::PaddleRows ? sheets::PaddleRowBase[index] : row;
+}
 
 struct Limits {
     int32_t Left, Right;
