@@ -1,18 +1,13 @@
 #include "bricks/brick_field.h"
 
+#include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
 
 BrickCell BrickField[FieldColumns][FieldRows];
 
-namespace {
-constexpr int32_t SheetX = 314;
-constexpr int32_t SheetTop = 1;
-constexpr int32_t SheetPitch = 24;
-}  // namespace
-
 void BrickCell::Draw(int column, int row) const {
-    CopyRect(SheetX, SheetPitch * Kind + SheetTop, CellX(column), CellY(row), BrickWidth, BrickHeight, SourceElements,
-             1);
+    const sheets::Rect picture = sheets::BrickPictures.Frame(Kind);
+    CopyRect(picture.X, picture.Y, CellX(column), CellY(row), picture.W, picture.H, SourceElements, 1);
 }
 
 void BrickCell::Erase(int column, int row) const {

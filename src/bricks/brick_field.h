@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "gfx/sheet_map.h"
+
 constexpr int FieldColumns = 13;
 constexpr int FieldRows = 16;  // row 15 is storage only and always empty
 constexpr int PlayedRows = 15;
@@ -11,8 +13,9 @@ constexpr int32_t CellLeft = 27;
 constexpr int32_t CellTop = 79;
 constexpr int32_t CellPitchX = 48;
 constexpr int32_t CellPitchY = 24;
-constexpr int32_t BrickWidth = 47;
-constexpr int32_t BrickHeight = 23;
+// A cell is exactly as big as a brick's picture.
+constexpr int32_t BrickWidth = sheets::BrickPictures.First.W;
+constexpr int32_t BrickHeight = sheets::BrickPictures.First.H;
 
 struct BrickCell {
     int32_t Kind = 0;        // the picture, 0 to 8

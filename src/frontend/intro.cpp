@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
 #include "gfx/surfaces.h"
 #include "gfx/timing.h"
@@ -11,26 +12,9 @@
 
 namespace {
 
-// ---------------------------------------------------------------------------
-// The pictures of the intro sheet
-
-struct Image {
-    int32_t X, Y, Width, Height;  // where it lies in ShipsSurface
-};
-
-constexpr Image Ship{0, 0, 498, 298};
-constexpr Image FirstCaption{0, 299, 608, 66};
-constexpr Image SecondCaption{0, 367, 783, 98};
-constexpr Image ThirdCaption{0, 467, 641, 62};
-constexpr Image Craft{87, 531, 22, 21};
-constexpr Image FarCraft{1, 531, 84, 13};
-constexpr Image PanelRest{785, 364, 200, 119};
-
-constexpr int PanelFrames = 12;
-
-Image PanelFrame(int i) { return Image{611 + 203 * (i % 4), 1 + 121 * (i / 4), 200, 119}; }
-Image HatchFrame(int m) { return Image{988 + 122 * (m % 3), 365 + 70 * (m / 3), 120, 68}; }
-Image LightFrame(int i) { return Image{645 + 122 * i, 505, 120, 68}; }
+// The pictures come from the intro's sheet in ShipsSurface, the sky from
+// CloudsSurface.
+constexpr int PanelFrameCount = sheets::PanelFrames.Count;
 
 constexpr int32_t Opaque = 0;
 constexpr int32_t Keyed = 1;
@@ -47,11 +31,11 @@ struct Phase {
 constexpr uint32_t OpeningMs = 40;
 constexpr Phase Glide{120, 45, true};
 constexpr Phase CaptionGrows{22, 45, true};
-constexpr Phase PanelOpens{PanelFrames, 75, true};
+constexpr Phase PanelOpens{PanelFrameCount, 75, true};
 constexpr Phase CraftFlies{38, 10, true};
 constexpr Phase HatchOpens{6, 85, true};
 constexpr Phase LightsShine{6, 85, true};
-constexpr Phase PanelCloses{PanelFrames, 75, true};
+constexpr Phase PanelCloses{PanelFrameCount, 75, true};
 constexpr Phase CaptionFolds{46, 45, true};
 // KEEP AS DESIGNED: the finale cannot be cut short; only the wait after it.
 constexpr Phase Finale{70, 45, false};
@@ -74,8 +58,8 @@ bool RunSteps(const Phase& phase, Body&& body) {
 // ---------------------------------------------------------------------------
 // Drawing
 
-void Draw(const Image& image, int32_t x, int32_t y, int32_t keyed) {
-    CopyRect(image.X, image.Y, x, y, image.Width, image.Height, SourceShips, keyed);
+void Draw(const sheets::Rect& image, int32_t x, int32_t y, int32_t keyed) {
+    CopyRect(image.X, image.Y, x, y, image.W, image.H, SourceShips, keyed);
 }
 
 void Erase(int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -83,8 +67,8 @@ void Erase(int32_t x, int32_t y, int32_t width, int32_t height) {
 }
 
 // The whole picture scaled into `to`; a rectangle without height draws nothing.
-void Stretch(const Image& image, const plat::Rect& to) {
-    plat::BlitStretch(BackBuffer, to, ShipsSurface, plat::RectAt(image.X, image.Y, image.Width, image.Height));
+void Stretch(const sheets::Rect& image, const plat::Rect& to) {
+    plat::BlitStretch(BackBuffer, to, ShipsSurface, plat::RectAt(image.X, image.Y, image.W, image.H));
 }
 
 // ---------------------------------------------------------------------------
@@ -131,14 +115,14 @@ struct CaptionState {
     }
 };
 
-void StretchCaption(const Image& caption, int32_t left, int32_t halfHeight) {
+void StretchCaption(const sheets::Rect& caption, int32_t left, int32_t halfHeight) {
     // The stretch does not use the key, but the sheet's key is set before it
     // as before every copy from the sheet.
     plat::SetColorKey(ShipsSurface, 0, 0);
-    Stretch(caption, plat::Rect{left, CaptionCentreY - halfHeight, left + caption.Width, CaptionCentreY + halfHeight});
+    Stretch(caption, plat::Rect{left, CaptionCentreY - halfHeight, left + caption.W, CaptionCentreY + halfHeight});
 }
 
-void StretchSecondCaption(int32_t halfHeight) { StretchCaption(SecondCaption, SecondCaptionLeft, halfHeight); }
+void StretchSecondCaption(int32_t halfHeight) { StretchCaption(sheets::SecondCaption, SecondCaptionLeft, halfHeight); }
 
 // The areas wiped behind the first and second captions.
 void EraseFirstCaption() { Erase(70, 33, 608, 66); }
@@ -158,9 +142,11 @@ void Open() {
     StartTimer();
     WaitSince(OpeningMs);
     StartVoice(VoiceShips);
-    Erase(0, 0, 800, 600);
+    // The whole sky, to the same place on the screen.
+    constexpr sheets::Rect sky = sheets::IntroSky;
+    Erase(sky.X, sky.Y, sky.W, sky.H);
     PresentFrame();
-    Erase(0, 0, 800, 600);
+    Erase(sky.X, sky.Y, sky.W, sky.H);
 }
 
 bool GlideIn(CaptionState& caption) {
@@ -168,15 +154,15 @@ bool GlideIn(CaptionState& caption) {
     return RunSteps(Glide, [&](int step) {
         const int32_t x = GlideFirstX + step;
         if (x % GlideRiseEvery == 0) --y;
-        Draw(Ship, x, y, Keyed);
+        Draw(sheets::Ship, x, y, Keyed);
         if (caption.Index == FirstCaptionIndex)
-            StretchCaption(FirstCaption, FirstCaptionLeft, caption.HalfHeight);
+            StretchCaption(sheets::FirstCaption, FirstCaptionLeft, caption.HalfHeight);
         else if (caption.Index == SecondCaptionIndex)
             StretchSecondCaption(caption.HalfHeight);
         caption.Update(GlideCaptions);
         PresentFrame();
         // KEEP AS DESIGNED: wiped where it now stands, one pixel on from where this buffer drew it.
-        Erase(x, y, Ship.Width, Ship.Height);
+        Erase(x, y, sheets::Ship.W, sheets::Ship.H);
         if (caption.Index == FirstCaptionIndex)
             EraseFirstCaption();
         else if (caption.Index == SecondCaptionIndex)
@@ -201,20 +187,20 @@ constexpr int32_t PanelX = 40, PanelY = 120;
 
 bool OpenPanel() {
     if (!RunSteps(PanelOpens, [](int step) {
-            Draw(PanelFrame(step), PanelX, PanelY, Opaque);
+            Draw(sheets::PanelFrames.Frame(step), PanelX, PanelY, Opaque);
             PresentFrame();
         }))
         return false;
-    Draw(PanelRest, PanelX, PanelY, Opaque);
+    Draw(sheets::PanelRest, PanelX, PanelY, Opaque);
     PresentFrame();
-    Draw(PanelRest, PanelX, PanelY, Opaque);
+    Draw(sheets::PanelRest, PanelX, PanelY, Opaque);
     return true;
 }
 
 bool FlyCraft() {
     int32_t x = 200, y = 205;
     return RunSteps(CraftFlies, [&](int step) {
-        Draw(Craft, x + 5, y + 5, Keyed);
+        Draw(sheets::Craft, x + 5, y + 5, Keyed);
         PresentFrame();
         // KEEP AS DESIGNED: wiped at the new place, which misses rows of the craft this buffer drew.
         Erase(x, y, 24, 23);
@@ -227,28 +213,28 @@ constexpr int32_t HatchX = 373, HatchY = 276;
 
 bool OpenHatch() {
     return RunSteps(HatchOpens, [](int step) {
-        Draw(HatchFrame(step), HatchX, HatchY, Opaque);
+        Draw(sheets::HatchFrames.Frame(step), HatchX, HatchY, Opaque);
         PresentFrame();
     });
 }
 
 bool ShineLights() {
     return RunSteps(LightsShine, [](int step) {
-        Draw(LightFrame(step), HatchX, HatchY, Opaque);
+        Draw(sheets::LightFrames.Frame(step), HatchX, HatchY, Opaque);
         PresentFrame();
-        Draw(LightFrame(step), HatchX, HatchY, Opaque);
+        Draw(sheets::LightFrames.Frame(step), HatchX, HatchY, Opaque);
     });
 }
 
 bool ClosePanel() {
     if (!RunSteps(PanelCloses, [](int step) {
-            Draw(PanelFrame(PanelFrames - 1 - step), PanelX, PanelY, Opaque);
+            Draw(sheets::PanelFrames.Frame(PanelFrameCount - 1 - step), PanelX, PanelY, Opaque);
             PresentFrame();
         }))
         return false;
-    Erase(PanelX, PanelY, 200, 119);
+    Erase(PanelX, PanelY, sheets::PanelRest.W, sheets::PanelRest.H);
     PresentFrame();
-    Erase(PanelX, PanelY, 200, 119);
+    Erase(PanelX, PanelY, sheets::PanelRest.W, sheets::PanelRest.H);
     return true;
 }
 
@@ -272,12 +258,12 @@ void PlayFinale(int32_t startHalfHeight) {
     constexpr int ShrinkEvery = 4;
     int32_t g = startHalfHeight;
     bool growing = true;
-    int32_t p = 320, w = FarCraft.Width, t = FarCraft.Height;
+    int32_t p = 320, w = sheets::FarCraft.W, t = sheets::FarCraft.H;
     RunSteps(Finale, [&](int step) {
         const int count = step + 1;
-        Stretch(ThirdCaption, plat::Rect{ThirdCaptionLeft, ThirdCaptionCentreY - g,
-                                         ThirdCaptionLeft + ThirdCaption.Width, ThirdCaptionCentreY + g});
-        Stretch(FarCraft, plat::Rect{p + 79, p, p + 79 + w, p + t});
+        Stretch(sheets::ThirdCaption, plat::Rect{ThirdCaptionLeft, ThirdCaptionCentreY - g,
+                                                 ThirdCaptionLeft + sheets::ThirdCaption.W, ThirdCaptionCentreY + g});
+        Stretch(sheets::FarCraft, plat::Rect{p + 79, p, p + 79 + w, p + t});
         --p;
         if (count % ShrinkEvery == 0) {
             w -= 3;
@@ -305,7 +291,7 @@ void PlayIntro() {
     Open();
     CaptionState caption;
     if (!GlideIn(caption)) return;
-    Draw(Ship, ShipRestX, ShipRestY, Keyed);  // so that both buffers hold it
+    Draw(sheets::Ship, ShipRestX, ShipRestY, Keyed);  // so that both buffers hold it
     if (!GrowSecondCaption(caption) || !OpenPanel() || !FlyCraft() || !OpenHatch() || !ShineLights() || !ClosePanel() ||
         !FoldSecondCaption(caption))
         return;

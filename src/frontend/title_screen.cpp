@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "frontend/intro.h"
+#include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
 #include "gfx/surfaces.h"
 #include "gfx/timing.h"
@@ -18,12 +19,15 @@ constexpr int ZoomStep = 3;
 constexpr uint32_t StepMs = 10;
 
 // Shows the top-left corner of the title, 201 x 1 at first, stretched over
-// the screen; it grows 3 px a step until the picture stands at 1:1.
+// the screen; it grows 3 px a step until it is the whole picture at 1:1.
 void ZoomIn() {
+    constexpr sheets::Rect title = sheets::TitlePicture;
     for (int s = ZoomFirst; s <= ZoomLast; s += ZoomStep) {
         StartTimer();
-        const int a = std::min(s, 600);
-        plat::BlitStretch(BackBuffer, plat::Rect{0, 0, 800, 600}, TitlesSurface, plat::Rect{0, 0, a + 200, a});
+        // a rows high and 200 columns wider: at 600, the whole picture.
+        const int a = std::min(s, title.H);
+        plat::BlitStretch(BackBuffer, plat::Rect{0, 0, 800, 600}, TitlesSurface,
+                          plat::Rect{title.X, title.Y, title.X + a + (title.W - title.H), title.Y + a});
         PresentFrame();
         WaitSince(StepMs);
     }

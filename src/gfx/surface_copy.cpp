@@ -1,5 +1,6 @@
 #include "gfx/surface_copy.h"
 
+#include "gfx/sheet_map.h"
 #include "gfx/surfaces.h"
 #include "platform/platform.h"
 
@@ -8,12 +9,9 @@ namespace {
 constexpr int32_t ScreenWidth = 800;
 constexpr int32_t ScreenHeight = 600;
 
-// The picture behind the playfield: the top-left of the round art, placed
-// inside the walls.
+// Where the shown part of the round art is placed: inside the walls.
 constexpr int32_t PlayfieldLeft = 17;
 constexpr int32_t PlayfieldTop = 17;
-constexpr int32_t PlayfieldWidth = 645;
-constexpr int32_t PlayfieldHeight = 583;
 
 // A flip only fails while the display is unusable; give it a little time to
 // come back rather than hanging the game.
@@ -76,8 +74,9 @@ bool ClearScreen(int32_t target) {
 }
 
 bool RefreshBackdrop() {
-    const plat::Rect from = plat::RectAt(0, 0, PlayfieldWidth, PlayfieldHeight);
-    const plat::Rect to = plat::RectAt(PlayfieldLeft, PlayfieldTop, PlayfieldWidth, PlayfieldHeight);
+    constexpr sheets::Rect shown = sheets::RoundArtShown;
+    const plat::Rect from = plat::RectAt(shown.X, shown.Y, shown.W, shown.H);
+    const plat::Rect to = plat::RectAt(PlayfieldLeft, PlayfieldTop, shown.W, shown.H);
     if (!plat::Blit(BackdropSurface, to, RoundArtSurface, from, plat::BlitMode::Opaque)) return false;
     return plat::Blit(BackBuffer, to, RoundArtSurface, from, plat::BlitMode::Opaque);
 }

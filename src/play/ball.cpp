@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
 #include "play/ball_collision.h"
 #include "play/paddle.h"
@@ -162,8 +163,9 @@ void ClampSpeedsInBand() {
 }
 
 void Ball::Draw(int32_t x, int32_t y) {
-    CopyRect(Pos.PrevX, Pos.PrevY, Pos.PrevX, Pos.PrevY, 10, 10, SourceBackdrop, 0);
-    CopyRect(750, 1, x, y, 10, 10, SourceElements, 1);
+    constexpr sheets::Rect image = sheets::BallImage;
+    CopyRect(Pos.PrevX, Pos.PrevY, Pos.PrevX, Pos.PrevY, image.W, image.H, SourceBackdrop, 0);
+    CopyRect(image.X, image.Y, x, y, image.W, image.H, SourceElements, 1);
     Pos.Set(x, y);
 }
 

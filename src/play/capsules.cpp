@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "bricks/brick_field.h"
+#include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
 #include "gfx/timing.h"
 #include "play/ball.h"
@@ -26,11 +27,11 @@ int32_t CapsuleSheetX = AtStart::CapsuleSheetX;
 
 namespace {
 
-constexpr int32_t CapsuleWidth = 50, EraseHeight = 20;
-constexpr int32_t UpperBlockY = 1, UpperHeight = 21;
-constexpr int32_t LowerBlockY = 287, LowerHeight = 20;
+constexpr sheets::Rect UpperFrame = sheets::CapsuleUpperBlock.First, LowerFrame = sheets::CapsuleLowerBlock.First;
+constexpr int32_t CapsuleWidth = UpperFrame.W, EraseHeight = 20;
 constexpr int32_t CallsPerFrame = 4;
-constexpr int32_t PhaseStep = 22, LastPhase = 504, LastShownPhase = 285;
+// The phase is the frame's offset from the top of its block.
+constexpr int32_t PhaseStep = sheets::CapsuleUpperBlock.StrideY, LastPhase = 504, LastShownPhase = 285;
 constexpr int32_t FallPerStep = 2;
 constexpr int32_t GoneBelow = 590;
 constexpr int32_t GateX = 651, GateY = 544;
@@ -43,15 +44,15 @@ int32_t ColumnX(int32_t column) { return column * CellPitchX + CellLeft; }
 int32_t SheetColumnOf(int32_t kind) {
     switch (kind) {
         case Laser:
-        case Catch: return 1;
+        case Catch: return sheets::CapsuleColumnX(0);
         case Wide:
-        case Narrow: return 53;
+        case Narrow: return sheets::CapsuleColumnX(1);
         case Slow:
-        case Exit: return 105;
+        case Exit: return sheets::CapsuleColumnX(2);
         case ExtraLife:
-        case Reverse: return 157;
+        case Reverse: return sheets::CapsuleColumnX(3);
         case Points:
-        case NoCapsule: return 209;
+        case NoCapsule: return sheets::CapsuleColumnX(4);
         default: return 0;
     }
 }
@@ -119,10 +120,10 @@ void Capsule::Draw(int32_t column, int32_t y) {
     const int32_t pc = Pos.PrevX, py = Pos.PrevY;
     CopyRect(ColumnX(pc), py, ColumnX(pc), py, CapsuleWidth, EraseHeight, SourceBackdrop, 0);
     if (UsesLowerBlock(Kind))
-        CopyRect(CapsuleSheetX, CapsuleFrameY + LowerBlockY, ColumnX(column), y, CapsuleWidth, LowerHeight,
+        CopyRect(CapsuleSheetX, CapsuleFrameY + LowerFrame.Y, ColumnX(column), y, LowerFrame.W, LowerFrame.H,
                  SourceElements, 1);
     else
-        CopyRect(CapsuleSheetX, CapsuleFrameY + UpperBlockY, ColumnX(column), y, CapsuleWidth, UpperHeight,
+        CopyRect(CapsuleSheetX, CapsuleFrameY + UpperFrame.Y, ColumnX(column), y, UpperFrame.W, UpperFrame.H,
                  SourceElements, 1);
     Pos.Set(column, y);
     // The capsule falls behind the bricks.
@@ -242,7 +243,8 @@ void ApplyCapsuleEffect(int32_t kind) {
 
 void DrawExitGate(int32_t frame, int32_t mode) {
     if (mode == 1) {
-        CopyRect(750, 37 + 56 * frame, GateX, GateY, 17, 53, SourceElements, 0);
+        const sheets::Rect image = sheets::ExitGateFrames.Frame(frame);
+        CopyRect(image.X, image.Y, GateX, GateY, image.W, image.H, SourceElements, 0);
     } else if (mode == 0) {
         CopyRect(GateX, GateY, GateX, GateY, 17, 54, SourceBackdrop, 0);
         PresentFrame();

@@ -1,6 +1,7 @@
 #include "play/lasers.h"
 
 #include "bricks/brick_field.h"
+#include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
 #include "play/paddle.h"
 #include "play/play_globals.h"
@@ -17,7 +18,7 @@ constexpr int32_t Cooldown = 20;
 constexpr int32_t LeftShotX = 15, RightShotX = 87;
 // Each shot tests the cell two pixels in from its left edge.
 constexpr int32_t ProbeInset = 2;
-constexpr int32_t ShotWidth = 6, ShotHeight = 19, EraseHeight = 30;
+constexpr int32_t ShotWidth = sheets::LaserShot.W, ShotHeight = sheets::LaserShot.H, EraseHeight = 30;
 constexpr int32_t Rise = 5;
 constexpr int32_t TopHeight = 525;
 
@@ -33,7 +34,7 @@ void VanishShot(int32_t x, int32_t height) {
 }
 
 void DrawShot(int32_t x, int32_t height) {
-    CopyRect(750, 13, x, PaddleY - height, ShotWidth, ShotHeight, SourceElements, 1);
+    CopyRect(sheets::LaserShot.X, sheets::LaserShot.Y, x, PaddleY - height, ShotWidth, ShotHeight, SourceElements, 1);
 }
 
 // The brick a shot at `height` reaches with its probe at `probeX`: one point

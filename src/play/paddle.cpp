@@ -1,5 +1,6 @@
 #include "play/paddle.h"
 
+#include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
 #include "play/ball.h"
 #include "play/lasers.h"
@@ -16,21 +17,13 @@ plat::MouseState MouseState;
 
 namespace {
 
-constexpr int32_t ImageWidth = 110, ImageHeight = 19;
-constexpr int32_t SheetX = 363;
-constexpr int32_t FramePitch = 21;
 constexpr int32_t LastMorphTick = 12;
 
-// Image rows: 1 normal, 2 laser, 3 catch, 4 wide, 5 narrow.
+// Image rows: 1 normal, 2 laser, 3 catch, 4 wide, 5 narrow; any other row
+// number is its own base.
 int32_t RowBase(int32_t row) {
-    switch (row) {
-        case 1: return 0;
-        case 2: return 126;
-        case 3: return 231;
-        case 4: return 336;
-        case 5: return 462;
-        default: return row;
-    }
+    const uint32_t index = static_cast<uint32_t>(row) - 1;  // rows below 1 wrap past the end
+    return index < sheets::PaddleRows ? sheets::PaddleRowBase[index] : row;
 }
 
 struct Limits {
@@ -114,8 +107,10 @@ void MorphStep() {
 }  // namespace
 
 void Paddle::Draw(int32_t x, int32_t y, int32_t row, int32_t frame) {
-    CopyRect(5, Pos.PrevY, 5, Pos.PrevY, 700, ImageHeight, SourceBackdrop, 0);
-    CopyRect(SheetX, RowBase(row) + FramePitch * frame + 1, x, y, ImageWidth, ImageHeight, SourceElements, 1);
+    constexpr sheets::Rect image = sheets::PaddleImage;
+    CopyRect(5, Pos.PrevY, 5, Pos.PrevY, 700, image.H, SourceBackdrop, 0);
+    CopyRect(image.X, RowBase(row) + sheets::PaddleFrameStride * frame + image.Y, x, y, image.W, image.H,
+             SourceElements, 1);
     Pos.Set(x, y);
 }
 

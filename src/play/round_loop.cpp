@@ -3,6 +3,7 @@
 #include "bricks/brick_field.h"
 #include "bricks/round_backdrop.h"
 #include "bricks/round_layouts.h"
+#include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
 #include "gfx/timing.h"
 #include "platform/platform.h"
@@ -71,13 +72,10 @@ void RoundSetup() {
 void DrawWholeField() {
     ClearScreen(ClearBackBuffer);
     RefreshBackdrop();
-    struct Wall {
-        int32_t X, Y, Width, Height;
-    };
-    const Wall walls[] = {{8, 6, 18, 592}, {26, 6, 624, 19}, {650, 6, 18, 592}};
-    for (const Wall& w : walls) {
-        CopyRectToBackdrop(w.X, w.Y, w.X, w.Y, w.Width, w.Height, SourceBElements, 1);
-        CopyRect(w.X, w.Y, w.X, w.Y, w.Width, w.Height, SourceBElements, 1);
+    // Each wall goes to the same place on the screen as it has on the sheet.
+    for (const sheets::Rect& w : sheets::Walls) {
+        CopyRectToBackdrop(w.X, w.Y, w.X, w.Y, w.W, w.H, SourceBElements, 1);
+        CopyRect(w.X, w.Y, w.X, w.Y, w.W, w.H, SourceBElements, 1);
     }
     for (int column = 0; column < FieldColumns; ++column)
         for (int row = 0; row < PlayedRows; ++row)
@@ -141,17 +139,19 @@ void EraseCapsuleIfFalling() {
 // Twelve frames of 75 ms where the paddle was.
 void Explosion() {
     const int32_t x = PaddleX - 10, y = PaddleY - 60;
-    for (int32_t sheetX : {476, 613})
-        for (int32_t sheetY = 1; sheetY <= 436; sheetY += 87) {
+    const int32_t width = sheets::ExplosionHalves[0].First.W, height = sheets::ExplosionHalves[0].First.H;
+    for (const sheets::Strip& half : sheets::ExplosionHalves)
+        for (int32_t i = 0; i < half.Count; ++i) {
+            const sheets::Rect frame = half.Frame(i);
             StartTimer();
-            CopyRect(sheetX, sheetY, x, y, 135, 85, SourceElements, 1);
+            CopyRect(frame.X, frame.Y, x, y, frame.W, frame.H, SourceElements, 1);
             PresentFrame();
             WaitSince(75);
-            Erase(x, y, 135, 85);
+            Erase(x, y, frame.W, frame.H);
         }
-    Erase(x, y, 135, 85);
+    Erase(x, y, width, height);
     PresentFrame();
-    Erase(x, y, 135, 85);
+    Erase(x, y, width, height);
 }
 
 // The ball went past the bottom line.

@@ -1,5 +1,6 @@
 #include "play/round_screens.h"
 
+#include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
 #include "platform/platform.h"
 #include "play/play_globals.h"
@@ -16,7 +17,10 @@ constexpr int32_t BannerX = 206, BannerY = 440;
 constexpr int32_t GlyphY = 440;
 constexpr int32_t FirstGlyphX = 450;
 
-void DrawGlyph(int32_t slot, int32_t x) { CopyRect(6 + 31 * slot, 73, x, GlyphY, 29, 34, SourceBElements, 1); }
+void DrawGlyph(int32_t slot, int32_t x) {
+    const sheets::Rect glyph = sheets::GlyphSlots.Frame(slot);
+    CopyRect(glyph.X, glyph.Y, x, GlyphY, glyph.W, glyph.H, SourceBElements, 1);
+}
 
 void WaitForF1(bool down) {
     while (plat::KeyDown(plat::Key::F1) != down) plat::Idle();
@@ -25,7 +29,8 @@ void WaitForF1(bool down) {
 }  // namespace
 
 void ShowRoundAnnouncement(int32_t round) {
-    CopyRect(37, 37, BannerX, BannerY, 219, 34, SourceBElements, 1);
+    constexpr sheets::Rect banner = sheets::RoundBanner;
+    CopyRect(banner.X, banner.Y, BannerX, BannerY, banner.W, banner.H, SourceBElements, 1);
     if (round <= 9) {
         DrawGlyph(round, FirstGlyphX);
     } else if (round <= 19) {
@@ -54,7 +59,8 @@ void ShowGameOver() {
     StartVoice(VoiceGameOver);
     ClearScreen(ClearBackBuffer);
     ClearScreen(ClearPrimary);
-    CopyRect(106, 123, 174, 164, 449, 436, SourceBElements, 0);
+    constexpr sheets::Rect picture = sheets::GameOverPicture;
+    CopyRect(picture.X, picture.Y, 174, 164, picture.W, picture.H, SourceBElements, 0);
     PresentFrame();
     WaitVoice(VoiceGameOver);
     TitleZoomPending = 1;

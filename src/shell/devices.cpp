@@ -5,6 +5,7 @@
 
 #include "gfx/assets.h"
 #include "gfx/bitmap.h"
+#include "gfx/sheet_map.h"
 #include "sound/voice.h"
 
 bool DDrawObject = false;
@@ -19,7 +20,10 @@ namespace {
 
 constexpr int32_t ScreenWidth = 800;
 constexpr int32_t ScreenHeight = 600;
-constexpr int32_t ShipsWidth = 1424;
+// The art is made for surfaces of the screen's size, but the intro's sheet
+// is wider.
+constexpr int32_t ShipsWidth = sheets::ShipsSurfaceWidth;
+static_assert(sheets::SurfaceWidth == ScreenWidth && sheets::SurfaceHeight == ScreenHeight);
 constexpr int RoundPictureCount = 11;
 
 struct OffscreenSurface {

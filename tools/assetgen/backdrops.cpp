@@ -8,7 +8,7 @@
 
 #include "art.h"
 #include "exact_math.h"
-#include "layout.h"
+#include "gfx/sheet_map.h"
 #include "noise.h"
 #include "rng.h"
 
@@ -190,13 +190,13 @@ const std::vector<Style>& Styles() {
 
 Image DrawBackdrop(int index) {
     const Style& style = Styles()[size_t(index)];
-    const int w = SheetWidth, h = SheetHeight;
+    const int w = sheets::SurfaceWidth, h = sheets::SurfaceHeight;
     std::vector<Sample> field(size_t(w) * h);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) field[size_t(y) * w + x] = style.Pattern(x + 0.5f, y + 0.5f);
     }
     Image out(w, h);
-    const float shownCx = BackdropShown.W / 2.f, shownCy = BackdropShown.H / 2.f;
+    const float shownCx = sheets::RoundArtShown.W / 2.f, shownCy = sheets::RoundArtShown.H / 2.f;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             auto at = [&](int px, int py) {

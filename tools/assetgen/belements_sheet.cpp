@@ -3,7 +3,7 @@
 #include <string>
 
 #include "art.h"
-#include "layout.h"
+#include "gfx/sheet_map.h"
 #include "lettering.h"
 #include "palette.h"
 #include "shapes.h"
@@ -11,7 +11,7 @@
 namespace assetgen {
 
 Image DrawBanner() {
-    Rect r = BannerRect;
+    const sheets::Rect r = sheets::RoundBanner;
     Layer layer(r.W, r.H);
     float cx = r.W / 2.f, cy = r.H / 2.f;
     Bevel rim{3, 1.5f, true, 0.6f, 20, 1};
@@ -57,18 +57,19 @@ Image DrawGlyph(int digit, int width) {
 
 Image DrawBElementsSheet() {
     Image sheet = DrawWalls();
-    Paste(sheet, DrawBanner(), BannerRect.X, BannerRect.Y);
-    for (int slot = 0; slot < GlyphSlots; ++slot) {
-        Rect r = GlyphRect(slot);
+    Paste(sheet, DrawBanner(), sheets::RoundBanner.X, sheets::RoundBanner.Y);
+    constexpr sheets::Rect wall = sheets::LeftWall;
+    for (int slot = 0; slot < sheets::GlyphSlots.Count; ++slot) {
+        sheets::Rect r = sheets::GlyphSlots.Frame(slot);
         // Slot 0 lies across the left wall, which keeps its pixels; the
         // digit fits in what is left of the slot to the wall's right.
         int freeLeft = 0;
-        if (r.X < LeftWallRect.X + LeftWallRect.W && r.X + r.W > LeftWallRect.X) {
-            freeLeft = LeftWallRect.X + LeftWallRect.W - r.X;
+        if (r.X < wall.X + wall.W && r.X + r.W > wall.X) {
+            freeLeft = wall.X + wall.W - r.X;
         }
         Paste(sheet, DrawGlyph(slot % 10, r.W - freeLeft), r.X + freeLeft, r.Y, true, true);
     }
-    Paste(sheet, DrawGameOver(), GameOverRect.X, GameOverRect.Y);
+    Paste(sheet, DrawGameOver(), sheets::GameOverPicture.X, sheets::GameOverPicture.Y);
     return sheet;
 }
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "art.h"
-#include "layout.h"
+#include "gfx/sheet_map.h"
 #include "noise.h"
 #include "palette.h"
 #include "shapes.h"
@@ -11,7 +11,7 @@
 namespace assetgen {
 namespace {
 
-constexpr float W = BrickWidth, H = BrickHeight;
+constexpr float W = sheets::BrickPictures.First.W, H = sheets::BrickPictures.First.H;
 constexpr float Cx = W / 2, Cy = H / 2;
 
 auto BrickSdf(float inset, float radius) {
@@ -85,7 +85,7 @@ void MultiHit(Layer& layer) {
 }  // namespace
 
 Image DrawBrick(int kind) {
-    Layer layer(BrickWidth, BrickHeight);
+    Layer layer(sheets::BrickPictures.First.W, sheets::BrickPictures.First.H);
     if (kind < 7)
         OneHit(layer, palette::BrickColors[kind]);
     else if (kind == 7)

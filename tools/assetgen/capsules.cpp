@@ -6,7 +6,7 @@
 
 #include "art.h"
 #include "font.h"
-#include "layout.h"
+#include "gfx/sheet_map.h"
 #include "palette.h"
 #include "shapes.h"
 
@@ -30,7 +30,7 @@ float Wrap(float a) {
 }  // namespace
 
 Image DrawCapsule(int column, bool lowerBlock, int frame) {
-    Rect r = CapsuleFrame(column, lowerBlock, frame);
+    const sheets::Rect r = sheets::CapsuleFrame(column, lowerBlock, frame);
     Layer layer(r.W, r.H);
     const Color body = palette::CapsuleColors[column];
     const char symbol = Symbols[column][lowerBlock ? 1 : 0];

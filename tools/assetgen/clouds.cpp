@@ -4,19 +4,19 @@
 
 #include "art.h"
 #include "exact_math.h"
-#include "layout.h"
+#include "gfx/sheet_map.h"
 #include "noise.h"
 
 namespace assetgen {
 
 Color SkyAt(float y) {
-    float t = y / SheetHeight;
+    float t = y / sheets::IntroSky.H;
     if (t < 0.55f) return Mix(Hex(0x16204E), Hex(0x5A5C9A), t / 0.55f);
     return Mix(Hex(0x5A5C9A), Hex(0xE89A7A), (t - 0.55f) / 0.45f);
 }
 
 Image DrawClouds() {
-    const int w = SheetWidth, h = SheetHeight;
+    const int w = sheets::IntroSky.W, h = sheets::IntroSky.H;
     Image out(w, h);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {

@@ -1,38 +1,39 @@
 // ELEMENTS.DAT: capsules, bricks, paddles, explosion, ball, shot and gate.
 #include "art.h"
-#include "layout.h"
+#include "gfx/sheet_map.h"
 
 namespace assetgen {
 
 Image DrawElementsSheet() {
-    Image sheet(SheetWidth, SheetHeight);
-    for (int column = 0; column < CapsuleColumns; ++column) {
-        for (int frame = 0; frame < CapsuleFrames; ++frame) {
+    Image sheet(sheets::SurfaceWidth, sheets::SurfaceHeight);
+    static_assert(sheets::CapsuleUpperBlock.Count == sheets::CapsuleLowerBlock.Count);
+    for (int column = 0; column < sheets::CapsuleColumns; ++column) {
+        for (int frame = 0; frame < sheets::CapsuleUpperBlock.Count; ++frame) {
             for (bool lower : {false, true}) {
-                Rect r = CapsuleFrame(column, lower, frame);
+                sheets::Rect r = sheets::CapsuleFrame(column, lower, frame);
                 Paste(sheet, DrawCapsule(column, lower, frame), r.X, r.Y);
             }
         }
     }
-    for (int kind = 0; kind < BrickKinds; ++kind) {
-        Rect r = BrickRect(kind);
+    for (int kind = 0; kind < sheets::BrickPictures.Count; ++kind) {
+        sheets::Rect r = sheets::BrickPictures.Frame(kind);
         Paste(sheet, DrawBrick(kind), r.X, r.Y);
     }
-    for (int row = 1; row <= PaddleRows; ++row) {
-        for (int frame = 0; frame < PaddleFramesInRow(row); ++frame) {
-            Rect r = PaddleRect(row, frame);
+    for (int row = 1; row <= sheets::PaddleRows; ++row) {
+        for (int frame = 0; frame < sheets::PaddleFramesInRow[row - 1]; ++frame) {
+            sheets::Rect r = sheets::PaddleFrame(row, frame);
             Paste(sheet, DrawPaddle(row, frame), r.X, r.Y);
         }
     }
-    for (int frame = 0; frame < ExplosionFrames; ++frame) {
-        Rect r = ExplosionRect(frame);
+    for (int frame = 0; frame < sheets::ExplosionFrames; ++frame) {
+        sheets::Rect r = sheets::ExplosionFrame(frame);
         Paste(sheet, DrawExplosion(frame), r.X, r.Y);
     }
-    Paste(sheet, DrawBall(), BallRect.X, BallRect.Y);
-    Paste(sheet, DrawLaserShot(), LaserRect.X, LaserRect.Y);
+    Paste(sheet, DrawBall(), sheets::BallImage.X, sheets::BallImage.Y);
+    Paste(sheet, DrawLaserShot(), sheets::LaserShot.X, sheets::LaserShot.Y);
     const Image walls = DrawWalls();
-    for (int frame = 0; frame < GateFrames; ++frame) {
-        Rect r = GateRect(frame);
+    for (int frame = 0; frame < sheets::ExitGateFrames.Count; ++frame) {
+        sheets::Rect r = sheets::ExitGateFrames.Frame(frame);
         Paste(sheet, DrawGate(frame, walls), r.X, r.Y);
     }
     return sheet;

@@ -5,7 +5,7 @@
 
 #include "art.h"
 #include "exact_math.h"
-#include "layout.h"
+#include "gfx/sheet_map.h"
 #include "lettering.h"
 #include "noise.h"
 #include "palette.h"
@@ -15,7 +15,7 @@
 namespace assetgen {
 
 Image DrawGameOver() {
-    const int w = GameOverRect.W, h = GameOverRect.H;
+    const int w = sheets::GameOverPicture.W, h = sheets::GameOverPicture.H;
     Layer layer(w, h);
     const float cx = w / 2.f;
     for (int y = 0; y < h; ++y) {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "art.h"
-#include "layout.h"
+#include "gfx/sheet_map.h"
 #include "palette.h"
 #include "rng.h"
 #include "shapes.h"
@@ -143,7 +143,7 @@ Image Dissolve(const Image& still, float level, uint32_t seed) {
 Image DrawPaddle(int row, int frame) {
     static constexpr Kind kinds[] = {Kind::Normal, Kind::Laser, Kind::Catch, Kind::Wide, Kind::Narrow};
     Kind kind = kinds[row - 1];
-    Layer layer(PaddleWidth, PaddleHeight);
+    Layer layer(sheets::PaddleImage.W, sheets::PaddleImage.H);
     DrawStill(layer, kind);
     Image still = FlattenKeyed(layer);
     // Which frame is whole: row 1 dissolves from frame 0 upward; the other

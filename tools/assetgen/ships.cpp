@@ -10,6 +10,7 @@
 #include "art.h"
 #include "exact_math.h"
 #include "font.h"
+#include "gfx/sheet_map.h"
 #include "layout.h"
 #include "lettering.h"
 #include "palette.h"
@@ -24,7 +25,7 @@ constexpr float Pi = std::numbers::pi_v<float>;
 // The ship leaves this corner of its picture empty: the far craft later
 // flies through it and is erased with plain sky.
 Image DrawShip() {
-    const int w = ShipRect.W, h = ShipRect.H;
+    const int w = sheets::Ship.W, h = sheets::Ship.H;
     Layer layer(w, h);
     const Color ink = Hex(0x0E1220);
     auto steel = [](float, float y) { return Mix(Hex(0xC6D0DE), Hex(0x46506A), Clamp01((y - 40) / 240)); };
@@ -85,7 +86,7 @@ Image DrawShip() {
 
 Image DrawCaption(int index, const Image& clouds) {
     (void)clouds;
-    const Rect r = CaptionRect[index];
+    const sheets::Rect r = sheets::Captions[index];
     Layer layer(r.W, r.H);
     float cx = r.W / 2.f, cy = r.H / 2.f;
     layer.Fill(Hex(0x0A0C1C));
@@ -120,7 +121,7 @@ Image DrawCaption(int index, const Image& clouds) {
 
 // The pilot's craft, nose to the lower right where it flies.
 Image DrawCraft() {
-    Layer layer(CraftRect.W, CraftRect.H);
+    Layer layer(sheets::Craft.W, sheets::Craft.H);
     auto rot = [](float x, float y, float& u, float& v) {
         const float a = 0.5f;
         u = (x - 11) * std::cos(a) + (y - 10.5f) * std::sin(a);
@@ -158,7 +159,7 @@ Image DrawCraft() {
 // The far view: a slim side view, nose to the upper left, over the sky it
 // starts in (the intro stretches it smaller as it goes).
 Image DrawFarCraft() {
-    const Rect r = FarCraftRect;
+    const sheets::Rect r = sheets::FarCraft;
     Layer layer(r.W, r.H);
     for (int y = 0; y < r.H; ++y) {
         Color sky = SkyAt(320.f + y);
@@ -186,19 +187,21 @@ Image DrawFarCraft() {
 // The briefing screen at `open` (0 shut to 1 open) and `picture` (0 blank
 // to 1 shown): it shows the walled orb.
 Image DrawPanel(float open, float picture, const Image& clouds) {
-    Layer layer(200, 119);
-    PasteIntoLayer(layer, Crop(clouds, PanelScreenX, PanelScreenY, 200, 119), 0, 0, false);
+    constexpr int w = sheets::PanelRest.W, h = sheets::PanelRest.H;
+    static_assert(sheets::PanelFrames.First.W == w && sheets::PanelFrames.First.H == h);
+    Layer layer(w, h);
+    PasteIntoLayer(layer, Crop(clouds, PanelScreenX, PanelScreenY, w, h), 0, 0, false);
     // The craft later flies over the lower right of the frame, which stays sky.
     const float cx = 80, cy = 58, hw = 74;
     const float hh = 4 + 48 * open;
     Bevel bezel{4, 1.4f, true, 0.5f, 16, 1};
     DrawBevelled(
-        layer, 0, 0, 200, 119, [=](float x, float y) { return SdRoundRect(x, y, cx, cy, hw, hh + 4, 8); },
-        [](float, float y) { return Mix(Hex(0xC8D2E2), Hex(0x566280), y / 119); }, bezel, palette::Ink, 1);
+        layer, 0, 0, w, h, [=](float x, float y) { return SdRoundRect(x, y, cx, cy, hw, hh + 4, 8); },
+        [](float, float y) { return Mix(Hex(0xC8D2E2), Hex(0x566280), y / h); }, bezel, palette::Ink, 1);
     const float sh = std::max(hh - 3, 0.5f);
     Rng rng(0x9A7E1);
     DrawShape(
-        layer, 0, 0, 200, 119, [=](float x, float y) { return SdRoundRect(x, y, cx, cy, hw - 6, sh, 5); },
+        layer, 0, 0, w, h, [=](float x, float y) { return SdRoundRect(x, y, cx, cy, hw - 6, sh, 5); },
         [&](float x, float y, float, float, float) {
             float scan = (int(y) & 1) ? 0.85f : 1.f;
             Color c = Hex(0x06281E);
@@ -228,16 +231,18 @@ Image DrawPanel(float open, float picture, const Image& clouds) {
 // opening (hatch frames), then flashing and closing (light frames; the
 // last is closed, leaving sky and ship alone).
 Image DrawRing(float radius, float flash, const Image& clouds, const Image& ship) {
-    Layer layer(120, 68);
-    PasteIntoLayer(layer, Crop(clouds, HatchScreenX, HatchScreenY, 120, 68), 0, 0, false);
-    PasteIntoLayer(layer, Crop(ship, HatchScreenX - ShipFinalX, HatchScreenY - ShipFinalY, 120, 68), 0, 0, true);
+    constexpr int w = sheets::HatchFrames.First.W, h = sheets::HatchFrames.First.H;
+    static_assert(sheets::LightFrames.First.W == w && sheets::LightFrames.First.H == h);
+    Layer layer(w, h);
+    PasteIntoLayer(layer, Crop(clouds, HatchScreenX, HatchScreenY, w, h), 0, 0, false);
+    PasteIntoLayer(layer, Crop(ship, HatchScreenX - ShipFinalX, HatchScreenY - ShipFinalY, w, h), 0, 0, true);
     if (radius > 0) {
         const float cx = 30, cy = 20;
         auto ring = [=](float x, float y) { return std::fabs(SdEllipse(x, y, cx, cy, radius, radius * 0.8f)) - 2.2f; };
         AddGlow(
-            layer, 0, 0, 120, 68, [=](float x, float y) { return SdEllipse(x, y, cx, cy, radius, radius * 0.8f); },
+            layer, 0, 0, w, h, [=](float x, float y) { return SdEllipse(x, y, cx, cy, radius, radius * 0.8f); },
             Mix(Hex(0x5A3AD8), Hex(0xFFFFFF), flash), 6, 0.5f + 0.5f * flash);
-        DrawShape(layer, 0, 0, 120, 68, ring, [=](float x, float y, float inside, float, float) {
+        DrawShape(layer, 0, 0, w, h, ring, [=](float x, float y, float inside, float, float) {
             float a = std::atan2(y - cy, x - cx);
             float band = 0.5f + 0.5f * std::sin(a * 6 + radius);
             Color c = Mix(Hex(0x7FE8FF), Hex(0xD08AFF), band);
@@ -250,25 +255,25 @@ Image DrawRing(float radius, float flash, const Image& clouds, const Image& ship
 }  // namespace
 
 Image DrawShipsSheet(const Image& clouds) {
-    Image sheet(ShipsWidth, SheetHeight);
+    Image sheet(sheets::ShipsSurfaceWidth, sheets::SurfaceHeight);
     const Image ship = DrawShip();
-    Paste(sheet, ship, ShipRect.X, ShipRect.Y);
-    for (int i = 0; i < 3; ++i) Paste(sheet, DrawCaption(i, clouds), CaptionRect[i].X, CaptionRect[i].Y);
-    Paste(sheet, DrawCraft(), CraftRect.X, CraftRect.Y);
-    Paste(sheet, DrawFarCraft(), FarCraftRect.X, FarCraftRect.Y);
-    for (int i = 0; i < PanelFrames; ++i) {
+    Paste(sheet, ship, sheets::Ship.X, sheets::Ship.Y);
+    for (int i = 0; i < 3; ++i) Paste(sheet, DrawCaption(i, clouds), sheets::Captions[i].X, sheets::Captions[i].Y);
+    Paste(sheet, DrawCraft(), sheets::Craft.X, sheets::Craft.Y);
+    Paste(sheet, DrawFarCraft(), sheets::FarCraft.X, sheets::FarCraft.Y);
+    for (int i = 0; i < sheets::PanelFrames.Count; ++i) {
         float open = std::min(1.f, (i + 1) / 8.f), picture = std::max(0.f, (i - 7) / 4.f);
-        Rect r = PanelFrame(i);
+        sheets::Rect r = sheets::PanelFrames.Frame(i);
         Paste(sheet, DrawPanel(open, picture, clouds), r.X, r.Y);
     }
-    Paste(sheet, DrawPanel(1, 1, clouds), PanelRestRect.X, PanelRestRect.Y);
-    for (int m = 0; m < HatchFrames; ++m) {
-        Rect r = HatchFrame(m);
+    Paste(sheet, DrawPanel(1, 1, clouds), sheets::PanelRest.X, sheets::PanelRest.Y);
+    for (int m = 0; m < sheets::HatchFrames.Count; ++m) {
+        sheets::Rect r = sheets::HatchFrames.Frame(m);
         Paste(sheet, DrawRing(3 + 3 * m, 0, clouds, ship), r.X, r.Y);
     }
-    for (int i = 0; i < LightFrames; ++i) {
-        Rect r = LightFrame(i);
-        float radius = i == LightFrames - 1 ? 0 : 18 - 3.5f * i;
+    for (int i = 0; i < sheets::LightFrames.Count; ++i) {
+        sheets::Rect r = sheets::LightFrames.Frame(i);
+        float radius = i == sheets::LightFrames.Count - 1 ? 0 : 18 - 3.5f * i;
         float flash = i == 0 ? 1 : (i % 2 ? 0.3f : 0.8f);
         Paste(sheet, DrawRing(radius, flash, clouds, ship), r.X, r.Y);
     }

@@ -5,6 +5,7 @@
 
 #include "art.h"
 #include "exact_math.h"
+#include "gfx/sheet_map.h"
 #include "layout.h"
 #include "noise.h"
 #include "palette.h"
@@ -14,18 +15,18 @@
 namespace assetgen {
 
 Image DrawBall() {
-    Layer layer(BallRect.W, BallRect.H);
+    Layer layer(sheets::BallImage.W, sheets::BallImage.H);
     Bevel sphere{4.2f, 1.2f, true, 0.9f, 12, 1};
     DrawBevelled(
-        layer, 0, 0, 10, 10, [](float x, float y) { return SdCircle(x, y, 5, 5, 4.3f); },
+        layer, 0, 0, layer.Width, layer.Height, [](float x, float y) { return SdCircle(x, y, 5, 5, 4.3f); },
         [](float, float) { return Hex(0xE8F2FF); }, sphere, Hex(0x2A3A66), 0.75f);
     return FlattenKeyed(layer);
 }
 
 Image DrawLaserShot() {
-    Layer layer(LaserRect.W, LaserRect.H);
+    Layer layer(sheets::LaserShot.W, sheets::LaserShot.H);
     auto bolt = [](float x, float y) { return SdSegment(x, y, 3, 3, 3, 16) - 2.6f; };
-    DrawShape(layer, 0, 0, 6, 19, bolt, [](float, float y, float inside, float, float) {
+    DrawShape(layer, 0, 0, layer.Width, layer.Height, bolt, [](float, float y, float inside, float, float) {
         Color core = Mix(Hex(0xFFFFFF), Hex(0xFFF27A), y / 19);
         Color rim = Mix(Hex(0xFF9A2E), Hex(0xE8281C), y / 19);
         return Mix(rim, core, Smooth(0.6f, 1.8f, inside));
@@ -37,7 +38,7 @@ Image DrawLaserShot() {
 // a fireball that swells, burns hollow and breaks up into embers and smoke,
 // with sparks and pieces of the paddle flying out.
 Image DrawExplosion(int frame) {
-    Rect r = ExplosionRect(frame);
+    const sheets::Rect r = sheets::ExplosionFrame(frame);
     Layer layer(r.W, r.H);
     const float t = (frame + 1) / 12.f;
     const float cx = 65, cy = 66;
@@ -103,11 +104,11 @@ Image DrawExplosion(int frame) {
 // The gate is the stretch of right wall it covers, with a glowing slot
 // whose bands run upward frame by frame.
 Image DrawGate(int frame, const Image& walls) {
-    Rect r = GateRect(frame);
+    const sheets::Rect r = sheets::ExitGateFrames.Frame(frame);
     Image wall = Crop(walls, GateScreenX, GateScreenY, r.W, r.H);
     Layer layer(r.W, r.H);
     PasteIntoLayer(layer, wall, 0, 0, false);
-    const float phase = float(frame) / GateFrames;
+    const float phase = float(frame) / sheets::ExitGateFrames.Count;
     auto slot = [](float x, float y) { return SdRoundRect(x, y, 8.5f, 26.5f, 4.5f, 22, 4); };
     FillShape(
         layer, 0, 0, r.W, r.H, [&](float x, float y) { return slot(x, y) - 1.2f; }, palette::Ink);

@@ -6,7 +6,7 @@
 
 #include "art.h"
 #include "exact_math.h"
-#include "layout.h"
+#include "gfx/sheet_map.h"
 #include "lettering.h"
 #include "noise.h"
 #include "palette.h"
@@ -40,7 +40,7 @@ TextStyle TitleLetters(float scale) { return {23 * scale, 9.5f * scale, 1.5f, 0.
 LetterPaint TitleGold(float scale) { return {Hex(0xFFF8D0), Hex(0xE07A10), Hex(0x1A0A04), 4 * scale, 8 * scale, 0.8f}; }
 
 Image DrawTitle() {
-    const int w = SheetWidth, h = SheetHeight;
+    const int w = sheets::TitlePicture.W, h = sheets::TitlePicture.H;
     Layer layer(w, h);
     const float horizon = 432;
     for (int y = 0; y < h; ++y) {

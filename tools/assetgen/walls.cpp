@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "art.h"
-#include "layout.h"
+#include "gfx/sheet_map.h"
 #include "palette.h"
 #include "shapes.h"
 
@@ -22,11 +22,11 @@ Color RailColor(float along, float pitch, float offset) {
 }  // namespace
 
 Image DrawWalls() {
-    Layer layer(SheetWidth, SheetHeight);
+    Layer layer(sheets::SurfaceWidth, sheets::SurfaceHeight);
     Bevel rail{8.5f, 0.9f, true, 0.6f, 14, 1};
     const Color ink = palette::Ink;
     // Side rails: 18 wide, from just below the corner caps to the bottom.
-    for (Rect r : {LeftWallRect, RightWallRect}) {
+    for (sheets::Rect r : {sheets::LeftWall, sheets::RightWall}) {
         float cx = r.X + r.W / 2.f;
         DrawBevelled(
             layer, r.X, r.Y, r.X + r.W, r.Y + r.H,
@@ -35,7 +35,7 @@ Image DrawWalls() {
     }
     // The top rail between the corner caps.
     {
-        Rect r = TopWallRect;
+        sheets::Rect r = sheets::TopWall;
         float cy = r.Y + r.H / 2.f;
         DrawBevelled(
             layer, r.X - 4, r.Y, r.X + r.W + 4, r.Y + r.H,
@@ -43,7 +43,7 @@ Image DrawWalls() {
             [=](float x, float) { return RailColor(x, 96, 27 + 48); }, rail, ink, 1);
     }
     // Corner caps: bevelled blocks with a rivet, inside the side rails' tops.
-    for (Rect r : {LeftWallRect, RightWallRect}) {
+    for (sheets::Rect r : {sheets::LeftWall, sheets::RightWall}) {
         float cx = r.X + r.W / 2.f, cy = r.Y + 9.5f;
         Bevel cap{3.5f, 1.5f, false, 0.4f, 24, 1};
         DrawBevelled(
@@ -57,8 +57,8 @@ Image DrawWalls() {
     }
     Image walls = FlattenKeyed(layer);
     // Nothing outside the three rectangles: the game copies only those.
-    Image out(SheetWidth, SheetHeight);
-    for (Rect r : {LeftWallRect, TopWallRect, RightWallRect}) Paste(out, Crop(walls, r.X, r.Y, r.W, r.H), r.X, r.Y);
+    Image out(sheets::SurfaceWidth, sheets::SurfaceHeight);
+    for (sheets::Rect r : sheets::Walls) Paste(out, Crop(walls, r.X, r.Y, r.W, r.H), r.X, r.Y);
     return out;
 }
 
