@@ -24,7 +24,6 @@ namespace {
 struct Backend {
     bool Window = false;
     // Display
-    int32_t Width = 0, Height = 0;
     FramePacer Pacer;
     RgbaPage Rgba;
     std::vector<uint16_t> OnScreen;  // the words the canvas shows
@@ -134,8 +133,6 @@ bool OpenDisplay(int32_t width, int32_t height, PixelFormat* format) {
         return false;
     }
     web::page::OpenCanvas(width, height);
-    s.Width = width;
-    s.Height = height;
     s.OnScreen.clear();
     s.Pacer.Restart();
     const bool wide = DisplayWordLayout() == WordLayout::Rgb565;
@@ -144,7 +141,6 @@ bool OpenDisplay(int32_t width, int32_t height, PixelFormat* format) {
 }
 
 void CloseDisplay() {
-    s.Width = s.Height = 0;
     s.OnScreen.clear();
     s.PrimaryPending = false;
 }
