@@ -12,16 +12,10 @@ cmake --preset web
 cmake --build --preset web -j "$(nproc)"
 site=build/web/site
 
-# The game's own module once the browser back end is built; until then the
-# preview (the game on the headless back end, held to real time).
-module=qorb
-[[ -s "$site/$module.js" ]] || module=qorb-preview
 raw=0 packed=0
-for f in "$site/index.html" "$site/page.js" "$site/$module.js" "$site/$module.wasm"; do
+for f in "$site/index.html" "$site/page.js" "$site/qorb.js" "$site/qorb.wasm"; do
   raw=$((raw + $(stat -c %s "$f")))
   packed=$((packed + $(gzip -9 -c "$f" | wc -c)))
 done
 echo "play-web: the download weighs $((raw / 1024)) KiB ($((packed / 1024)) KiB compressed); the art and sounds are made in the tab"
-query=""
-[[ "$module" == qorb ]] || query="index.html?module=$module"
-exec node tests/web/serve.js "$site" "$port" "$query"
+exec node tests/web/serve.js "$site" "$port"

@@ -196,6 +196,8 @@
     ended.hidden = false;
   }
 
+  let fatalMessage = '';
+
   // --- What the module calls -----------------------------------------------------------------
 
   const page = {
@@ -275,10 +277,16 @@
     setFigure(name, value) {
       if (/^[A-Za-z]\w{0,39}$/.test(name)) stats.figures[name] = value;
     },
+    // What stopped the game, shown when it ends.
+    fatal(message) {
+      fatalMessage = message;
+      console.error(`Qorb: ${message}`);
+    },
     ended(code) {
       stats.ended = code;
       leave();
-      endedText.textContent = code === 0 ? 'Qorb has ended.' : `Qorb has ended (status ${code}).`;
+      if (fatalMessage) endedText.textContent = `Qorb has ended: ${fatalMessage}`;
+      else endedText.textContent = code === 0 ? 'Qorb has ended.' : `Qorb has ended (status ${code}).`;
       ended.hidden = false;
     },
   };

@@ -11,7 +11,8 @@
 //   --site     the served folder (index.html, page.js, NAME.js, NAME.wasm)
 //   --assets   a native asset folder: the pictures to compare with
 //   --module   the module the page loads (default qorb)
-//   --figures  afterwards, measure load time, CPU share and flips a second
+//   --figures  afterwards, measure load time, CPU share, flips and play steps
+//              a second, with animation frames and a simulated 144 Hz clock
 //   --keep     keep the screenshots there
 'use strict';
 
@@ -253,18 +254,21 @@ async function sample(page, ms) {
   const counts = () =>
     page.evaluate(() => {
       const s = window.qorbPage.stats;
-      return [performance.now(), s.shown, s.figures.playSteps || 0, s.figures.virtualMs || 0];
+      const f = s.figures;
+      return [performance.now(), s.shown, f.playSteps || 0, f.flips || 0, f.steadySteps || 0, f.steadyMs || 0];
     });
-  const [c0, [t0, shown0, steps0, virtual0]] = [cpu(), await counts()];
+  const [c0, [t0, shown0, steps0, flips0, steady0, steadyMs0]] = [cpu(), await counts()];
   await sleep(ms);
-  const [c1, [t1, shown1, steps1, virtual1]] = [cpu(), await counts()];
+  const [c1, [t1, shown1, steps1, flips1, steady1, steadyMs1]] = [cpu(), await counts()];
   const seconds = (t1 - t0) / 1000;
   return {
     cpuShare: (c1 - c0) / seconds,
+    // Pictures put on the canvas: a flip of an unchanged page puts none.
     shownPerSecond: (shown1 - shown0) / seconds,
     stepsPerSecond: (steps1 - steps0) / seconds,
-    // The game's clock against the page's: 1 when the game keeps time.
-    gameTime: (virtual1 - virtual0) / (t1 - t0),
+    flipsPerSecond: (flips1 - flips0) / seconds,
+    // Steps that came in a row: play's own pace, 60 a second by design.
+    steadyStepsPerSecond: steadyMs1 > steadyMs0 ? ((steady1 - steady0) * 1000) / (steadyMs1 - steadyMs0) : 0,
   };
 }
 
@@ -288,7 +292,8 @@ async function figures(browser, address) {
         `(art and sounds made in ${loaded.making.toFixed(0)} ms)`);
     await sleep(6000);  // the zoom
     const waiting = await sample(title, 10000);
-    say(`  the title waiting: ${(waiting.cpuShare * 100).toFixed(0)}% of a core`);
+    say(`  the title waiting: ${(waiting.cpuShare * 100).toFixed(0)}% of a core, ` +
+        `${waiting.flipsPerSecond.toFixed(2)} flips a second`);
     await title.close();
 
     // The built-in player starts a game from the title and plays on.
@@ -296,8 +301,9 @@ async function figures(browser, address) {
     await bot.waitForFunction(() => window.qorbPage.stats.figures.playSteps > 0, null, { timeout: 60000 });
     const play = await sample(bot, 60000);
     say(`  the bot playing: ${(play.cpuShare * 100).toFixed(0)}% of a core; over a minute ` +
-        `${play.stepsPerSecond.toFixed(2)} play steps and ${play.shownPerSecond.toFixed(2)} flips a second` +
-        (play.gameTime ? `, the game's clock at ${play.gameTime.toFixed(4)} of real time` : ''));
+        `${play.stepsPerSecond.toFixed(2)} play steps, ${play.flipsPerSecond.toFixed(2)} flips and ` +
+        `${play.shownPerSecond.toFixed(2)} pictures a second; in a row, ` +
+        `${play.steadyStepsPerSecond.toFixed(2)} play steps a second`);
     await bot.close();
   }
 }

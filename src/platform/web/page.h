@@ -67,6 +67,8 @@ void QueueAudio(const int16_t* frames, uint32_t count);
 void Progress(double fraction, const char* what);
 // The game is over: the page says so and offers to start it again.
 void Ended(int32_t exitCode);
+// A failure the player must see, shown when the game has ended.
+void Fatal(const char* message);
 // A figure for tests and measurements (play steps made, say), kept in the
 // page's stats under `name`.
 void SetFigure(const char* name, double value);

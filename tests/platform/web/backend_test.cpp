@@ -1,0 +1,168 @@
+// The browser back end on a simulated page: a frame clock of any rate, a tab
+// that can be hidden, Web Audio that starts late, and the page's input queue.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <deque>
+#include <optional>
+
+#include "platform/backend.h"
+#include "platform/core.h"
+#include "platform/platform.h"
+#include "platform/web/pacing.h"
+#include "platform/web/page.h"
+
+namespace {
+
+struct FakePage {
+    double Now = 1000;
+    double Hz = 60;
+    bool Active = true;
+    double ActiveAgainAt = 0;  // when a hidden tab comes back
+    bool AudioRunning = false;
+    uint32_t AudioQueued = 0;  // frames queued and not yet heard
+    uint64_t AudioTotal = 0;
+    int Shows = 0;
+    int LastShowRows = 0;
+    std::deque<plat::web::page::InputEvent> Input;
+};
+FakePage fake;
+
+}  // namespace
+
+namespace plat::web::page {
+
+void OpenCanvas(int32_t, int32_t) {}
+void ShowRgba(const uint8_t*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t h) {
+    ++fake.Shows;
+    fake.LastShowRows = h;
+}
+void SetCursorVisible(bool) {}
+double NowMs() { return fake.Now; }
+double NextFrame() {
+    const double period = 1000.0 / fake.Hz;
+    // Nudged so that a stamp at a multiple of the period is not returned again.
+    return fake.Now = (std::floor(fake.Now / period + 1e-9) + 1) * period;
+}
+void Sleep(uint32_t ms) { fake.Now += ms > 0 ? ms : 0.05; }
+bool Active() { return fake.Active; }
+void WaitUntilActive() {
+    fake.Now = std::max(fake.Now, fake.ActiveAgainAt);
+    fake.Active = true;
+}
+int32_t TakeInput(InputEvent* events, int32_t capacity) {
+    int32_t n = 0;
+    for (; n < capacity && !fake.Input.empty(); ++n) {
+        events[n] = fake.Input.front();
+        fake.Input.pop_front();
+    }
+    return n;
+}
+void WantPointerLock(bool) {}
+bool PointerLocked() { return true; }
+bool AudioRunning() { return fake.AudioRunning; }
+uint32_t AudioQueuedFrames() { return fake.AudioQueued; }
+void QueueAudio(const int16_t*, uint32_t count) {
+    fake.AudioQueued += count;
+    fake.AudioTotal += count;
+}
+void Progress(double, const char*) {}
+void Ended(int32_t) {}
+void Fatal(const char*) {}
+void SetFigure(const char*, double) {}
+
+}  // namespace plat::web::page
+
+namespace {
+
+namespace backend = plat::backend;
+
+class WebBackend : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake = FakePage{};
+        plat::core::ResetAll();
+    }
+    void TearDown() override {
+        plat::SoundRelease();
+        plat::InputRelease();
+        backend::CloseDisplay();
+        plat::core::ResetAll();
+    }
+};
+
+TEST_F(WebBackend, SixtyFlipsASecondOnAnyScreenFrozenWhileTheTabIsHidden) {
+    for (double hz : {60.0, 144.0, 240.0}) {
+        fake = FakePage{};
+        fake.Hz = hz;
+        plat::PixelFormat format;
+        ASSERT_TRUE(backend::OpenWindow("Qorb", 320, 200));
+        ASSERT_TRUE(backend::OpenDisplay(8, 6, &format));
+        plat::Surface page;
+        page.Width = 8, page.Height = 6, page.PitchWords = 8;
+        page.Words.assign(48, 0);
+
+        // A minute of play, each step taking 2 ms and changing one row.
+        int flips = 0;
+        for (const double end = fake.Now + 60000; fake.Now < end; ++flips) {
+            fake.Now += 2;
+            ++page.Words[static_cast<size_t>(flips % 6) * 8];
+            ASSERT_EQ(backend::Present(page), backend::PresentResult::Shown);
+        }
+        EXPECT_NEAR(flips, 3600, 2) << hz << " Hz";
+        EXPECT_EQ(fake.Shows, flips) << hz << " Hz";
+        EXPECT_EQ(fake.LastShowRows, 1) << "only the changed row goes to the canvas";
+        backend::Present(page);
+        EXPECT_EQ(fake.Shows, flips) << "an unchanged page costs the canvas nothing";
+
+        // Hidden for five seconds: the flip waits, then play goes on at 60 a
+        // second from there rather than racing to make up the time.
+        fake.Active = false;
+        fake.ActiveAgainAt = fake.Now + 5000;
+        backend::Present(page);
+        EXPECT_GE(fake.Now, fake.ActiveAgainAt);
+        int after = 0;
+        for (const double end = fake.Now + 1000; fake.Now < end; ++after) backend::Present(page);
+        EXPECT_NEAR(after, 60, 2) << hz << " Hz";
+        backend::CloseDisplay();
+    }
+}
+
+TEST_F(WebBackend, VoicesKeepTimeBeforeTheFirstGestureAndInputReachesTheGame) {
+    ASSERT_TRUE(plat::SoundCreate());
+    plat::SoundBuffer* voice = plat::SoundCreateBuffer(plat::SoundBytesPerSecond * 2);
+    ASSERT_NE(voice, nullptr);
+    ASSERT_TRUE(plat::SoundPlay(voice));
+    // No gesture yet: nothing is queued, yet the voice moves on with the clock.
+    for (int i = 0; i < 500; ++i) backend::Sleep(1000);
+    backend::Sleep(0);
+    EXPECT_EQ(fake.AudioTotal, 0u);
+    EXPECT_EQ(plat::SoundGetPosition(voice), plat::SoundBytesPerSecond / 2);
+    // The page's audio runs: the mix goes out a little ahead, and no further.
+    fake.AudioRunning = true;
+    const uint32_t before = plat::SoundGetPosition(voice);
+    for (int i = 0; i < 10; ++i) backend::Sleep(1000);
+    EXPECT_EQ(fake.AudioTotal, plat::web::AudioFeed::LeadFrames);
+    EXPECT_EQ(plat::SoundGetPosition(voice) - before, plat::web::AudioFeed::LeadFrames * plat::SoundBytesPerFrame);
+
+    using Kind = plat::web::page::InputKind;
+    ASSERT_TRUE(plat::InputCreate() && plat::MouseCreate() && plat::MouseAcquire());
+    fake.Input = {{Kind::Key, static_cast<int32_t>(plat::Key::F5), 1, 0, 0},
+                  {Kind::Motion, 0, 0, -30, 4},
+                  {Kind::Button, 0, 1, 0, 0},
+                  {Kind::Key, 9, 1, 0, 0}};
+    EXPECT_TRUE(plat::KeyDown(plat::Key::F5));
+    plat::MouseState mouse;
+    ASSERT_TRUE(plat::MouseRead(&mouse));
+    EXPECT_EQ(mouse.X, -30);
+    EXPECT_EQ(mouse.Y, 4);
+    EXPECT_EQ(mouse.Buttons[0], 0x80);
+    // Once let go, the mouse's motion is the page's, not the game's.
+    plat::MouseUnacquire();
+    fake.Input = {{Kind::Motion, 0, 0, 50, 0}};
+    ASSERT_TRUE(plat::MouseAcquire());
+    ASSERT_TRUE(plat::MouseRead(&mouse));
+    EXPECT_EQ(mouse.X, 0);
+}
+
+}  // namespace

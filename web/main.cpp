@@ -1,0 +1,114 @@
+// The entry of the browser's module `qorb`: it makes the art and voices in
+// the tab (the download carries none), then runs the game as game565 does.
+//
+// With the argument --bot (index.html?args=--bot) qorb-sim's built-in player
+// plays, for measurements: it acts after each pass of the game's loop, and
+// its input is fed to the layer as its time comes. The page's figures:
+// playSteps counts the play steps that read the mouse, as qorb-sim counts
+// them, steadySteps and steadyMs those of them that came in a row and the
+// time they took, and flips the game's flips.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bot.h"
+#include "make_assets.h"
+#include "platform/core.h"
+#include "platform/platform.h"
+#include "platform/web/page.h"
+#include "platform/web/web_backend.h"
+#include "play/play_report.h"
+#include "shell/devices.h"
+#include "shell/entry.h"
+#include "shell/executable_packing.h"
+
+namespace {
+
+namespace page = plat::web::page;
+
+uint64_t playSteps = 0;
+// Steps that followed another within 50 ms, and the time between them: the
+// pace of play itself, without explosions and announcements between steps.
+uint64_t steadySteps = 0;
+double steadyMs = 0, lastStepMs = -1;
+
+void CountPlayStep(int32_t) {
+    if (LastPlayFrame.Mouse == PlayFrameReport::MouseRead::None) return;
+    page::SetFigure("playSteps", static_cast<double>(++playSteps));
+    const double now = page::NowMs();
+    if (lastStepMs >= 0 && now - lastStepMs < 50) {
+        steadyMs += now - lastStepMs;
+        page::SetFigure("steadySteps", static_cast<double>(++steadySteps));
+        page::SetFigure("steadyMs", steadyMs);
+    }
+    lastStepMs = now;
+}
+
+// The bot's events not yet due, in the order of their times.
+std::vector<InputEvent> botPending;
+
+void FeedDueBotInput() {
+    const uint64_t now = plat::Ticks();
+    size_t due = 0;
+    for (; due < botPending.size() && botPending[due].AtMs <= now; ++due) {
+        const InputEvent& e = botPending[due];
+        switch (e.What) {
+            case InputEvent::Kind::Mouse: plat::core::FeedMouseMotion(e.Dx, e.Dy, 0); break;
+            case InputEvent::Kind::Button: plat::core::FeedMouseButton(0, e.Down); break;
+            case InputEvent::Kind::Key: plat::core::FeedKey(e.Key, e.Down); break;
+            case InputEvent::Kind::Close: plat::core::RequestClose(); break;
+        }
+    }
+    botPending.erase(botPending.begin(), botPending.begin() + static_cast<std::ptrdiff_t>(due));
+}
+
+ExitStatus BotMain() {
+    ExitStatus status;
+    if (!OpenGame(&status)) return status;
+    plat::web::SetPumpHook(FeedDueBotInput);
+    Bot bot;
+    while (FramePass(&status.Code)) {
+        for (const InputEvent& e : bot.Act(plat::Ticks() + 1)) {
+            const auto at = std::upper_bound(botPending.begin(), botPending.end(), e.AtMs,
+                                             [](uint64_t t, const InputEvent& p) { return t < p.AtMs; });
+            botPending.insert(at, e);
+        }
+    }
+    plat::web::SetPumpHook(nullptr);
+    ShutdownDevices();
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool withBot = argc == 2 && std::string(argv[1]) == "--bot";
+    if (argc > 1 && !withBot) {
+        plat::ReportFatalError("the only argument is --bot");
+        page::Ended(2);
+        return 2;
+    }
+    // Where the game looks for its art: beside the program, which is "/".
+    std::string error;
+    const bool made = assetgen::MakeAssets(
+        "/assets",
+        [](double fraction, const std::string& name) {
+            page::Progress(fraction, name.c_str());
+            page::Sleep(0);  // let the page draw its progress bar
+        },
+        &error);
+    if (!made) {
+        plat::ReportFatalError("making the art and sounds: " + error);
+        page::Ended(1);
+        return 1;
+    }
+
+    UseExecutablePacking();
+    PlayFrameObserver = CountPlayStep;
+    plat::core::SetFlipObserver([](uint64_t flips) { page::SetFigure("flips", static_cast<double>(flips)); });
+    const ExitStatus status = withBot ? BotMain() : GameMain();
+    if (!status.Message.empty()) plat::ReportFatalError(status.Message);
+    page::Ended(status.Code);
+    return status.Code;
+}
