@@ -66,10 +66,14 @@ TEST(SimScript, MalformedLinesAreNamedByNumber) {
 TEST(SimOptionsParsing, AcceptsTheDocumentedOptions) {
     SimOptions o;
     std::string error;
-    ASSERT_TRUE(ParseOptions({"--bot", "--packing", "555", "--seed", "42", "--steps", "100", "--shot", "7:a.png",
-                              "--shot", "9:b.png", "--shot-every", "50:frames", "--trace", "t.jsonl"},
+    ASSERT_TRUE(ParseOptions({"--bot",   "--packing", "555",    "--seed",  "42",           "--steps",   "100",
+                              "--shot",  "7:a.png",   "--shot", "9:b.png", "--shot-every", "50:frames", "--trace",
+                              "t.jsonl", "--until",   "60000",  "--round", "25",           "--help"},
                              &o, &error))
         << error;
+    EXPECT_EQ(o.UntilMs, 60000);
+    EXPECT_EQ(o.Round, 25);
+    EXPECT_TRUE(o.Help);
     EXPECT_TRUE(o.Bot);
     EXPECT_EQ(o.PixelPacking, Packing::Rgb555);
     EXPECT_EQ(o.Seed, 42);
@@ -85,7 +89,8 @@ TEST(SimOptionsParsing, AcceptsTheDocumentedOptions) {
 TEST(SimOptionsParsing, RefusesWhatItCannotUse) {
     const std::vector<std::vector<std::string>> bad = {
         {"--packing", "565x"}, {"--steps", "0"},       {"--games", "-1"}, {"--seed", "soon"}, {"--shot", "x.png"},
-        {"--shot", "0:x.png"}, {"--shot-every", "5:"}, {"--trace"},       {"--fast"},
+        {"--shot", "0:x.png"}, {"--shot-every", "5:"}, {"--trace"},       {"--fast"},         {"--until", "0"},
+        {"--round", "0"},      {"--round", "100"},     {"--round", "-3"},
     };
     for (const auto& args : bad) {
         SimOptions o;
