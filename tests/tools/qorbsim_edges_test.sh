@@ -51,15 +51,15 @@ read_after=$(sed -n '/"Mouse":"failed"/,$p' "$work/f5.jsonl" 2>/dev/null | grep 
 "$sim" --bot --seed 7 --trace "$work/killed.jsonl" --record "$work/killed.txt" > /dev/null 2> "$work/killed.err" &
 pid=$!
 for _ in $(seq 600); do
-  [[ $(wc -l < "$work/killed.jsonl" 2>/dev/null || echo 0) -gt 3000 ]] && break
+  [[ $(wc -l 2>/dev/null < "$work/killed.jsonl" || echo 0) -gt 3000 ]] && break
   sleep 0.1
 done
 kill -TERM "$pid"
 wait "$pid"
 status=$?
-calls=$(wc -l < "$work/killed.jsonl")
+calls=$(wc -l 2>/dev/null < "$work/killed.jsonl" || echo 0)
 if [[ $status -ne 143 ]] || ! grep -q "stopped by SIGTERM" "$work/killed.err" || [[ ! -s "$work/killed.txt" ]]; then
-  fail "SIGTERM: status $status, record $(wc -l < "$work/killed.txt" 2>/dev/null || echo missing) lines, $(head -1 "$work/killed.err")"
+  fail "SIGTERM: status $status, record $(wc -l 2>/dev/null < "$work/killed.txt" || echo missing) lines, $(head -1 "$work/killed.err")"
 elif [[ "$(tail -c 1 "$work/killed.jsonl")" != "" || "$(tail -n 1 "$work/killed.jsonl" | tail -c 2)" != "}" ]]; then
   fail "SIGTERM: the trace ends in a broken line"
 else
