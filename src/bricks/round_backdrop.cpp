@@ -9,7 +9,10 @@
 namespace {
 constexpr int32_t PictureCount = 11;
 
-int32_t CycleOfEleven(int32_t round) { return ((round - 1) % PictureCount + PictureCount) % PictureCount + 1; }
+// Wide enough that no round number overflows on the way.
+int32_t CycleOfEleven(int32_t round) {
+    return static_cast<int32_t>(((int64_t{round} - 1) % PictureCount + PictureCount) % PictureCount + 1);
+}
 }  // namespace
 
 int32_t RoundPictureNumber(int32_t round) {

@@ -76,6 +76,9 @@ bool LoadBmp(BmpImage& image, const char* fileName, std::string* why) {
         return Reject(why, fileName, "too short for a bitmap info header");
     BitmapInfoHeader info = ParseInfoHeader(head + FileHeaderBytes);
 
+    // Any other depth would be read as 24-bit rows and shown sheared.
+    if (info.BitCount != 8 && info.BitCount != 16 && info.BitCount != 24)
+        return Reject(why, fileName, "has " + std::to_string(info.BitCount) + " bits per pixel, not 8, 16 or 24");
     const uint32_t bytesPerPixel = info.BitCount == 8 ? 1 : info.BitCount == 16 ? 2 : 3;
     const uint64_t headerBytes = FileHeaderBytes + InfoHeaderBytes + (bytesPerPixel == 1 ? PaletteBytes : 0);
     if (info.Size < InfoHeaderBytes) return Reject(why, fileName, "info header shorter than 40 bytes");

@@ -52,7 +52,7 @@ extern BmpImage AssetImage;
 
 constexpr int32_t UploadRows = 600;
 
-// Reads an uncompressed bitmap; 24-bit pixels are packed to words by the
+// Reads an uncompressed 8-, 16- or 24-bit bitmap; 24-bit pixels are packed to words by the
 // display's bit count and GamePacking. A file whose numbers do not add up is
 // refused with false and `why` says what is wrong; the image is then left as
 // it was. The pixel data is found from the end of the file.

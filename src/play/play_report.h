@@ -14,6 +14,8 @@ struct PlayFrameReport {
     int64_t SeedTime = 0;
     // A round set-up wrote the brick field.
     bool RoundBuilt = false;
+    // A new game began at ForcedStartRound instead of round 1.
+    bool RoundForced = false;
     // What the call read.
     enum class MouseRead { None, Failed, Read } Mouse = MouseRead::None;
     int32_t MouseX = 0;
@@ -24,3 +26,7 @@ struct PlayFrameReport {
 };
 
 extern PlayFrameReport LastPlayFrame;
+
+// Above 0, every new game starts at this round (tools that must reach late
+// rounds); 0, the default, leaves the game as it is.
+extern int32_t ForcedStartRound;

@@ -271,6 +271,10 @@ int32_t PlayFrame() {
     LastPlayFrame = PlayFrameReport{};
     if (NewGamePending == 1) {
         NewGameReset();
+        if (ForcedStartRound > 0) {
+            RoundNumber = ForcedStartRound;
+            LastPlayFrame.RoundForced = true;
+        }
         RoundSetup();
         FieldReset();
     } else if (RoundSetupPending == 1) {

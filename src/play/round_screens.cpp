@@ -31,7 +31,9 @@ void WaitForF1(bool down) {
 void ShowRoundAnnouncement(int32_t round) {
     constexpr sheets::Rect banner = sheets::RoundBanner;
     CopyRect(banner.X, banner.Y, BannerX, BannerY, banner.W, banner.H, SourceBElements, 1);
-    if (round <= 9) {
+    if (round < 0) {
+        // No round is numbered below 0; its slot would lie off the sheet.
+    } else if (round <= 9) {
         DrawGlyph(round, FirstGlyphX);
     } else if (round <= 19) {
         DrawGlyph(1, FirstGlyphX);

@@ -5,9 +5,11 @@
 tmp=$(mktemp -d)
 xvfb_pid=""
 game_pid=""
+stutter_pid=""
 
 cleanup() {
-    [[ -n "$game_pid" ]] && kill "$game_pid" 2>/dev/null
+    [[ -n "$stutter_pid" ]] && kill "$stutter_pid" 2>/dev/null
+    [[ -n "$game_pid" ]] && kill -CONT "$game_pid" 2>/dev/null && kill "$game_pid" 2>/dev/null
     [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$tmp"
@@ -77,4 +79,24 @@ hold_key() {
     xdotool keydown "$1"
     sleep 0.2
     xdotool keyup "$1"
+}
+
+# With QORB_E2E_STUTTER=MS set, the game is stopped for MS milliseconds of
+# every second, as a machine loaded beyond its cores starves it: a check that
+# no stage of a test hangs on how quickly the game answers.
+start_stutter() {
+    local ms=${QORB_E2E_STUTTER:-}
+    [[ -n "$ms" ]] || return 0
+    ((ms > 0 && ms < 1000)) || fail "QORB_E2E_STUTTER must be milliseconds from 1 to 999"
+    local stop run
+    stop=$(printf '0.%03d' "$ms")
+    run=$(printf '0.%03d' $((1000 - ms)))
+    (
+        while kill -STOP "$game_pid" 2>/dev/null; do
+            sleep "$stop"
+            kill -CONT "$game_pid" 2>/dev/null
+            sleep "$run"
+        done
+    ) &
+    stutter_pid=$!
 }

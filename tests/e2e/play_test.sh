@@ -18,6 +18,7 @@ start_xvfb 1024x768
 (cd "$assets" && exec "$game") >"$tmp/game.out" 2>"$tmp/game.err" &
 game_pid=$!
 wait_for_window
+start_stutter
 
 play_through
 quit_with_escape

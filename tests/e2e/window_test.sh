@@ -29,9 +29,11 @@ title)
 
     wait_for_window
 
-    # The title zooms in for about 3.5 s, then stands still.
+    # The title zooms in for about 3.5 s, then stands still; a loaded
+    # machine may take much longer.
     shown=""
-    for _ in $(seq 40); do
+    deadline=$((SECONDS + 60))
+    while ((SECONDS < deadline)); do
         sleep 0.5
         kill -0 "$game_pid" 2>/dev/null || fail "the game ended on the title screen"
         xwd -silent -id "$wid" >"$tmp/shot.xwd" 2>/dev/null || continue
@@ -54,8 +56,12 @@ title)
     fi
     echo "memory: $(grep -E 'VmHWM|RssAnon' "/proc/$game_pid/status" | tr -s ' \t' ' ' | tr '\n' ' ')"
 
-    hold_key Escape
-    wait_for_exit 5 || fail "the game still runs 5 s after Escape"
+    # A press the game did not sample is made again.
+    for _ in $(seq 5); do
+        hold_key Escape
+        wait_for_exit 10 && break
+    done
+    [[ -z "$game_pid" ]] || fail "the game still runs after Escape was held five times"
     ((status == 0)) || fail "the game ended with status $status after Escape"
     [[ ! -s "$tmp/game.err" ]] || fail "the game logged on stderr though all went well"
     echo "PASS: title shown, Escape ended $(basename "$game") with status 0"
@@ -67,7 +73,7 @@ no-display)
     (cd "$assets" && unset WAYLAND_DISPLAY SDL_VIDEODRIVER && DISPLAY=:55 exec "$game") \
         >"$tmp/game.out" 2>"$tmp/game.err" &
     game_pid=$!
-    wait_for_exit 10 || fail "the game still runs 10 s after start without a display"
+    wait_for_exit 30 || fail "the game still runs 30 s after start without a display"
     ((status == 1)) || fail "the game ended with status $status, not 1, without a display"
     lines=$(wc -l <"$tmp/game.err")
     ((lines == 1)) || fail "expected one line on stderr, got $lines: $(cat "$tmp/game.err")"
@@ -82,7 +88,7 @@ missing-assets)
     cp "$game" "$tmp/bin/"
     (cd "$tmp/work" && exec "$tmp/bin/$(basename "$game")") >"$tmp/game.out" 2>"$tmp/game.err" &
     game_pid=$!
-    wait_for_exit 10 || fail "the game still runs 10 s after start without its art"
+    wait_for_exit 30 || fail "the game still runs 30 s after start without its art"
     ((status == 1)) || fail "the game ended with status $status, not 1, without its art"
     lines=$(wc -l <"$tmp/game.err")
     ((lines == 1)) || fail "expected one line on stderr, got $lines"

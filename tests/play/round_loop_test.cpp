@@ -216,6 +216,7 @@ TEST_F(RoundTest, RoundsPlayOverTheirPictures) {
     EXPECT_EQ(RoundPictureNumber(34), 11);
     EXPECT_EQ(RoundPictureNumber(35), 2);
     EXPECT_EQ(RoundPictureNumber(45), 1);
+    EXPECT_EQ(RoundPictureNumber(INT32_MIN), 9);  // the turn of eleven, without overflow
     for (int round : {12, 20, 23}) {
         LoadRoundBackdrop(round);
         EXPECT_EQ(At(RoundArtSurface, 0, 0), Packed(FlatPixel(4 + RoundPictureNumber(round)))) << round;

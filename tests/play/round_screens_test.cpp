@@ -54,6 +54,9 @@ TEST_F(AnnouncementTest, GlyphSlotsForEachKindOfRoundNumber) {
     EXPECT_EQ(SlotsShown(20), (std::map<int, int>{{450, 2}, {490, 10}}));
     EXPECT_EQ(SlotsShown(21), (std::map<int, int>{{450, 2}, {490, 11}}));
     EXPECT_EQ(SlotsShown(30), (std::map<int, int>{{0, -1}}));
+    // A round number below 0 (never played) names no slot on the sheet.
+    EXPECT_EQ(SlotsShown(-1), (std::map<int, int>{{0, -1}}));
+    EXPECT_EQ(SlotsShown(INT32_MIN), (std::map<int, int>{{0, -1}}));
     // Slot 0 shares its pixels with the wall on the sheet: round 10 takes slot 10.
     EXPECT_EQ(SlotsShown(10), (std::map<int, int>{{450, 1}, {480, 10}}));
 }

@@ -89,6 +89,15 @@ TEST_F(DevicesTest, MissingArtStopsSetupNamingTheFoldersSearched) {
     EXPECT_FALSE(headless::Live().Sound);
 }
 
+// The same picture claiming `bits` per pixel, with as many bytes as that needs.
+std::vector<uint8_t> Deeper(std::vector<uint8_t> bytes, uint16_t bits) {
+    const uint32_t data = 800 * 600 * bits / 8;
+    bytes.resize(54 + data, 0x40);
+    testing_support::Put16(bytes, testing_support::BitCountAt, bits);
+    testing_support::Put32(bytes, testing_support::SizeImageAt, data);
+    return bytes;
+}
+
 TEST_F(DevicesTest, BrokenPicturesStopSetupNamingTheFile) {
     struct Case {
         const char* file;
@@ -99,6 +108,10 @@ TEST_F(DevicesTest, BrokenPicturesStopSetupNamingTheFile) {
         {"CLOUDS.DAT", testing_support::MakeBmp24(800, 599, [](int, int) { return FlatPixel(1); }), "800 x 599"},
         {"SHIPS1.DAT", testing_support::MakeBmp24(800, 600, [](int, int) { return FlatPixel(1); }), "1424 x 600"},
         {"LEVEL7.GRA", testing_support::MakeBmp8(800, 600, [](int, int) { return uint8_t(3); }), "8 bits"},
+        {"ELEMENTS.DAT", Deeper(testing_support::MakeBmp24(800, 600, [](int, int) { return FlatPixel(0); }), 32),
+         "32 bits"},
+        {"LEVEL2.GRA", Deeper(testing_support::MakeBmp24(800, 600, [](int, int) { return FlatPixel(5); }), 48),
+         "48 bits"},
         {"LEVEL11.GRA", {'B', 'M', 0}, "too short"},
     };
     for (const Case& c : cases) {

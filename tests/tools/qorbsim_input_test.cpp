@@ -15,18 +15,20 @@ TEST(SimScript, ReadsEveryKindOfEventAndSkipsComments) {
         "210 button down\n"
         "220 button up\n"
         "9000 key f5 down\n"
+        "9050 mouse fail\n"
         "9100 close\n";
     std::vector<InputEvent> events;
     std::string error;
     ASSERT_TRUE(ParseScript(text, "s.txt", &events, &error)) << error;
-    ASSERT_EQ(events.size(), 7u);
+    ASSERT_EQ(events.size(), 8u);
     EXPECT_EQ(events[0].What, InputEvent::Kind::Key);
     EXPECT_EQ(events[0].Key, plat::Key::Enter);
     EXPECT_TRUE(events[0].Down);
     EXPECT_EQ(events[2].Dx, -12);
     EXPECT_EQ(events[2].Dy, 3);
-    EXPECT_EQ(events[6].What, InputEvent::Kind::Close);
-    EXPECT_EQ(events[6].AtMs, 9100u);
+    EXPECT_EQ(events[6].What, InputEvent::Kind::MouseFail);
+    EXPECT_EQ(events[7].What, InputEvent::Kind::Close);
+    EXPECT_EQ(events[7].AtMs, 9100u);
     // Written back, each line reads the same.
     for (const InputEvent& e : events) {
         std::vector<InputEvent> again;
@@ -42,6 +44,7 @@ TEST(SimScript, MalformedLinesAreNamedByNumber) {
         {"abc close", "bad time"},
         {"10 mouse 1", "expected"},
         {"10 mouse 1 x", "two whole numbers"},
+        {"10 mouse fails", "expected"},
         {"10 mouse 99999999999 0", "two whole numbers"},
         {"10 button sideways", "expected"},
         {"10 jump", "expected"},
@@ -63,10 +66,14 @@ TEST(SimScript, MalformedLinesAreNamedByNumber) {
 TEST(SimOptionsParsing, AcceptsTheDocumentedOptions) {
     SimOptions o;
     std::string error;
-    ASSERT_TRUE(ParseOptions({"--bot", "--packing", "555", "--seed", "42", "--steps", "100", "--shot", "7:a.png",
-                              "--shot", "9:b.png", "--shot-every", "50:frames", "--trace", "t.jsonl"},
+    ASSERT_TRUE(ParseOptions({"--bot",   "--packing", "555",    "--seed",  "42",           "--steps",   "100",
+                              "--shot",  "7:a.png",   "--shot", "9:b.png", "--shot-every", "50:frames", "--trace",
+                              "t.jsonl", "--until",   "60000",  "--round", "25",           "--help"},
                              &o, &error))
         << error;
+    EXPECT_EQ(o.UntilMs, 60000);
+    EXPECT_EQ(o.Round, 25);
+    EXPECT_TRUE(o.Help);
     EXPECT_TRUE(o.Bot);
     EXPECT_EQ(o.PixelPacking, Packing::Rgb555);
     EXPECT_EQ(o.Seed, 42);
@@ -82,7 +89,8 @@ TEST(SimOptionsParsing, AcceptsTheDocumentedOptions) {
 TEST(SimOptionsParsing, RefusesWhatItCannotUse) {
     const std::vector<std::vector<std::string>> bad = {
         {"--packing", "565x"}, {"--steps", "0"},       {"--games", "-1"}, {"--seed", "soon"}, {"--shot", "x.png"},
-        {"--shot", "0:x.png"}, {"--shot-every", "5:"}, {"--trace"},       {"--fast"},
+        {"--shot", "0:x.png"}, {"--shot-every", "5:"}, {"--trace"},       {"--fast"},         {"--until", "0"},
+        {"--round", "0"},      {"--round", "100"},     {"--round", "-3"},
     };
     for (const auto& args : bad) {
         SimOptions o;

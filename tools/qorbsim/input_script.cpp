@@ -55,6 +55,11 @@ bool ParseLine(const std::string& line, InputEvent* event, bool* blank, std::str
         event->Dy = static_cast<int32_t>(dy);
         return true;
     }
+    // The next mouse read fails, as when the device is lost.
+    if (what == "mouse" && w.size() == 3 && w[2] == "fail") {
+        event->What = InputEvent::Kind::MouseFail;
+        return true;
+    }
     if (what == "button" && w.size() == 3 && ParseUpDown(w[2], &event->Down)) {
         event->What = InputEvent::Kind::Button;
         return true;
@@ -72,7 +77,7 @@ bool ParseLine(const std::string& line, InputEvent* event, bool* blank, std::str
         event->What = InputEvent::Kind::Close;
         return true;
     }
-    *why = "expected TIME_MS followed by: mouse DX DY | button down|up | key NAME down|up | close";
+    *why = "expected TIME_MS followed by: mouse DX DY | mouse fail | button down|up | key NAME down|up | close";
     return false;
 }
 
@@ -112,6 +117,7 @@ std::string FormatEvent(const InputEvent& e) {
     std::string line = std::to_string(e.AtMs) + " ";
     switch (e.What) {
         case InputEvent::Kind::Mouse: return line + "mouse " + std::to_string(e.Dx) + " " + std::to_string(e.Dy);
+        case InputEvent::Kind::MouseFail: return line + "mouse fail";
         case InputEvent::Kind::Button: return line + "button " + (e.Down ? "down" : "up");
         case InputEvent::Kind::Key:
             for (const KeyName& k : KeyNames)
@@ -126,6 +132,7 @@ void Schedule(const InputEvent& e) {
     namespace headless = plat::headless;
     switch (e.What) {
         case InputEvent::Kind::Mouse: headless::ScheduleMouseMove(e.AtMs, e.Dx, e.Dy); break;
+        case InputEvent::Kind::MouseFail: headless::ScheduleMouseFailure(e.AtMs); break;
         case InputEvent::Kind::Button: headless::ScheduleButton(e.AtMs, 0, e.Down); break;
         case InputEvent::Kind::Key: headless::ScheduleKey(e.AtMs, e.Key, e.Down); break;
         case InputEvent::Kind::Close: headless::ScheduleClose(e.AtMs); break;

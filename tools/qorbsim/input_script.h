@@ -1,5 +1,5 @@
 // The input timeline format of qorb-sim: one event a line,
-//   TIME_MS mouse DX DY | button down|up | key escape|enter|f1|f5 down|up | close
+//   TIME_MS mouse DX DY | mouse fail | button down|up | key escape|enter|f1|f5 down|up | close
 // with '#' starting a comment.
 #pragma once
 
@@ -10,7 +10,7 @@
 #include "platform/platform.h"
 
 struct InputEvent {
-    enum class Kind { Mouse, Button, Key, Close } What = Kind::Mouse;
+    enum class Kind { Mouse, MouseFail, Button, Key, Close } What = Kind::Mouse;
     uint64_t AtMs = 0;
     int32_t Dx = 0, Dy = 0;
     plat::Key Key = plat::Key::Escape;

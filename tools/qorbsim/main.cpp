@@ -3,7 +3,9 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +17,7 @@
 #include "input_script.h"
 #include "options.h"
 #include "platform/headless/headless.h"
+#include "play/ball.h"
 #include "play/play_report.h"
 #include "play/round_loop.h"
 #include "play/status_panel.h"
@@ -37,9 +40,21 @@ struct Run {
     int32_t BestRound = 0;
     int32_t BestScore = 0;
     bool Stop = false;
+    std::vector<InputEvent> Events;  // the timeline applied: the script's and the bot's
+    // When the game last did something by itself or took an input: the
+    // measure of a run that waits for input that will never come.
+    uint64_t LastActivityMicros = 0;
+    size_t PendingEvents = 0;
+    uint64_t LastPlayCallMicros = 0;
 };
 
 Run run;
+
+constexpr uint64_t WaitingLimitMicros = 60'000'000;
+
+// Set by SIGINT and SIGTERM; the run ends at the next moment of virtual time.
+volatile std::sig_atomic_t stopSignal = 0;
+extern "C" void OnStopSignal(int signal) { stopSignal = signal; }
 
 int Fail(const std::string& why) {
     std::fprintf(stderr, "qorb-sim: %s\n%s", why.c_str(), SimUsage);
@@ -60,6 +75,10 @@ void SaveShot(const std::string& file) {
 
 void AfterPlayFrame(int32_t result) {
     ++run.Calls;
+    const uint64_t now = headless::NowMicros();
+    run.LastPlayCallMicros = now;
+    // A held ball without input is the game waiting for the serve.
+    if (BallHeld == 0) run.LastActivityMicros = now;
     if (LastPlayFrame.Mouse != PlayFrameReport::MouseRead::None) ++run.PlaySteps;
     run.BestRound = std::max(run.BestRound, RoundNumber);
     run.BestScore = std::max(run.BestScore, Score);
@@ -86,18 +105,67 @@ bool WriteRecord(const std::string& path, std::vector<InputEvent> events) {
     return static_cast<bool>(out);
 }
 
+// The trace and record as they stand, and the summary line; `code` unless
+// the record cannot be written.
+int Finish(int code) {
+    const SimOptions& o = run.Options;
+    if (run.TraceFile.is_open()) run.TraceFile.close();
+    if (!o.Record.empty() && !WriteRecord(o.Record, run.Events)) return Fail(o.Record + ": cannot be written");
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf(
+        "qorb-sim: %llu play steps, %llu games, round %d reached, best score %d, %d lives, "
+        "%.3f virtual s, %.3f cpu s, peak memory %ld KiB\n",
+        static_cast<unsigned long long>(run.PlaySteps), static_cast<unsigned long long>(run.Games), run.BestRound,
+        run.BestScore, Lives, static_cast<double>(headless::NowMicros()) / 1e6,
+        static_cast<double>(std::clock()) / CLOCKS_PER_SEC, usage.ru_maxrss);
+    std::fflush(stdout);
+    return code;
+}
+
+// Every wait of the game moves virtual time, so this is where a run that
+// must end is ended, whatever the game is waiting in.
+void OnClock(uint64_t micros) {
+    const SimOptions& o = run.Options;
+    if (stopSignal != 0) {
+        const int signal = stopSignal;
+        std::fprintf(stderr, "qorb-sim: stopped by %s at %llu ms; the trace and record hold the run so far\n",
+                     signal == SIGINT ? "SIGINT" : "SIGTERM", static_cast<unsigned long long>(micros / 1000));
+        std::exit(Finish(128 + signal));
+    }
+    if (o.UntilMs > 0 && micros >= static_cast<uint64_t>(o.UntilMs) * 1000) std::exit(Finish(0));
+    const size_t pending = headless::PendingEvents();
+    if (pending != run.PendingEvents) {
+        run.PendingEvents = pending;
+        run.LastActivityMicros = micros;
+    }
+    if (o.Bot || pending != 0 || micros - run.LastActivityMicros < WaitingLimitMicros) return;
+    const char* where = Lives == 0                                              ? "on the title screen"
+                        : micros - run.LastPlayCallMicros >= WaitingLimitMicros ? "paused"
+                                                                                : "to serve";
+    std::fprintf(stderr,
+                 "qorb-sim: the script has run out and the game has waited for input for 60 s (%s) since %llu ms; "
+                 "stopped at %llu ms\n",
+                 where, static_cast<unsigned long long>(run.LastActivityMicros / 1000),
+                 static_cast<unsigned long long>(micros / 1000));
+    std::exit(Finish(3));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     SimOptions& o = run.Options;
     std::string error;
     if (!ParseOptions(std::vector<std::string>(argv + 1, argv + argc), &o, &error)) return Fail(error);
+    if (o.Help) {
+        std::fputs(SimUsage, stdout);
+        return 0;
+    }
     for (std::string* path : {&o.Script, &o.Trace, &o.Record, &o.ShotDir}) *path = Absolute(*path);
     for (SimOptions::Shot& shot : o.Shots) shot.File = Absolute(shot.File);
     for (SimOptions::Shot& shot : o.TimedShots) shot.File = Absolute(shot.File);
 
-    std::vector<InputEvent> events;
-    if (!o.Script.empty() && !ReadScript(o.Script, &events, &error)) return Fail(error);
+    if (!o.Script.empty() && !ReadScript(o.Script, &run.Events, &error)) return Fail(error);
     if (!o.Trace.empty()) {
         run.TraceFile.open(o.Trace);
         if (!run.TraceFile) return Fail(o.Trace + ": cannot be written");
@@ -113,21 +181,25 @@ int main(int argc, char** argv) {
     if (moved) return Fail(assets + ": " + moved.message());
 
     GamePacking = o.PixelPacking;
+    ForcedStartRound = o.Round;
     plat::DisplaySetWordLayout(o.PixelPacking == Packing::Rgb565 ? plat::WordLayout::Rgb565 : plat::WordLayout::Rgb555);
     headless::Reset(headless::Config{.StartSeconds = o.Seed});
-    for (const InputEvent& e : events) Schedule(e);
+    for (const InputEvent& e : run.Events) Schedule(e);
+    run.PendingEvents = headless::PendingEvents();
     PlayFrameObserver = AfterPlayFrame;
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
     // A timed shot is the screen as it stands at its moment, during long
     // sequences (title, intro, game over) too.
     std::vector<bool> taken(o.TimedShots.size(), false);
-    if (!o.TimedShots.empty())
-        headless::SetClockObserver([&](uint64_t micros) {
-            for (size_t i = 0; i < o.TimedShots.size(); ++i)
-                if (!taken[i] && micros / 1000 >= o.TimedShots[i].Call) {
-                    taken[i] = true;
-                    SaveShot(o.TimedShots[i].File);
-                }
-        });
+    headless::SetClockObserver([&](uint64_t micros) {
+        for (size_t i = 0; i < o.TimedShots.size(); ++i)
+            if (!taken[i] && micros / 1000 >= o.TimedShots[i].Call) {
+                taken[i] = true;
+                SaveShot(o.TimedShots[i].File);
+            }
+        OnClock(micros);
+    });
 
     ExitStatus opened;
     if (!OpenGame(&opened)) {
@@ -142,19 +214,9 @@ int main(int argc, char** argv) {
         // Strictly after now, so that a replay applies each event at the same moment.
         for (const InputEvent& e : bot.Act(headless::NowMicros() / 1000 + 1)) {
             Schedule(e);
-            events.push_back(e);
+            run.Events.push_back(e);
         }
     }
     ShutdownDevices();
-    if (!o.Record.empty() && !WriteRecord(o.Record, events)) return Fail(o.Record + ": cannot be written");
-
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf(
-        "qorb-sim: %llu play steps, %llu games, round %d reached, best score %d, %d lives, "
-        "%.3f virtual s, %.3f cpu s, peak memory %ld KiB\n",
-        static_cast<unsigned long long>(run.PlaySteps), static_cast<unsigned long long>(run.Games), run.BestRound,
-        run.BestScore, Lives, static_cast<double>(headless::NowMicros()) / 1e6,
-        static_cast<double>(std::clock()) / CLOCKS_PER_SEC, usage.ru_maxrss);
-    return exitCode;
+    return Finish(exitCode);
 }

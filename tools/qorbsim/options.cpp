@@ -1,11 +1,16 @@
 #include "options.h"
 
 #include <charconv>
+#include <cstdint>
+#include <string>
 
 const char* const SimUsage =
     "usage: qorb-sim [--assets DIR] [--packing 565|555] [--seed N] [--script FILE] [--bot]\n"
-    "                [--steps N] [--games N] [--trace FILE] [--record FILE]\n"
-    "                [--shot N:FILE.png]... [--shot-every K:DIR]\n";
+    "                [--steps N] [--games N] [--until MS] [--round N] [--trace FILE] [--record FILE]\n"
+    "                [--shot N:FILE.png]... [--shot-time MS:FILE.png]... [--shot-every K:DIR] [--help]\n"
+    "Stops after N play calls (--steps), N ended games (--games) or MS virtual milliseconds (--until);\n"
+    "with status 3 when the script has run out and the game has waited for input for 60 virtual seconds;\n"
+    "on SIGINT or SIGTERM with the trace and record written so far.\n";
 
 namespace {
 
@@ -39,6 +44,8 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions* o, std::stri
         std::string v;
         if (a == "--bot") {
             o->Bot = true;
+        } else if (a == "--help" || a == "-h") {
+            o->Help = true;
         } else if (a == "--assets" || a == "--script" || a == "--trace" || a == "--record") {
             if (!value(&v)) return false;
             (a == "--assets" ? o->Assets : a == "--script" ? o->Script : a == "--trace" ? o->Trace : o->Record) = v;
@@ -46,6 +53,18 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions* o, std::stri
             if (!value(&v)) return false;
             if (v != "565" && v != "555") return *error = "--packing must be 565 or 555, not \"" + v + "\"", false;
             o->PixelPacking = v == "565" ? Packing::Rgb565 : Packing::Rgb555;
+        } else if (a == "--until") {
+            if (!value(&v)) return false;
+            if (!Number(v, 1, &o->UntilMs) || o->UntilMs > INT64_MAX / 1000)
+                return *error = "--until needs milliseconds of at least 1, not \"" + v + "\"", false;
+        } else if (a == "--round") {
+            if (!value(&v)) return false;
+            int64_t n = 0;
+            // Every round has a layout and a backdrop; a bound keeps the count far from overflowing.
+            if (!Number(v, 1, &n) || n > MaxRound)
+                return *error = "--round needs a round from 1 to " + std::to_string(MaxRound) + ", not \"" + v + "\"",
+                       false;
+            o->Round = static_cast<int32_t>(n);
         } else if (a == "--seed" || a == "--steps" || a == "--games") {
             if (!value(&v)) return false;
             int64_t n = 0;

@@ -15,6 +15,9 @@ struct SimOptions {
     bool Bot = false;
     int64_t Steps = -1;  // -1: no limit
     int64_t Games = -1;
+    int64_t UntilMs = -1;  // virtual milliseconds; -1: no limit
+    int32_t Round = 0;     // above 0: every game starts at this round
+    bool Help = false;
     std::string Trace;
     std::string Record;
     struct Shot {
@@ -26,6 +29,8 @@ struct SimOptions {
     uint64_t ShotEvery = 0;
     std::string ShotDir;
 };
+
+constexpr int32_t MaxRound = 99;
 
 extern const char* const SimUsage;
 

@@ -122,6 +122,7 @@ std::string TraceWriter::Line(uint64_t call, uint64_t ms, int32_t result) {
         .Int("BrickBroken", r.BrickBroken)
         .Int("CapsuleCaught", r.CapsuleCaught);
     if (r.Seeded) line.Int("Seeded", r.SeedTime);
+    if (r.RoundForced) line.Int("ForcedRound", ForcedStartRound);
     line.Raw("Mouse", MouseValue(r)).Raw("Keys", KeysValue(r)).Raw("Bricks", "[" + bricks + "]");
     return line.Done();
 }

@@ -18,7 +18,7 @@ namespace {
 struct Event {
     uint64_t AtMicros = 0;
     uint64_t Order = 0;  // events at one time keep their scheduling order
-    enum class Kind { Move, Button, Key, Close } What = Kind::Move;
+    enum class Kind { Move, Button, Key, Close, MouseFailure } What = Kind::Move;
     int32_t Dx = 0, Dy = 0;
     int Index = 0;  // button or key
     bool Down = false;
@@ -50,6 +50,10 @@ void Apply(const Event& e) {
         case Event::Kind::Key: core::FeedKey(static_cast<Key>(e.Index), e.Down); break;
         // Each click of the close box asks again.
         case Event::Kind::Close: PostMessage(MsgClose, 0, 0); break;
+        case Event::Kind::MouseFailure:
+            core::SetLastError("MouseRead failed (the device was lost, as scripted)");
+            core::FeedMouseFailure();
+            break;
     }
 }
 
@@ -180,6 +184,8 @@ void ScheduleKey(uint64_t atMs, Key key, bool down) {
     Schedule(Event{atMs * 1000, 0, Event::Kind::Key, 0, 0, static_cast<int>(key), down});
 }
 void ScheduleClose(uint64_t atMs) { Schedule(Event{atMs * 1000, 0, Event::Kind::Close, 0, 0, 0, false}); }
+void ScheduleMouseFailure(uint64_t atMs) { Schedule(Event{atMs * 1000, 0, Event::Kind::MouseFailure, 0, 0, 0, false}); }
+size_t PendingEvents() { return state.Timeline.size(); }
 
 void ScriptPresents(std::vector<backend::PresentResult> results) { state.Presents = std::move(results); }
 

@@ -46,6 +46,10 @@ void ScheduleMouseMove(uint64_t atMs, int32_t dx, int32_t dy);
 void ScheduleButton(uint64_t atMs, int button, bool down);
 void ScheduleKey(uint64_t atMs, Key key, bool down);
 void ScheduleClose(uint64_t atMs);
+// The first mouse read from then on fails, as a lost device's would.
+void ScheduleMouseFailure(uint64_t atMs);
+// Events scheduled that have not yet taken effect.
+size_t PendingEvents();
 
 // What exists now, for set-up and shutdown tests.
 using Devices = core::Devices;
