@@ -55,6 +55,7 @@ void FeedDueBotInput() {
         const InputEvent& e = botPending[due];
         switch (e.What) {
             case InputEvent::Kind::Mouse: plat::core::FeedMouseMotion(e.Dx, e.Dy, 0); break;
+            case InputEvent::Kind::MouseFail: plat::core::FeedMouseFailure(); break;
             case InputEvent::Kind::Button: plat::core::FeedMouseButton(0, e.Down); break;
             case InputEvent::Kind::Key: plat::core::FeedKey(e.Key, e.Down); break;
             case InputEvent::Kind::Close: plat::core::RequestClose(); break;
