@@ -102,6 +102,26 @@ TEST_F(CapsuleDrawTest, TheBricksInFrontOfTheCapsuleAreDrawnAgain) {
     EXPECT_EQ(plat::GetStats().Blits - before - 2, 6u);
 }
 
+// The erase wipes both places; bricks come back only while the new place is
+// inside the repair bound (y 79 to 415), and then at the old place too.
+TEST_F(CapsuleDrawTest, AnEraseBelowTheRepairBoundLeavesTheOldPlaceUnrepaired) {
+    constexpr uint16_t Brick = 0x0B1C;
+    plat::Fill(ElementsSurface, RectAt(314, 1, 47, 23), Brick);  // picture of kind 0
+    for (auto& column : BrickField)
+        for (int row = 0; row < PlayedRows; ++row) column[row] = BrickCell{0, 1, 0};
+    const struct {
+        int32_t OldY, Y;
+        uint16_t AtOldPlace;  // its top row, in row 13, which the new place does not cover
+    } cases[] = {{397, 401, Brick}, {413, 415, Brick}, {413, 417, Backdrop}, {409, 419, Backdrop}};
+    for (const auto& c : cases) {
+        TheCapsule.Pos = SpritePos{7, c.OldY + 2, 7, c.OldY};
+        plat::Fill(BackBuffer, RectAt(CellX(7), CellY(13), 47, 23), Brick);
+        TheCapsule.Erase(7, c.Y);
+        EXPECT_EQ(At(BackBuffer, CellX(7) + 20, c.OldY), c.AtOldPlace) << c.OldY << " to " << c.Y;
+        EXPECT_EQ(At(BackBuffer, CellX(7) + 20, c.Y + 19), c.AtOldPlace == Brick ? Brick : Backdrop);
+    }
+}
+
 TEST_F(CapsuleDrawTest, TheReleaseDrawsItsChanceOnEveryBreak) {
     // Whether the generator's next number is the one after `used` draws from `seed`.
     auto drew = [](uint32_t seed, int used) {
@@ -290,6 +310,17 @@ TEST_F(CapsulePlayTest, TheExitGateFirstGlowsOnTheThirteenthStepOfTheGame) {
     Caught(Exit, PaddleWide);
     PlayFrame();
     EXPECT_EQ(GateFrame, 2);
+}
+
+TEST_F(CapsulePlayTest, TheGateGlowsThroughAllNineFramesInTurn) {
+    for (int frame = 0; frame < 9; ++frame)
+        plat::Fill(ElementsSurface, RectAt(750, 37 + 56 * frame, 17, 53), static_cast<uint16_t>(0x0900 + frame));
+    ThePaddle.PaddleKind = PaddleExit;
+    GateTick = 12;
+    for (int step = 0; step < 20; ++step) {
+        PlayFrame();
+        EXPECT_EQ(At(PrimarySurface, 660, 590), 0x0900 + step % 9) << step;
+    }
 }
 
 TEST_F(CapsulePlayTest, TheExitPaddleSlidesThroughTheGateIn172StepsAndEndsTheRound) {
