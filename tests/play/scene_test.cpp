@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -28,7 +29,7 @@ namespace {
 
 namespace headless = plat::headless;
 
-enum class Run { Bot, LostWithCapsuleAndGate };
+enum class Run { Bot, LostWithCapsuleAndGate, LostBelowTheRepairBound };
 
 struct SceneCase {
     const char* Name;
@@ -129,7 +130,7 @@ protected:
     }
 
     // Compares the visible page with the state after a call.
-    void Check(const char* why) {
+    void Check(const char* why, bool capsuleWasFalling = false) {
         SCOPED_TRACE(std::string(why) + " after call " + std::to_string(call_));
         const plat::Surface* page = PrimarySurface;
         const plat::Surface* clean = BackdropSurface;
@@ -153,11 +154,11 @@ protected:
                 gate = {ElementsSurface, sheets::ExitGateFrames.Frame((GateFrame + 8) % 9), 651, 544};
             ball = {ElementsSurface, sheets::BallImage, BallX, BallY};
             if (CapsuleActive == 1) {
-                const bool lower = TheCapsule.Kind == Catch || TheCapsule.Kind == Narrow ||
-                                   TheCapsule.Kind == Exit || TheCapsule.Kind == Reverse;
+                const bool lower = TheCapsule.Kind == Catch || TheCapsule.Kind == Narrow || TheCapsule.Kind == Exit ||
+                                   TheCapsule.Kind == Reverse;
                 const sheets::Rect f = lower ? sheets::CapsuleLowerBlock.First : sheets::CapsuleUpperBlock.First;
-                capsule = {ElementsSurface, {CapsuleSheetX, CapsuleFrameY + f.Y, f.W, f.H}, CellX(CapsuleColumn),
-                           CapsuleY};
+                capsule = {
+                    ElementsSurface, {CapsuleSheetX, CapsuleFrameY + f.Y, f.W, f.H}, CellX(CapsuleColumn), CapsuleY};
             }
             int n = 0;
             for (const LaserPair* pair : {&LaserPairA, &LaserPairB})
@@ -165,7 +166,8 @@ protected:
                     if (pair->LeftHeight != 0)
                         shots[n++] = {ElementsSurface, sheets::LaserShot, pair->X + 15, PaddleY - pair->LeftHeight + 5};
                     if (pair->RightHeight != 0)
-                        shots[n++] = {ElementsSurface, sheets::LaserShot, pair->X + 87, PaddleY - pair->RightHeight + 5};
+                        shots[n++] = {ElementsSurface, sheets::LaserShot, pair->X + 87,
+                                      PaddleY - pair->RightHeight + 5};
                 }
         }
         // Where the ball's and the capsule's erases of this step may have cut
@@ -178,6 +180,18 @@ protected:
             return capsule.Sheet != nullptr && x >= capsule.X - 48 && x < capsule.X + 98 && y >= capsule.Y - 4 &&
                    y < capsule.Y + 20;
         };
+
+        // A lost life erases the capsule where it stood and where it stood
+        // two draws back; below the repair bound neither place is repaired,
+        // so the bricks there stay cut until the sweep or the ball comes by.
+        const bool cutBelowBound = capsuleWasFalling && !(CapsuleY >= CellTop && CapsuleY < 416);
+        const int32_t cutX = CellX(TheCapsule.Pos.PrevX), cutY = TheCapsule.Pos.PrevY;
+        auto repairedThisStep = [&](int column, int row) {
+            const int hc = LastPlayFrame.HitColumn, hr = LastPlayFrame.HitRow;
+            return (column == sweepColumn_ && row == sweepRow_) || (column == hc && row == hr) ||
+                   (std::abs(column - hc) + std::abs(row - hr) == 1);
+        };
+        int repairedCut = 0;
 
         std::vector<int> brickShown(FieldColumns * PlayedRows, 0), brickPixels(FieldColumns * PlayedRows, 0);
         int unexplained = 0, firstX = -1, firstY = -1;
@@ -193,33 +207,36 @@ protected:
                     brick = {ElementsSurface, sheets::BrickPictures.Frame(BrickField[column][row].Kind), CellX(column),
                              CellY(row)};
                 const bool isBrick = live && brick.Shows(x, y) && w == brick.Word(x, y);
+                const bool cut = cutBelowBound && live && brick.Shows(x, y) && x >= cutX && x < cutX + 50 &&
+                                 y >= cutY && y < cutY + 20 && !repairedThisStep(column, row);
+                repairedCut += cut && w != At(clean, x, y);
                 if (live && brick.Shows(x, y)) {
                     ++brickPixels[column * PlayedRows + row];
-                    brickShown[column * PlayedRows + row] += isBrick;
+                    brickShown[column * PlayedRows + row] += isBrick || (cut && w == At(clean, x, y));
                 }
                 auto is = [&](const Sprite& s) { return s.Shows(x, y) && w == s.Word(x, y); };
-                bool explained = w == At(clean, x, y) || isBrick || is(paddle) || is(gate) || is(ball) ||
-                                 is(capsule) || (morphing && y >= PaddleY && y < PaddleY + 19);
+                bool explained = w == At(clean, x, y) || isBrick || is(paddle) || is(gate) || is(ball) || is(capsule) ||
+                                 (morphing && y >= PaddleY && y < PaddleY + 19);
                 for (const Sprite& shot : shots) explained = explained || is(shot);
                 if (!explained && ++unexplained == 1) firstX = x, firstY = y;
 
                 // The sprites must stand where the state has them; what a later
                 // layer draws over them may hide them.
                 const bool underBrick = live && brick.Shows(x, y);
-                const bool brokenHere = broken == 1 && inCell && column == LastPlayFrame.HitColumn &&
-                                        row == LastPlayFrame.HitRow;
-                if (paddle.OnScreen() && paddle.Shows(x, y) && !is(paddle) && !is(gate) && !is(ball) &&
-                    !is(capsule) && !nearBall(x, y))
+                const bool brokenHere =
+                    broken == 1 && inCell && column == LastPlayFrame.HitColumn && row == LastPlayFrame.HitRow;
+                if (paddle.OnScreen() && paddle.Shows(x, y) && !is(paddle) && !is(gate) && !is(ball) && !is(capsule) &&
+                    !nearBall(x, y))
                     ++paddleMissing;
                 if (gate.Shows(x, y) && !is(gate)) ++gateMissing;
                 if (ball.OnScreen() && ball.Shows(x, y) && !is(ball) && !underBrick && !is(capsule) && !brokenHere &&
                     !nearCapsule(x, y))
                     ++ballMissing;
-                if (capsule.OnScreen() && capsule.Shows(x, y) && !is(capsule) && !underBrick)
-                    ++capsuleMissing;
+                if (capsule.OnScreen() && capsule.Shows(x, y) && !is(capsule) && !underBrick) ++capsuleMissing;
             }
         EXPECT_EQ(unexplained, 0) << "pixels of the field that neither the backdrop, a brick nor a sprite explain; "
                                   << "the first at (" << firstX << ", " << firstY << ")";
+        EXPECT_EQ(repairedCut, 0) << "bricks redrawn where the capsule's erase below the repair bound cut them";
         EXPECT_EQ(paddleMissing, 0) << "the paddle is not whole at " << PaddleX;
         EXPECT_EQ(gateMissing, 0) << "the gate is not whole";
         EXPECT_EQ(ballMissing, 0) << "the ball is not whole at (" << BallX << ", " << BallY << ")";
@@ -250,6 +267,9 @@ protected:
         for (int i = 0; i < calls && !HasFailure(); ++i) {
             if (GetParam().What == Run::Bot) Aim();
             const int32_t lives = Lives;
+            const bool falling = CapsuleActive == 1;
+            sweepColumn_ = RepairColumn;
+            sweepRow_ = RepairRow;
             PlayFrame();
             ++call_;
             if (Lives == 0) {  // the game is over: the next starts afresh
@@ -262,12 +282,11 @@ protected:
                 Check("round set-up");
             } else if (Lives < lives) {
                 ++coverage_.LivesLost;
-                Check("life lost");
+                Check("life lost", falling);
             } else if (LastPlayFrame.CapsuleCaught == 1) {
                 ++coverage_.Catches;
                 Check("capsule caught");
-            }
-            else if (everyCall || call_ % 5 == 0)
+            } else if (everyCall || call_ % 5 == 0)
                 Check("every fifth call");
         }
     }
@@ -275,6 +294,7 @@ protected:
     std::filesystem::path previous_;
     bool buttonDown_ = false;
     int call_ = 0;
+    int sweepColumn_ = 0, sweepRow_ = 0;  // the cell the sweep of the call repairs
     Coverage coverage_;
 };
 
@@ -282,6 +302,27 @@ TEST_P(SceneCheck, TheVisiblePageShowsWhatTheStateSays) {
     const SceneCase& c = GetParam();
     if (c.What == Run::Bot) {
         PlayAndCheck(c.Calls, false);
+    } else if (c.What == Run::LostBelowTheRepairBound) {
+        // A capsule over bricks of rows 13 and 14 when the ball is lost: it
+        // moves on to y 417, below the bound, from 415 and 413.
+        PlayAndCheck(1, true);
+        BrickField[5][13] = BrickCell{2, 1, 0};
+        BrickField[5][14] = BrickCell{4, 1, 0};
+        PlayAndCheck(15, true);
+        CapsuleActive = 1;
+        CapsuleColumn = 5;
+        CapsuleY = 409;
+        TheCapsule.Kind = Points;
+        for (int step = 0; step < 3; ++step) {
+            FrameCycle = 0;
+            PlayAndCheck(1, true);
+        }
+        FrameCycle = 0;
+        BallHeld = 0;
+        BallX = 300;
+        BallY = 590;
+        TheBall.DirY = 1;
+        PlayAndCheck(c.Calls, true);
     } else {
         // The exit gate glowing and a capsule falling below the bricks when the ball is lost.
         PlayAndCheck(16, true);
@@ -313,7 +354,9 @@ INSTANTIATE_TEST_SUITE_P(Packings, SceneCheck,
                          ::testing::Values(SceneCase{"bot565", Packing::Rgb565, Run::Bot, 1500},
                                            SceneCase{"bot555", Packing::Rgb555, Run::Bot, 1500},
                                            SceneCase{"lost565", Packing::Rgb565, Run::LostWithCapsuleAndGate, 4},
-                                           SceneCase{"lost555", Packing::Rgb555, Run::LostWithCapsuleAndGate, 4}),
+                                           SceneCase{"lost555", Packing::Rgb555, Run::LostWithCapsuleAndGate, 4},
+                                           SceneCase{"cut565", Packing::Rgb565, Run::LostBelowTheRepairBound, 1},
+                                           SceneCase{"cut555", Packing::Rgb555, Run::LostBelowTheRepairBound, 1}),
                          [](const ::testing::TestParamInfo<SceneCase>& info) { return std::string(info.param.Name); });
 
 }  // namespace
