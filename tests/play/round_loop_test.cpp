@@ -114,7 +114,9 @@ TEST_F(RoundTest, RepairAroundTheBallCellStaysInsideTheGrid) {
     EXPECT_EQ(drawnAfterRepair(5, 5), 5u);   // the cell and its four neighbours
     EXPECT_EQ(drawnAfterRepair(0, 5), 4u);   // no left neighbour
     EXPECT_EQ(drawnAfterRepair(12, 5), 4u);  // no right neighbour
+    EXPECT_EQ(drawnAfterRepair(11, 5), 5u);  // column 12 is the last right neighbour
     EXPECT_EQ(drawnAfterRepair(5, 0), 4u);   // nothing above row 0
+    EXPECT_EQ(drawnAfterRepair(5, 1), 5u);   // row 0 is the last cell above
     EXPECT_EQ(drawnAfterRepair(5, 14), 4u);  // nothing below row 14, though row 15 holds a brick
     EXPECT_EQ(drawnAfterRepair(0, -1), 1u);  // outside: only the cell below, (0, 0)
     EXPECT_EQ(drawnAfterRepair(4, 15), 1u);  // outside: only the cell above, (4, 14)
