@@ -92,6 +92,7 @@ TEST_F(CapsuleDrawTest, TheBricksInFrontOfTheCapsuleAreDrawnAgain) {
     EXPECT_EQ(bricksFor(5, 79), 2u);   // row 0 of its two columns, nothing above
     EXPECT_EQ(bricksFor(5, 80), 4u);   // rows 1 and 0
     EXPECT_EQ(bricksFor(12, 80), 2u);  // no column right of 12
+    EXPECT_EQ(bricksFor(11, 80), 4u);  // column 12, under its last two pixels
     EXPECT_EQ(bricksFor(5, 439), 2u);  // rows 15 (always empty) and 14
     EXPECT_EQ(bricksFor(5, 440), 0u);
     // The place of two draws back is repaired too: rows 1 and 0, then row 0.
