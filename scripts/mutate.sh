@@ -77,7 +77,11 @@ tests() {  # prints the names of the failing tests, or "(none)"; a hang counts a
   failed=$( (cd "$build"
              timeout 120 tests/qorb_tests --gtest_brief=1 > "$scratch/unit.log" 2>&1 || [[ $? -ne 124 ]] || echo "(unit tests hang)"
              sed -n 's/^\[  FAILED  \] \([^ ,]*\).*/\1/p' "$scratch/unit.log"
-             ctest -R '^Golden\.' --timeout 120 2>&1 | sed -n 's/.*Test *#[0-9]*: \(Golden\.[^ ]*\) .*\*\*\*\(Failed\|Timeout\).*/\1/p') | sort -u)
+             grep -v '^#' "$scratch/src/tests/golden/runs.txt" | while read -r name seed stop count _; do
+               [[ -n "$name" ]] || continue
+               timeout 120 "$scratch/src/tests/golden/golden_test.sh" "$build/tools/qorbsim/qorb-sim" "$name" "$seed" "$stop" \
+                 "$count" > /dev/null 2>&1 || echo "Golden.$name"
+             done) | sort -u)
   echo "${failed:-(none)}"
 }
 echo "mutate: building the scratch copy in $scratch"
