@@ -7,6 +7,7 @@
 
 bool MainWindow = false;
 void (*PlayFrameObserver)(int32_t result) = nullptr;
+void (*PlayFrameStarting)() = nullptr;
 
 namespace {
 constexpr const char* ClassName = "QORBCLASS";
@@ -32,6 +33,7 @@ bool FramePass(int* exitCode) {
         WindowProc(message);
     }
     if (Lives > 0) {
+        if (PlayFrameStarting != nullptr) PlayFrameStarting();
         const int32_t result = PlayFrame();
         if (PlayFrameObserver != nullptr) PlayFrameObserver(result);
         if (Lives == 0) TitleScreen();

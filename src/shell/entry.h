@@ -28,6 +28,9 @@ bool OpenGame(ExitStatus* status);
 // Called after every PlayFrame with its result, when set: tools trace runs
 // through it.
 extern void (*PlayFrameObserver)(int32_t result);
+// Called before every PlayFrame, when set: what a tool gathers for a call
+// (its sounds, its pictures) starts here.
+extern void (*PlayFrameStarting)();
 
 // One pass: at most one message, then one step of play or of the title.
 // False once the quit message has been taken.

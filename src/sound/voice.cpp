@@ -20,6 +20,7 @@ Voice VoiceLaserB;
 Voice VoiceBonus;
 
 uint32_t VoiceStatus = 0;
+void (*VoiceObserver)(VoiceOp op, const Voice& voice) = nullptr;
 
 const VoiceFile VoiceInventory[VoiceCount] = {
     {"brick_high_ping.voc", &VoiceBrickHigh, 352800},
@@ -46,6 +47,10 @@ constexpr uint32_t BlockHeadBytes = 4;
 constexpr uint32_t SampleStart = 6;  // after the head, the time constant and the packing code
 // KEEP AS DESIGNED: the buffer takes L - 6 bytes, leaving the block's last four out.
 constexpr uint32_t BytesLeftOut = 6;
+
+void Tell(VoiceOp op, const Voice& voice) {
+    if (VoiceObserver != nullptr) VoiceObserver(op, voice);
+}
 
 bool Reject(std::string* why, const char* fileName, const std::string& reason) {
     if (why != nullptr) *why = std::string(fileName) + ": " + reason;
@@ -89,16 +94,19 @@ bool LoadVoice(const char* fileName, Voice& voice, uint32_t byteBudget, std::str
 }
 
 void PlayVoice(Voice& voice) {
+    Tell(VoiceOp::Play, voice);
     if (voice.Buffer == nullptr) return;
     plat::SoundSetPosition(voice.Buffer, 0);
     plat::SoundPlay(voice.Buffer);
 }
 
 void StartVoice(Voice& voice) {
+    Tell(VoiceOp::Start, voice);
     if (voice.Buffer != nullptr) plat::SoundPlay(voice.Buffer);
 }
 
 void WaitVoice(Voice& voice) {
+    Tell(VoiceOp::Wait, voice);
     if (voice.Buffer == nullptr) return;
     VoiceStatus = plat::SoundStatus(voice.Buffer);
     while (VoiceStatus == plat::SoundStatusPlaying) {
@@ -108,5 +116,32 @@ void WaitVoice(Voice& voice) {
 }
 
 void StopVoice(Voice& voice) {
+    Tell(VoiceOp::Stop, voice);
     if (voice.Buffer != nullptr) plat::SoundStop(voice.Buffer);
+}
+
+const char* VoiceName(const Voice& voice) {
+    static const struct {
+        const Voice* Target;
+        const char* Name;
+    } names[] = {
+        {&VoiceBrickHigh, "VoiceBrickHigh"}, {&VoiceBrickLow, "VoiceBrickLow"}, {&VoicePaddle, "VoicePaddle"},
+        {&VoiceCrash, "VoiceCrash"},         {&VoiceFanfare, "VoiceFanfare"},   {&VoiceExpand, "VoiceExpand"},
+        {&VoiceWarp, "VoiceWarp"},           {&VoiceTitles, "VoiceTitles"},     {&VoiceShips, "VoiceShips"},
+        {&VoiceGameOver, "VoiceGameOver"},   {&VoiceShrink, "VoiceShrink"},     {&VoiceLaserA, "VoiceLaserA"},
+        {&VoiceLaserB, "VoiceLaserB"},       {&VoiceBonus, "VoiceBonus"},
+    };
+    for (const auto& n : names)
+        if (n.Target == &voice) return n.Name;
+    return "";
+}
+
+const char* VoiceOpName(VoiceOp op) {
+    switch (op) {
+        case VoiceOp::Play: return "play";
+        case VoiceOp::Start: return "start";
+        case VoiceOp::Stop: return "stop";
+        case VoiceOp::Wait: return "wait";
+    }
+    return "";
 }

@@ -48,3 +48,13 @@ void PlayVoice(Voice& voice);   // from the start, also when still sounding
 void StartVoice(Voice& voice);  // from where it stands; a sounding voice goes on
 void WaitVoice(Voice& voice);   // until it stops
 void StopVoice(Voice& voice);   // keeps its position
+
+// What the game asked of a voice, for tools and tests that follow a run by ear.
+enum class VoiceOp { Play, Start, Stop, Wait };
+// When set, called by each of the four above before it acts, also on a voice
+// without a buffer: it reports what the game asked, not what was heard.
+extern void (*VoiceObserver)(VoiceOp op, const Voice& voice);
+// The game's own name of one of its voices ("VoiceBrickHigh"); "" for any other.
+const char* VoiceName(const Voice& voice);
+// "play", "start", "stop" or "wait".
+const char* VoiceOpName(VoiceOp op);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "frontend/title_screen.h"
 #include "play/status_panel.h"
 #include "shell/devices.h"
@@ -74,7 +77,16 @@ TEST_F(TitleScreenTest, EnterHeldThroughTheZoomStartsTheGameInTheSamePass) {
     headless::ScheduleKey(0, plat::Key::Enter, true);
     headless::ScheduleKey(0, plat::Key::Escape, true);
     headless::ScheduleKey(4000, plat::Key::Enter, false);  // the intro waits for the release
+    static std::vector<std::string> asked;
+    asked.clear();
+    VoiceObserver = [](VoiceOp op, const Voice& v) {
+        asked.push_back(std::string(VoiceOpName(op)) + " " + VoiceName(v));
+    };
     TitleScreen();
+    VoiceObserver = nullptr;
+    ASSERT_GE(asked.size(), 2u);
+    EXPECT_EQ(asked[0], "stop VoiceTitles");  // the title music ends as the intro begins
+    EXPECT_EQ(asked[1], "start VoiceShips");
     EXPECT_EQ(Lives, 3);
     EXPECT_FALSE(Playing(VoiceTitles));
     EXPECT_FALSE(Playing(VoiceShips));

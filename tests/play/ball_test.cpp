@@ -4,6 +4,7 @@
 #include "play/ball_collision.h"
 #include "play/paddle.h"
 #include "play/play_globals.h"
+#include "sound/voice.h"
 #include "support/game_display.h"
 
 namespace {
@@ -125,6 +126,28 @@ TEST_F(BallTest, APaddleHitResetsTheBrickCountAndTheCatchPaddleHolds) {
     BallHeld = 0;
     HitAt(33, 1, 5, 5);
     EXPECT_EQ(BallHeld, 0);
+}
+
+TEST_F(BallTest, ThePaddlePingsForAFreeBallAndOnTheNarrowAndWideSpansAlways) {
+    static int pings;
+    VoiceObserver = [](VoiceOp op, const Voice& voice) { pings += op == VoiceOp::Play && &voice == &VoicePaddle; };
+    const struct {
+        int32_t Kind;
+        char Held;
+        int32_t D;
+        int Pings;
+    } cases[] = {
+        {PaddleNormal, 0, 40, 1}, {PaddleNormal, 1, 40, 0}, {PaddleCatch, 1, 40, 0},  {PaddleLaser, 0, 40, 1},
+        {PaddleNarrow, 1, 40, 1}, {PaddleWide, 1, 40, 1},   {PaddleNormal, 0, 11, 0},  // outside the span
+    };
+    for (const auto& c : cases) {
+        pings = 0;
+        ThePaddle.PaddleKind = c.Kind;
+        BallHeld = c.Held;
+        HitAt(c.D, 1, 5, 5);
+        EXPECT_EQ(pings, c.Pings) << "kind " << c.Kind << " held " << int{c.Held} << " d " << c.D;
+    }
+    VoiceObserver = nullptr;
 }
 
 TEST_F(BallTest, ServeFromTheRoundStartSpeeds) {

@@ -92,6 +92,7 @@ TEST_F(CapsuleDrawTest, TheBricksInFrontOfTheCapsuleAreDrawnAgain) {
     EXPECT_EQ(bricksFor(5, 79), 2u);   // row 0 of its two columns, nothing above
     EXPECT_EQ(bricksFor(5, 80), 4u);   // rows 1 and 0
     EXPECT_EQ(bricksFor(12, 80), 2u);  // no column right of 12
+    EXPECT_EQ(bricksFor(11, 80), 4u);  // column 12, under its last two pixels
     EXPECT_EQ(bricksFor(5, 439), 2u);  // rows 15 (always empty) and 14
     EXPECT_EQ(bricksFor(5, 440), 0u);
     // The place of two draws back is repaired too: rows 1 and 0, then row 0.
@@ -100,6 +101,26 @@ TEST_F(CapsuleDrawTest, TheBricksInFrontOfTheCapsuleAreDrawnAgain) {
     const uint64_t before = plat::GetStats().Blits;
     TheCapsule.Draw(5, 83);
     EXPECT_EQ(plat::GetStats().Blits - before - 2, 6u);
+}
+
+// The erase wipes both places; bricks come back only while the new place is
+// inside the repair bound (y 79 to 415), and then at the old place too.
+TEST_F(CapsuleDrawTest, AnEraseBelowTheRepairBoundLeavesTheOldPlaceUnrepaired) {
+    constexpr uint16_t Brick = 0x0B1C;
+    plat::Fill(ElementsSurface, RectAt(314, 1, 47, 23), Brick);  // picture of kind 0
+    for (auto& column : BrickField)
+        for (int row = 0; row < PlayedRows; ++row) column[row] = BrickCell{0, 1, 0};
+    const struct {
+        int32_t OldY, Y;
+        uint16_t AtOldPlace;  // its top row, in row 13, which the new place does not cover
+    } cases[] = {{397, 401, Brick}, {413, 415, Brick}, {413, 417, Backdrop}, {409, 419, Backdrop}};
+    for (const auto& c : cases) {
+        TheCapsule.Pos = SpritePos{7, c.OldY + 2, 7, c.OldY};
+        plat::Fill(BackBuffer, RectAt(CellX(7), CellY(13), 47, 23), Brick);
+        TheCapsule.Erase(7, c.Y);
+        EXPECT_EQ(At(BackBuffer, CellX(7) + 20, c.OldY), c.AtOldPlace) << c.OldY << " to " << c.Y;
+        EXPECT_EQ(At(BackBuffer, CellX(7) + 20, c.Y + 19), c.AtOldPlace == Brick ? Brick : Backdrop);
+    }
 }
 
 TEST_F(CapsuleDrawTest, TheReleaseDrawsItsChanceOnEveryBreak) {
@@ -290,6 +311,17 @@ TEST_F(CapsulePlayTest, TheExitGateFirstGlowsOnTheThirteenthStepOfTheGame) {
     Caught(Exit, PaddleWide);
     PlayFrame();
     EXPECT_EQ(GateFrame, 2);
+}
+
+TEST_F(CapsulePlayTest, TheGateGlowsThroughAllNineFramesInTurn) {
+    for (int frame = 0; frame < 9; ++frame)
+        plat::Fill(ElementsSurface, RectAt(750, 37 + 56 * frame, 17, 53), static_cast<uint16_t>(0x0900 + frame));
+    ThePaddle.PaddleKind = PaddleExit;
+    GateTick = 12;
+    for (int step = 0; step < 20; ++step) {
+        PlayFrame();
+        EXPECT_EQ(At(PrimarySurface, 660, 590), 0x0900 + step % 9) << step;
+    }
 }
 
 TEST_F(CapsulePlayTest, TheExitPaddleSlidesThroughTheGateIn172StepsAndEndsTheRound) {

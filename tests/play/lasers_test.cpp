@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "bricks/brick_field.h"
 #include "play/ball.h"
 #include "play/capsules.h"
@@ -123,6 +125,24 @@ TEST_F(LaserTest, HigherRowsAreTestedOnceTheShotRisesToThem) {
     EXPECT_EQ(BrickField[3][5].Strength, 30000);
     PlayFrame();
     EXPECT_EQ(BrickField[3][5].Strength, 29999);
+}
+
+// Row j is tested while 111 + 24 j < 600 - height: rows 1, 6 and 11 are
+// first reached exactly on a height the shots take (1 + 5 k).
+TEST_F(LaserTest, AShotTestsTheLowestRowWhoseTopLiesAboveSixHundredLessItsHeight) {
+    for (const auto& [row, height] : {std::pair{14, 6}, {11, 201}, {6, 321}, {1, 441}}) {
+        ResetLasers();
+        for (auto& column : BrickField)
+            for (auto& cell : column) cell = BrickCell{};
+        BrickField[3][row] = BrickCell{7, 30000, 0};  // under the left probe, x 217
+        Release();
+        int32_t struck = 0;
+        for (int32_t step = 1; step <= 110 && struck == 0; ++step) {
+            PlayFrame();
+            if (BrickField[3][row].Strength < 30000) struck = 1 + 5 * step;
+        }
+        EXPECT_EQ(struck, height) << "row " << row;
+    }
 }
 
 }  // namespace

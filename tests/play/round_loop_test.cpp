@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "bricks/brick_field.h"
 #include "bricks/round_backdrop.h"
 #include "gfx/bitmap.h"
 #include "play/ball.h"
+#include "play/ball_collision.h"
+#include "play/capsules.h"
 #include "play/crt_random.h"
+#include "play/lasers.h"
 #include "play/paddle.h"
 #include "play/round_loop.h"
 #include "play/round_screens.h"
@@ -109,7 +114,9 @@ TEST_F(RoundTest, RepairAroundTheBallCellStaysInsideTheGrid) {
     EXPECT_EQ(drawnAfterRepair(5, 5), 5u);   // the cell and its four neighbours
     EXPECT_EQ(drawnAfterRepair(0, 5), 4u);   // no left neighbour
     EXPECT_EQ(drawnAfterRepair(12, 5), 4u);  // no right neighbour
+    EXPECT_EQ(drawnAfterRepair(11, 5), 5u);  // column 12 is the last right neighbour
     EXPECT_EQ(drawnAfterRepair(5, 0), 4u);   // nothing above row 0
+    EXPECT_EQ(drawnAfterRepair(5, 1), 5u);   // row 0 is the last cell above
     EXPECT_EQ(drawnAfterRepair(5, 14), 4u);  // nothing below row 14, though row 15 holds a brick
     EXPECT_EQ(drawnAfterRepair(0, -1), 1u);  // outside: only the cell below, (0, 0)
     EXPECT_EQ(drawnAfterRepair(4, 15), 1u);  // outside: only the cell above, (4, 14)
@@ -186,6 +193,49 @@ TEST_F(RoundTest, ARoundIsClearedAtZeroBricksOrBelow) {
     PlayFrame();
     EXPECT_EQ(BricksLeft, 91);
     EXPECT_EQ(RoundFrameCount, 1);
+}
+
+TEST_F(RoundTest, AClearedRoundForgetsTheBrickBouncesAndTheLasers) {
+    Settle();
+    for (auto& column : BrickField)
+        for (auto& cell : column) cell = BrickCell{};
+    BallHeld = 0;  // free and high, so that no paddle hit resets the count
+    BallX = BallY = 300;
+    BrickBounceCount = 9;
+    LaserPairA = LaserPair{1, 100, 40, 0};
+    LaserPairB = LaserPair{1, 300, 60, 60};
+    LaserCooldown = 12;
+    BricksLeft = 0;
+    PlayFrame();
+    ASSERT_EQ(RoundSetupPending, 1);
+    EXPECT_EQ(BrickBounceCount, 0);
+    EXPECT_EQ(LaserPairA.Active + LaserPairB.Active, 0);
+    EXPECT_EQ(LaserPairA.LeftHeight + LaserPairB.LeftHeight + LaserPairB.RightHeight, 0);
+    EXPECT_EQ(LaserCooldown, 0);
+}
+
+TEST_F(RoundTest, EveryFieldResetDisarmsTheCatchAndPutsTheGateBackToItsFirstFrame) {
+    for (int call = 0; call < 16; ++call) {  // the round set-up and the fifteen that follow
+        ThePaddle.CatchArmed = 1;
+        GateFrame = 5;
+        PlayFrame();
+        EXPECT_EQ(int{ThePaddle.CatchArmed}, 0) << call;
+        EXPECT_EQ(GateFrame, 0) << call;
+    }
+}
+
+TEST_F(RoundTest, FrameCycleCountsUpToTwentyAndThenStartsAgainAtZero) {
+    Settle();
+    FrameCycle = 0;
+    std::vector<int32_t> seen;
+    for (int step = 0; step < 22; ++step) {
+        PlayFrame();
+        seen.push_back(FrameCycle);
+    }
+    std::vector<int32_t> expected;
+    for (int value = 1; value <= 20; ++value) expected.push_back(value);
+    expected.insert(expected.end(), {0, 1});
+    EXPECT_EQ(seen, expected);
 }
 
 TEST_F(RoundTest, AfterRoundTwentyTheLayoutsComeRoundAgain) {
@@ -268,6 +318,36 @@ TEST_F(LifeLostTest, ALostBallCostsALifeAndServesAgainFromThePaddle) {
     EXPECT_EQ(ThePaddle.PaddleKind, PaddleNormal);
     EXPECT_EQ(Morphing, 0);
     EXPECT_EQ(BallSpeed, RoundStartSpeed);
+}
+
+TEST_F(LifeLostTest, ALostLifeLeavesNeitherTheFallingCapsuleNorTheGateOnEitherPage) {
+    Settle();
+    for (auto& column : BrickField)
+        for (auto& cell : column) cell = BrickCell{};
+    PaddleX = 200;
+    ThePaddle.PaddleKind = PaddleExit;
+    GateTick = 12;
+    CapsuleActive = 1;
+    CapsuleColumn = 11;
+    CapsuleY = 451;
+    TheCapsule.Kind = Points;
+    for (int step = 0; step < 3; ++step) {  // the gate and the capsule on both pages
+        FrameCycle = 0;
+        PlayFrame();
+    }
+    ASSERT_EQ(At(BackBuffer, 660, 590), Packed(FlatPixel(0)));
+    ASSERT_EQ(At(BackBuffer, CellX(11) + 20, CapsuleY), Packed(FlatPixel(0)));
+    BallHeld = 0;
+    BallX = 300;
+    BallY = 590;
+    TheBall.DirY = 1;
+    PlayFrame();
+    ASSERT_EQ(Lives, 2);
+    for (plat::Surface* page : {PrimarySurface, BackBuffer}) {
+        const char* name = page == PrimarySurface ? "visible page" : "back buffer";
+        EXPECT_TRUE(AllOf(page, RectAt(651, 569, 17, 28), Packed(FlatPixel(1)))) << name << ": the gate";
+        EXPECT_TRUE(AllOf(page, RectAt(CellX(11), 440, 50, 40), Packed(FlatPixel(5)))) << name << ": the capsule";
+    }
 }
 
 TEST_F(LifeLostTest, TheLastLifeEndsInTheGameOverScreen) {

@@ -172,4 +172,28 @@ TEST(VoiceInventory, FourteenVoicesWithWholeOrFractionalSecondBudgets) {
     for (const VoiceFile& v : VoiceInventory) EXPECT_EQ(v.ByteBudget % 4, 0u) << v.FileName;
 }
 
+// Each file sounds as the voice the game plays for it, by the game's names.
+TEST(VoiceInventory, EachFileBecomesItsOwnVoice) {
+    const char* expected[][2] = {
+        {"brick_high_ping.voc", "VoiceBrickHigh"},
+        {"brick_low_ping.voc", "VoiceBrickLow"},
+        {"paddle_ping.voc", "VoicePaddle"},
+        {"crash.voc", "VoiceCrash"},
+        {"fanfare.voc", "VoiceFanfare"},
+        {"expand.voc", "VoiceExpand"},
+        {"warp2.voc", "VoiceWarp"},
+        {"titles.voc", "VoiceTitles"},
+        {"ships1.voc", "VoiceShips"},
+        {"gameover.voc", "VoiceGameOver"},
+        {"shrink.voc", "VoiceShrink"},
+        {"lasers.voc", "VoiceLaserA"},
+        {"lasers.voc", "VoiceLaserB"},
+        {"bonus.voc", "VoiceBonus"},
+    };
+    for (int i = 0; i < VoiceCount; ++i) {
+        EXPECT_STREQ(VoiceInventory[i].FileName, expected[i][0]) << i;
+        EXPECT_STREQ(VoiceName(*VoiceInventory[i].Target), expected[i][1]) << i;
+    }
+}
+
 }  // namespace

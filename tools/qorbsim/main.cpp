@@ -209,6 +209,7 @@ int main(int argc, char** argv) {
     int exitCode = 0;
     Bot bot;
     run.Trace.Snapshot();
+    if (run.TraceFile.is_open()) run.Trace.Listen();
     while (!run.Stop && FramePass(&exitCode)) {
         if (!o.Bot) continue;
         // Strictly after now, so that a replay applies each event at the same moment.

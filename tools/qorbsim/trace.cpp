@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/headless/headless.h"
 #include "play/ball.h"
 #include "play/ball_collision.h"
 #include "play/capsules.h"
@@ -12,6 +13,8 @@
 #include "play/round_loop.h"
 #include "play/round_screens.h"
 #include "play/status_panel.h"
+#include "shell/entry.h"
+#include "sound/voice.h"
 
 namespace {
 
@@ -84,7 +87,48 @@ std::string KeysValue(const PlayFrameReport& r) {
     return "[" + keys + "]";
 }
 
+std::string Hex(uint64_t hash) {
+    char text[24];
+    std::snprintf(text, sizeof text, "\"%016llx\"", static_cast<unsigned long long>(hash));
+    return text;
+}
+
+TraceWriter* listening = nullptr;
+
 }  // namespace
+
+uint64_t PageHash(const plat::Surface& surface) {
+    constexpr uint64_t Basis = 0xcbf29ce484222325u, Prime = 0x100000001b3u;
+    uint64_t lanes[4] = {Basis, Basis, Basis, Basis};
+    for (int32_t y = 0; y < surface.Height; ++y) {
+        const uint16_t* row = surface.Words.data() + static_cast<size_t>(y) * surface.PitchWords;
+        int32_t x = 0;
+        for (; x + 16 <= surface.Width; x += 16)
+            for (int lane = 0; lane < 4; ++lane) {
+                const uint16_t* w = row + x + 4 * lane;
+                const uint64_t four = w[0] | uint64_t{w[1]} << 16 | uint64_t{w[2]} << 32 | uint64_t{w[3]} << 48;
+                lanes[lane] = (lanes[lane] ^ four) * Prime;
+            }
+        for (; x < surface.Width; ++x) lanes[0] = (lanes[0] ^ row[x]) * Prime;
+    }
+    uint64_t hash = Basis;
+    for (uint64_t lane : lanes) hash = (hash ^ lane) * Prime;
+    return hash;
+}
+
+void TraceWriter::Listen() {
+    listening = this;
+    PlayFrameStarting = [] {
+        listening->voices_.clear();
+        listening->screens_.clear();
+    };
+    VoiceObserver = [](VoiceOp op, const Voice& voice) {
+        std::string& v = listening->voices_;
+        v += (v.empty() ? "[\"" : ",[\"") + std::string(VoiceOpName(op)) + "\",\"" + VoiceName(voice) + "\"]";
+    };
+    plat::headless::SetFlipObserver(
+        [](uint64_t) { listening->screens_.push_back(PageHash(*plat::headless::Primary())); });
+}
 
 void TraceWriter::Snapshot() {
     for (int c = 0; c < FieldColumns; ++c)
@@ -124,5 +168,12 @@ std::string TraceWriter::Line(uint64_t call, uint64_t ms, int32_t result) {
     if (r.Seeded) line.Int("Seeded", r.SeedTime);
     if (r.RoundForced) line.Int("ForcedRound", ForcedStartRound);
     line.Raw("Mouse", MouseValue(r)).Raw("Keys", KeysValue(r)).Raw("Bricks", "[" + bricks + "]");
+    std::string screens;
+    for (uint64_t hash : screens_) screens += (screens.empty() ? "" : ",") + Hex(hash);
+    line.Raw("Voices", "[" + voices_ + "]").Raw("Screen", "[" + screens + "]");
+    const plat::Surface* back = plat::headless::Back();
+    line.Raw("Back", back != nullptr ? Hex(PageHash(*back)) : "null");
+    voices_.clear();
+    screens_.clear();
     return line.Done();
 }
