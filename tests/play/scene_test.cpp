@@ -263,6 +263,27 @@ protected:
                 for (int32_t x = 670; x < 770; ++x) ASSERT_EQ(At(page, x, y), At(clean, x, y)) << "panel before play";
     }
 
+    // A capsule falling from (column, y), drawn on both pages by three checked calls.
+    void DropCapsule(int column, int y) {
+        CapsuleActive = 1;
+        CapsuleColumn = column;
+        CapsuleY = y;
+        TheCapsule.Kind = Points;
+        for (int step = 0; step < 3; ++step) {
+            FrameCycle = 0;
+            PlayAndCheck(1, true);
+        }
+    }
+
+    // The ball served straight down past the paddle, then calls checked one by one.
+    void LoseTheBall(int calls) {
+        BallHeld = 0;
+        BallX = 300;
+        BallY = 590;
+        TheBall.DirY = 1;
+        PlayAndCheck(calls, true);
+    }
+
     void PlayAndCheck(int calls, bool everyCall) {
         for (int i = 0; i < calls && !HasFailure(); ++i) {
             if (GetParam().What == Run::Bot) Aim();
@@ -309,39 +330,17 @@ TEST_P(SceneCheck, TheVisiblePageShowsWhatTheStateSays) {
         BrickField[5][13] = BrickCell{2, 1, 0};
         BrickField[5][14] = BrickCell{4, 1, 0};
         PlayAndCheck(15, true);
-        CapsuleActive = 1;
-        CapsuleColumn = 5;
-        CapsuleY = 409;
-        TheCapsule.Kind = Points;
-        for (int step = 0; step < 3; ++step) {
-            FrameCycle = 0;
-            PlayAndCheck(1, true);
-        }
+        DropCapsule(5, 409);
         FrameCycle = 0;
-        BallHeld = 0;
-        BallX = 300;
-        BallY = 590;
-        TheBall.DirY = 1;
-        PlayAndCheck(c.Calls, true);
+        LoseTheBall(c.Calls);
     } else {
         // The exit gate glowing and a capsule falling below the bricks when the ball is lost.
         PlayAndCheck(16, true);
         PaddleX = 200;
         ThePaddle.PaddleKind = PaddleExit;
         GateTick = 12;
-        CapsuleActive = 1;
-        CapsuleColumn = 11;
-        CapsuleY = 451;
-        TheCapsule.Kind = Points;
-        for (int step = 0; step < 3; ++step) {
-            FrameCycle = 0;
-            PlayAndCheck(1, true);
-        }
-        BallHeld = 0;
-        BallX = 300;
-        BallY = 590;
-        TheBall.DirY = 1;
-        PlayAndCheck(c.Calls, true);
+        DropCapsule(11, 451);
+        LoseTheBall(c.Calls);
     }
     std::printf(
         "scene check %s: %d calls checked (%d round set-ups, %d lives lost, %d catches), %d brick cells and %d "
