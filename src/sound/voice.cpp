@@ -23,21 +23,21 @@ uint32_t VoiceStatus = 0;
 void (*VoiceObserver)(VoiceOp op, const Voice& voice) = nullptr;
 
 const VoiceFile VoiceInventory[VoiceCount] = {
-    {"brick_high_ping.voc", &VoiceBrickHigh, 352800},
-    {"brick_low_ping.voc", &VoiceBrickLow, 352800},
-    {"paddle_ping.voc", &VoicePaddle, 352800},
-    {"crash.voc", &VoiceCrash, 1058400},
-    {"fanfare.voc", &VoiceFanfare, 1058400},
-    {"expand.voc", &VoiceExpand, 352800},
-    {"warp2.voc", &VoiceWarp, 882000},
-    {"titles.voc", &VoiceTitles, 6879600},
-    {"ships1.voc", &VoiceShips, 2646000},
-    {"gameover.voc", &VoiceGameOver, 1234800},
-    {"shrink.voc", &VoiceShrink, 529200},
+    {"brick_high_ping.voc", &VoiceBrickHigh, 352800, "VoiceBrickHigh"},
+    {"brick_low_ping.voc", &VoiceBrickLow, 352800, "VoiceBrickLow"},
+    {"paddle_ping.voc", &VoicePaddle, 352800, "VoicePaddle"},
+    {"crash.voc", &VoiceCrash, 1058400, "VoiceCrash"},
+    {"fanfare.voc", &VoiceFanfare, 1058400, "VoiceFanfare"},
+    {"expand.voc", &VoiceExpand, 352800, "VoiceExpand"},
+    {"warp2.voc", &VoiceWarp, 882000, "VoiceWarp"},
+    {"titles.voc", &VoiceTitles, 6879600, "VoiceTitles"},
+    {"ships1.voc", &VoiceShips, 2646000, "VoiceShips"},
+    {"gameover.voc", &VoiceGameOver, 1234800, "VoiceGameOver"},
+    {"shrink.voc", &VoiceShrink, 529200, "VoiceShrink"},
     // Loaded twice, so that two shots in flight each sound on their own.
-    {"lasers.voc", &VoiceLaserA, 246960},
-    {"lasers.voc", &VoiceLaserB, 246960},
-    {"bonus.voc", &VoiceBonus, 352800},
+    {"lasers.voc", &VoiceLaserA, 246960, "VoiceLaserA"},
+    {"lasers.voc", &VoiceLaserB, 246960, "VoiceLaserB"},
+    {"bonus.voc", &VoiceBonus, 352800, "VoiceBonus"},
 };
 
 namespace {
@@ -121,18 +121,8 @@ void StopVoice(Voice& voice) {
 }
 
 const char* VoiceName(const Voice& voice) {
-    static const struct {
-        const Voice* Target;
-        const char* Name;
-    } names[] = {
-        {&VoiceBrickHigh, "VoiceBrickHigh"}, {&VoiceBrickLow, "VoiceBrickLow"}, {&VoicePaddle, "VoicePaddle"},
-        {&VoiceCrash, "VoiceCrash"},         {&VoiceFanfare, "VoiceFanfare"},   {&VoiceExpand, "VoiceExpand"},
-        {&VoiceWarp, "VoiceWarp"},           {&VoiceTitles, "VoiceTitles"},     {&VoiceShips, "VoiceShips"},
-        {&VoiceGameOver, "VoiceGameOver"},   {&VoiceShrink, "VoiceShrink"},     {&VoiceLaserA, "VoiceLaserA"},
-        {&VoiceLaserB, "VoiceLaserB"},       {&VoiceBonus, "VoiceBonus"},
-    };
-    for (const auto& n : names)
-        if (n.Target == &voice) return n.Name;
+    for (const VoiceFile& v : VoiceInventory)
+        if (v.Target == &voice) return v.Name;
     return "";
 }
 

@@ -32,6 +32,7 @@ struct VoiceFile {
     const char* FileName;
     Voice* Target;
     uint32_t ByteBudget;  // how much of the file is read
+    const char* Name;     // the voice's name in traces
 };
 
 constexpr int VoiceCount = 14;
