@@ -76,8 +76,9 @@ mkdir "$tmp/unpacked"
 (cd "$tmp/unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
 folder=$tmp/unpacked/$(basename "$zip" .zip)
 [[ "$(cd "$tmp/unpacked" && ls)" == "$(basename "$folder")" ]] || fail "the zip does not hold one folder"
-[[ "$(cd "$folder" && LC_ALL=C ls)" == $'README.txt\nassets\ngame555.exe\ngame565.exe' ]] ||
+[[ "$(cd "$folder" && LC_ALL=C ls)" == $'LICENSE.txt\nREADME.txt\nassets\ngame555.exe\ngame565.exe' ]] ||
     fail "the zip holds $(cd "$folder" && ls | tr '\n' ' ')"
+diff <(tr -d '\r' <"$folder/LICENSE.txt") LICENSE >/dev/null || fail "the zip's LICENSE.txt is not LICENSE"
 diff <(cd "$built_assets" && ls -- *.DAT *.GRA *.voc) <(cd "$folder/assets" && ls) >/dev/null ||
     fail "the zip's assets folder does not hold the built art and sounds"
 for f in "$folder"/assets/*; do

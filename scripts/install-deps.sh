@@ -23,6 +23,7 @@ packages=(
   libsdl2-dev                        # the game's window, sound and input
   xvfb xdotool x11-apps              # the tests in a real window: server, keys, screenshots (xwd)
   dpkg-dev file fakeroot             # the Debian package: its dependencies, and dpkg as non-root
+  lintian                            # Debian's checker of the package
   desktop-file-utils appstream       # checking the menu entry and the AppStream data
 )
 web=""

@@ -7,12 +7,14 @@
 #     the menu entry and the AppStream data must be in place and valid, and
 #     the moved game565 must show its title and end on Escape.
 #   install_test.sh deb <build dir> <window_test.sh> <screen_check>
-#     the Debian package CPack makes: its dependencies computed, installed
-#     with dpkg into a scratch root (checked against this machine's
-#     packages), started the same way, then purged.
+#     the Debian package CPack makes: lintian must report nothing on it; its
+#     dependencies computed, installed with dpkg into a scratch root (checked
+#     against this machine's packages), started the same way, then purged.
 #
-# The environment names the layout: QORB_GAMEDIR, QORB_DATADIR (relative to
-# the prefix), QORB_APP_ID, and CMAKE_COMMAND, CPACK_COMMAND.
+# The environment names the layout: QORB_GAMEDIR, QORB_DEB_GAMEDIR (the
+# package's), QORB_DATADIR (relative to the prefix), QORB_APP_ID, the
+# LICENSE (QORB_LICENSE), the lintian wrapper (QORB_LINTIAN), and
+# CMAKE_COMMAND, CPACK_COMMAND.
 set -uo pipefail
 
 mode=$1
@@ -30,11 +32,12 @@ for tool in desktop-file-validate appstreamcli file; do
     command -v "$tool" >/dev/null || fail "$tool is missing; scripts/install-deps.sh installs it"
 done
 
-# check_tree PREFIX: the games, the data, the menu entry and icons under it.
+# check_tree PREFIX GAMEDIR: the games, the data, the menu entry, icons and
+# manual pages under it.
 check_tree() {
-    local p=$1 id=$QORB_APP_ID
+    local p=$1 gamedir=$2 id=$QORB_APP_ID
     for packing in 565 555; do
-        [[ -x "$p/$QORB_GAMEDIR/game$packing" ]] || fail "no game$packing in $p/$QORB_GAMEDIR"
+        [[ -x "$p/$gamedir/game$packing" ]] || fail "no game$packing in $p/$gamedir"
     done
     # Every file the build made, byte for byte, and nothing else.
     diff <(cd "$build/assets" && ls -- *.DAT *.GRA *.voc) <(cd "$p/$QORB_DATADIR" && ls) >"$tmp/diff" ||
@@ -59,6 +62,29 @@ check_tree() {
         file "$icon" | grep -q "PNG image data, $size x $size, 8-bit/color RGBA" ||
             fail "the icon at $size px is not a $size x $size PNG with alpha: $(file "$icon")"
     done
+
+    # One page for both games, which names them both.
+    local man=$p/share/man/man6
+    gzip -dc "$man/game565.6.gz" >"$tmp/page" 2>/dev/null || fail "no manual page at $man/game565.6.gz"
+    grep -q '^game565, game555 \\- ' "$tmp/page" || fail "the manual page does not name both games"
+    [[ "$(readlink "$man/game555.6.gz")" == game565.6.gz ]] || fail "game555.6.gz does not lead to game565's page"
+}
+
+# check_debian_doc DOCDIR VERSION: Debian's copyright file holds LICENSE's very words, and the
+# changelog's newest entry is the package's version.
+check_debian_doc() {
+    local doc=$1 version=$2
+    [[ ! -e "$doc/LICENSE" ]] || fail "the package carries LICENSE beside its copyright file"
+    grep -qx "Copyright: $(sed -n 's/^Copyright (c) //p' "$QORB_LICENSE")" "$doc/copyright" ||
+        fail "the copyright file does not name LICENSE's holders"
+    # Its stand-alone licence paragraph, unindented, is LICENSE from "Permission" on.
+    awk 'p { print; next } prev == "" && $0 == "License: Expat" { p = 1 } { prev = $0 }' "$doc/copyright" |
+        sed 's/^ //; s/^\.$//' >"$tmp/licence"
+    sed -n '/^Permission/,$p' "$QORB_LICENSE" | diff - "$tmp/licence" >"$tmp/diff" ||
+        fail "the copyright file's licence differs from LICENSE: $(cat "$tmp/diff")"
+    local first
+    first=$(gzip -dc "$doc/changelog.gz" | head -n 1)
+    [[ "$first" == "qorb ($version) "* ]] || fail "the changelog's newest entry is '$first', not version $version"
 }
 
 # run_installed GAME DATA: started from an empty folder, it finds its data.
@@ -75,7 +101,8 @@ prefix)
     mkdir "$tmp/moved"
     mv "$tmp/first" "$tmp/moved/prefix"
     p=$tmp/moved/prefix
-    check_tree "$p"
+    check_tree "$p" "$QORB_GAMEDIR"
+    cmp -s "$QORB_LICENSE" "$p/share/doc/qorb/LICENSE" || fail "LICENSE was not installed into share/doc/qorb"
     run_installed "$p/$QORB_GAMEDIR/game565" "$p/$QORB_DATADIR"
     echo "PASS: installed into a prefix, moved, validated and played"
     ;;
@@ -90,6 +117,11 @@ deb)
     depends=$(dpkg-deb -f "$deb" Depends)
     [[ "$depends" == *libsdl2* && "$depends" == *libc6* ]] || fail "the dependencies were not computed: '$depends'"
     echo "$(basename "$deb"): $(stat -c %s "$deb") bytes; depends on $depends"
+    "$QORB_LINTIAN" "$deb" || fail "lintian reported on the package"
+    # The games once, in Debian's folder for games.
+    programs=$(dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -E '/game5[56]5$' | sort | tr '\n' ' ')
+    [[ "$programs" == "./usr/$QORB_DEB_GAMEDIR/game555 ./usr/$QORB_DEB_GAMEDIR/game565 " ]] ||
+        fail "the package holds the games as: $programs"
 
     # A scratch root whose package database holds this machine's entries for
     # the packages we depend on, so that dpkg checks them as on a real
@@ -110,8 +142,9 @@ deb)
 
     "${dpkg_root[@]}" -i "$deb" >"$tmp/dpkg.out" 2>&1 || fail "dpkg -i failed: $(cat "$tmp/dpkg.out")"
     ! grep -q "warning" "$tmp/dpkg.out" || fail "dpkg warned: $(cat "$tmp/dpkg.out")"
-    check_tree "$root/usr"
-    run_installed "$root/usr/$QORB_GAMEDIR/game565" "$root/usr/$QORB_DATADIR"
+    check_tree "$root/usr" "$QORB_DEB_GAMEDIR"
+    check_debian_doc "$root/usr/share/doc/$name" "$(dpkg-deb -f "$deb" Version)"
+    run_installed "$root/usr/$QORB_DEB_GAMEDIR/game565" "$root/usr/$QORB_DATADIR"
 
     # Removed with anything it may keep: nothing of it must stay.
     "${dpkg_root[@]}" --purge "$name" >"$tmp/dpkg.out" 2>&1 || fail "dpkg --purge failed: $(cat "$tmp/dpkg.out")"

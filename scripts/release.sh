@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Makes the release artefacts into dist/ and checks each one as its users
+# will meet it:
+#   qorb_<version>_amd64.deb         lintian must report nothing
+#   qorb-<version>-windows-x64.zip   played under Wine from the unpacked zip
+#                                    (scripts/check-windows.sh)
+#   qorb-<version>-web.zip           unpacked, served as it is and played in
+#                                    headless Chromium (tests/web/browser_test.sh)
+# and SHA256SUMS of the three. The version is the CMake project's; nothing
+# here names it. Installs what it needs (Debian packages, only those missing).
+set -euo pipefail
+start=$SECONDS
+cd "$(dirname "$0")/.."
+root=$PWD
+dist=$root/dist
+
+say() { echo "release: $*"; }
+fail() {
+    echo "release: FAIL: $*" >&2
+    exit 1
+}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+# the_one GLOB...: the single file the glob names.
+the_one() {
+    local files=("$@")
+    [[ ${#files[@]} -eq 1 && -f "${files[0]}" ]] || fail "expected one file, found: ${files[*]}"
+    echo "${files[0]}"
+}
+
+scripts/install-deps.sh --web
+rm -rf "$dist"
+mkdir -p "$dist"
+# A package of an older version left in a build folder must not be taken.
+rm -f build/default/qorb_*.deb build/windows/qorb-*-windows-x64.zip build/web/qorb-*-web.zip
+
+# --- the Debian package ---------------------------------------------------------
+
+# Configured afresh, so that nothing a build folder's cache kept from before
+# (an older default, a choice made by hand) reaches a release.
+say "building the Debian package"
+cmake --preset default --fresh >/dev/null
+cmake --build --preset default --target package
+deb=$(the_one build/default/qorb_*_amd64.deb)
+cp "$deb" "$dist/"
+deb=$dist/$(basename "$deb")
+version=$(dpkg-deb -f "$deb" Version)
+packaging/lintian.sh "$deb" || fail "lintian reported on $(basename "$deb")"
+
+# --- the Windows zip --------------------------------------------------------------
+
+say "building and playing the Windows zip"
+scripts/check-windows.sh
+zip=$(the_one build/windows/qorb-*-windows-x64.zip)
+cp "$zip" "$dist/"
+
+# --- the web zip ------------------------------------------------------------------
+
+say "building the web zip"
+cmake --preset web --fresh >/dev/null
+cmake --build --preset web -j "$(nproc)" --target package
+webzip=$(the_one build/web/qorb-*-web.zip)
+cp "$webzip" "$dist/"
+webzip=$dist/$(basename "$webzip")
+
+# The served folder as built, and the licence, at the archive's root.
+site=$root/build/web/site
+mkdir "$tmp/web"
+(cd "$tmp/web" && cmake -E tar xf "$webzip") || fail "cannot unpack $(basename "$webzip")"
+[[ -f "$tmp/web/index.html" ]] || fail "$(basename "$webzip") has no index.html at its root"
+cmp -s LICENSE "$tmp/web/LICENSE.txt" || fail "$(basename "$webzip") does not carry LICENSE as LICENSE.txt"
+diff <(cd "$site" && find . -type f | LC_ALL=C sort) \
+    <(cd "$tmp/web" && find . -type f ! -path ./LICENSE.txt | LC_ALL=C sort) >"$tmp/diff" ||
+    fail "$(basename "$webzip") does not hold the files of $site: $(cat "$tmp/diff")"
+(cd "$site" && find . -type f -print0 | xargs -0 -I{} cmp {} "$tmp/web/{}") ||
+    fail "$(basename "$webzip") differs from $site"
+say "playing the unpacked web zip in headless Chromium"
+status=0
+tests/web/browser_test.sh "$tmp/web" qorb "$root/build/default" || status=$?
+# A skip is no pass here.
+[[ $status -eq 0 ]] || fail "the browser test of the unpacked web zip ended with status $status"
+
+# --- one version, and the sums ------------------------------------------------------
+
+for f in "$dist"/*.zip; do
+    [[ "$(basename "$f")" == qorb-"$version"-* ]] || fail "$(basename "$f") is not of version $version"
+done
+(cd "$dist" && sha256sum -- *.deb *.zip >SHA256SUMS && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS"
+
+say "OK in $((SECONDS - start)) s: version $version in $dist"
+(cd "$dist" && stat -c '%s bytes  %n' -- *.deb *.zip SHA256SUMS)
