@@ -1,6 +1,7 @@
 #include "sound/voice.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <vector>
 
@@ -124,6 +125,13 @@ const char* VoiceName(const Voice& voice) {
     for (const VoiceFile& v : VoiceInventory)
         if (v.Target == &voice) return v.Name;
     return "";
+}
+
+Voice* VoiceNamed(const char* name) {
+    if (name == nullptr) return nullptr;
+    for (const VoiceFile& v : VoiceInventory)
+        if (std::strcmp(v.Name, name) == 0) return v.Target;
+    return nullptr;
 }
 
 const char* VoiceOpName(VoiceOp op) {

@@ -330,7 +330,7 @@ TEST_F(LifeLostTest, ALostLifeLeavesNeitherTheFallingCapsuleNorTheGateOnEitherPa
     CapsuleActive = 1;
     CapsuleColumn = 11;
     CapsuleY = 451;
-    TheCapsule.Kind = Points;
+    TheCapsule.Kind = static_cast<int32_t>(CapsuleKind::Points);
     for (int step = 0; step < 3; ++step) {  // the gate and the capsule on both pages
         FrameCycle = 0;
         PlayFrame();

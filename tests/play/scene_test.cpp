@@ -154,8 +154,9 @@ protected:
                 gate = {ElementsSurface, sheets::ExitGateFrames.Frame((GateFrame + 8) % 9), 651, 544};
             ball = {ElementsSurface, sheets::BallImage, BallX, BallY};
             if (CapsuleActive == 1) {
-                const bool lower = TheCapsule.Kind == Catch || TheCapsule.Kind == Narrow || TheCapsule.Kind == Exit ||
-                                   TheCapsule.Kind == Reverse;
+                using enum CapsuleKind;
+                const auto kind = static_cast<CapsuleKind>(TheCapsule.Kind);
+                const bool lower = kind == Catch || kind == Narrow || kind == Exit || kind == Reverse;
                 const sheets::Rect f = lower ? sheets::CapsuleLowerBlock.First : sheets::CapsuleUpperBlock.First;
                 capsule = {
                     ElementsSurface, {CapsuleSheetX, CapsuleFrameY + f.Y, f.W, f.H}, CellX(CapsuleColumn), CapsuleY};
@@ -268,7 +269,7 @@ protected:
         CapsuleActive = 1;
         CapsuleColumn = column;
         CapsuleY = y;
-        TheCapsule.Kind = Points;
+        TheCapsule.Kind = static_cast<int32_t>(CapsuleKind::Points);
         for (int step = 0; step < 3; ++step) {
             FrameCycle = 0;
             PlayAndCheck(1, true);
