@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "bricks/brick_field.h"
+#include "gfx/screen_map.h"
 #include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
 #include "gfx/timing.h"
@@ -32,7 +33,7 @@ constexpr int32_t CallsPerFrame = 4;
 constexpr int32_t PhaseStep = sheets::CapsuleUpperBlock.StrideY, LastPhase = 504, LastShownPhase = 285;
 constexpr int32_t FallPerStep = 2;
 constexpr int32_t GoneBelow = 590;
-constexpr int32_t GateX = 651, GateY = 544;
+constexpr int32_t GateX = screen::ExitGate.X, GateY = screen::ExitGate.Y;
 constexpr int32_t ExitFrom = 558, ExitTo = 729;
 constexpr uint32_t ExitStepMs = 30;
 

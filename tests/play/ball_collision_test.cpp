@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "bricks/brick_field.h"
+#include "gfx/screen_map.h"
 #include "gfx/surface_copy.h"
 #include "play/ball.h"
 #include "play/ball_collision.h"
@@ -202,7 +203,8 @@ TEST_F(CollisionTest, InPlayABrokenBrickScoresTenShownOnTheNextStep) {
         bool same = true;
         for (int dy = 0; dy < 16; ++dy)
             for (int dx = 0; dx < 99; ++dx)
-                same = same && (At(scratch, dx, dy) == white) == (At(PrimarySurface, 671 + dx, 50 + dy) == white);
+                same = same && (At(scratch, dx, dy) == white) ==
+                                   (At(PrimarySurface, screen::PanelTextX + dx, screen::ScoreY + dy) == white);
         plat::ReleaseSurface(scratch);
         return same;
     };
