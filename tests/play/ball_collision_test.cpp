@@ -20,17 +20,11 @@ using testing_support::FlatPixel;
 using Dir = std::pair<int32_t, int32_t>;
 
 // A settled round with an empty field: each test lays the bricks it needs.
-class CollisionTest : public testing_support::RoundTest {
+class CollisionTest : public testing_support::EmptyFieldTest {
 protected:
     void SetUp() override {
-        RoundTest::SetUp();
-        Settle();
-        ClearField();
+        EmptyFieldTest::SetUp();
         BallSpeed = 5.5f;
-    }
-    static void ClearField() {
-        for (auto& column : BrickField)
-            for (auto& cell : column) cell = BrickCell{};
     }
     // The ball at (x, y) heading (dirX, dirY); it came by its truncated speeds.
     // Gives the ball cell and the new direction.
@@ -46,7 +40,6 @@ protected:
     }
     // Struck from inside the cell (5, 5): no turn.
     void HitFromInside(float sx = 2) { Collide(285, 210, 1, -1, sx, 3); }
-    static bool Sounding(const Voice& voice) { return plat::SoundStatus(voice.Buffer) == plat::SoundStatusPlaying; }
     int32_t broken = 0;
 };
 

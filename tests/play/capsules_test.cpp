@@ -237,17 +237,13 @@ TEST_F(CapsuleDrawTest, TheCatchWindowStepsBy47AndIgnoresThePaddlesWidth) {
 }
 
 // A settled round on the test art, with voices, and an empty field.
-class CapsulePlayTest : public testing_support::RoundTest {
+class CapsulePlayTest : public testing_support::EmptyFieldTest {
 protected:
     void SetUp() override {
-        RoundTest::SetUp();
-        Settle();
-        for (auto& column : BrickField)
-            for (auto& cell : column) cell = BrickCell{};
+        EmptyFieldTest::SetUp();
         PaddleX = 300;
         MorphTick = 7;
     }
-    static bool Sounding(const Voice& voice) { return plat::SoundStatus(voice.Buffer) == plat::SoundStatusPlaying; }
     // The effect of `kind` caught by a paddle of `paddleKind`.
     static void Caught(CapsuleKind kind, int32_t paddleKind) {
         ThePaddle.PaddleKind = paddleKind;
