@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -156,6 +157,49 @@ std::vector<std::string> Violations(const fs::path& root, const std::map<std::st
     return bad;
 }
 
+// The game's headers assetgen may include: the line "    assetgen includes:
+// gfx/sheet_map.h ..." of HACKING.md.
+std::set<std::string> DeclaredForAssetgen() {
+    const auto words = DeclaredWords("assetgen includes:");
+    return {words.begin(), words.end()};
+}
+
+// assetgen's own files include each other by bare name; of the game only the
+// headers HACKING names, which in turn include only such headers; of the
+// platform libraries only libpng, for its PNG writer.
+std::vector<std::string> AssetgenViolations(const fs::path& tool, const fs::path& game,
+                                            const std::set<std::string>& allowed) {
+    std::vector<std::string> bad;
+    auto check = [&](const Include& inc, const std::string& where) {
+        if (inc.Angled) {
+            const std::string owner = OwnerOf(inc.Target);
+            if (!owner.empty() && inc.Target != "png.h")
+                bad.push_back(where + "<" + inc.Target + "> belongs to src/platform/" + owner + "/ only");
+        } else if (inc.Target.find('/') == std::string::npos) {
+            if (!fs::exists(tool / inc.Target)) bad.push_back(where + "\"" + inc.Target + "\" is not assetgen's");
+        } else if (!allowed.count(inc.Target)) {
+            bad.push_back(where + "\"" + inc.Target + "\": a game header assetgen may not include");
+        }
+    };
+    for (const Include& inc : IncludesUnder(tool))
+        check(inc, (fs::path("tools/assetgen") / inc.File).string() + ":" + std::to_string(inc.Line) + ": ");
+    for (const std::string& header : allowed) {
+        std::ifstream in(game / header);
+        if (!in) {
+            bad.push_back("src/" + header + ": named for assetgen but missing");
+            continue;
+        }
+        for (const Include& inc : IncludesIn(game / header, header)) {
+            if (!inc.Angled && inc.Target.find('/') == std::string::npos)
+                bad.push_back("src/" + header + ":" + std::to_string(inc.Line) + ": \"" + inc.Target +
+                              "\" names no folder");
+            else
+                check(inc, "src/" + header + ":" + std::to_string(inc.Line) + ": ");
+        }
+    }
+    return bad;
+}
+
 std::string Listed(const std::vector<std::string>& bad) {
     std::string list;
     for (const auto& b : bad) list += "\n  " + b;
@@ -182,6 +226,13 @@ TEST(Layers, EveryIncludeRunsDownAndPlatformHeadersStayInTheirBackEnd) {
     EXPECT_TRUE(bad.empty()) << bad.size() << " includes break the layering:" << Listed(bad);
 }
 
+TEST(Layers, AssetgenIncludesOfTheGameOnlyWhatHackingNames) {
+    const auto allowed = DeclaredForAssetgen();
+    ASSERT_FALSE(allowed.empty()) << "no \"assetgen includes:\" line in HACKING.md";
+    const auto bad = AssetgenViolations(Source / "tools" / "assetgen", Source / "src", allowed);
+    EXPECT_TRUE(bad.empty()) << bad.size() << " includes of assetgen reach too far:" << Listed(bad);
+}
+
 TEST(Layers, TheCheckCatchesWhatItMustCatch) {
     const fs::path root = fs::temp_directory_path() / ("qorb-layers-" + std::to_string(::getpid()));
     fs::remove_all(root);
@@ -201,17 +252,25 @@ TEST(Layers, TheCheckCatchesWhatItMustCatch) {
     write("src/play/mid_a.cpp", "#include \"play/mid_b.h\"\n");  // sideways on a floor
     write("src/play/low.h", "#include \"play/top.h\"\n");        // up a floor
     write("src/play/stray.cpp", "#include \"play/low.h\"\n");    // on no floor
+    // assetgen: its own files, the named game headers and libpng only.
+    write("tools/assetgen/art.h", "#include <png.h>\n#include \"gfx/sheet_map.h\"\n#include \"art.h\"\n");
+    write("tools/assetgen/h.cpp", "#include \"gfx/bitmap.h\"\n#include \"missing.h\"\n#include <SDL.h>\n");
+    write("src/gfx/sheet_map.h", "#include \"gfx/surfaces.h\"\n#include <cstdint>\n");  // reaches past the list
     const std::map<std::string, int> rank = {{"play", 0}, {"bricks", 1}, {"sound", 2}, {"gfx", 2}, {"platform", 3}};
     const Floors floors = {{"play", {{"top", 0}, {"mid_a", 1}, {"mid_b", 1}, {"low", 2}, {"d", 0}}}};
     const auto bad = Violations(root / "src", rank, floors);
+    const auto badTool = AssetgenViolations(root / "tools" / "assetgen", root / "src", {"gfx/sheet_map.h"});
     fs::remove_all(root);
     std::string all;
     for (const auto& b : bad) all += b + "\n";
+    for (const auto& b : badTool) all += b + "\n";
     for (const char* expected :
          {"bricks/b.cpp:1", "gfx/c.cpp:1", "play/d.cpp:1", "platform/e.cpp:1", "platform/sdl/f.cpp:2",
-          "platform/win32/g.cpp:2", "play/mid_a.cpp:1", "play/low.h:1", "play/stray.cpp:1"})
+          "platform/win32/g.cpp:2", "play/mid_a.cpp:1", "play/low.h:1", "play/stray.cpp:1", "assetgen/h.cpp:1",
+          "assetgen/h.cpp:2", "assetgen/h.cpp:3", "src/gfx/sheet_map.h:1"})
         EXPECT_NE(all.find(expected), std::string::npos) << expected << " not caught in:\n" << all;
     EXPECT_EQ(bad.size(), 9u) << all;
+    EXPECT_EQ(badTool.size(), 4u) << all;
 }
 
 }  // namespace
