@@ -4,10 +4,11 @@
 
 #include "gfx/assets.h"
 #include "gfx/bitmap.h"
+#include "gfx/sheet_map.h"
 #include "gfx/surfaces.h"
 
 namespace {
-constexpr int32_t PictureCount = 11;
+constexpr int32_t PictureCount = sheets::RoundPictureCount;
 
 // Wide enough that no round number overflows on the way.
 int32_t CycleOfEleven(int32_t round) {

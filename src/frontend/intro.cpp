@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "gfx/screen_map.h"
 #include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
 #include "gfx/surfaces.h"
@@ -135,7 +136,7 @@ void EraseSecondCaption() { Erase(7, 23, 783, 98); }
 constexpr int32_t GlideFirstX = 50;
 constexpr int32_t GlideStartY = 300;
 constexpr int32_t GlideRiseEvery = 9;  // x multiple at which the ship rises a pixel
-constexpr int32_t ShipRestX = 169, ShipRestY = 287;
+constexpr int32_t ShipRestX = screen::ShipRest.X, ShipRestY = screen::ShipRest.Y;
 
 void Open() {
     while (EnterDown()) plat::Idle();  // the Enter that opened the intro
@@ -183,7 +184,7 @@ bool GrowSecondCaption(CaptionState& caption) {
     return finished;
 }
 
-constexpr int32_t PanelX = 40, PanelY = 120;
+constexpr int32_t PanelX = screen::BriefingPanel.X, PanelY = screen::BriefingPanel.Y;
 
 bool OpenPanel() {
     if (!RunSteps(PanelOpens, [](int step) {
@@ -209,7 +210,7 @@ bool FlyCraft() {
     });
 }
 
-constexpr int32_t HatchX = 373, HatchY = 276;
+constexpr int32_t HatchX = screen::LaunchRing.X, HatchY = screen::LaunchRing.Y;
 
 bool OpenHatch() {
     return RunSteps(HatchOpens, [](int step) {

@@ -7,6 +7,7 @@
 
 #include "gfx/pixel_packing.h"
 #include "gfx/surfaces.h"
+#include "platform/file_open.h"
 
 BmpImage AssetImage;
 
@@ -45,10 +46,7 @@ BitmapInfoHeader ParseInfoHeader(const uint8_t* p) {
     return h;
 }
 
-bool Reject(std::string* why, const char* fileName, const std::string& reason) {
-    if (why != nullptr) *why = std::string(fileName) + ": " + reason;
-    return false;
-}
+using plat::RefuseFile;
 
 bool ReadExactly(std::ifstream& in, void* into, size_t count) {
     in.read(static_cast<char*>(into), static_cast<std::streamsize>(count));
@@ -58,50 +56,45 @@ bool ReadExactly(std::ifstream& in, void* into, size_t count) {
 }  // namespace
 
 bool LoadBmp(BmpImage& image, const char* fileName, std::string* why) {
-    if (fileName == nullptr) return Reject(why, "(null)", "no file name");
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return Reject(why, fileName, "cannot be opened");
-    in.seekg(0, std::ios::end);
-    const std::streamoff end = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (end < 0) return Reject(why, fileName, "cannot be measured");
-    const uint64_t fileBytes = static_cast<uint64_t>(end);
+    std::ifstream in;
+    uint64_t fileBytes = 0;
+    if (!plat::OpenAndMeasure(fileName, in, fileBytes, why)) return false;
 
     uint8_t head[FileHeaderBytes + InfoHeaderBytes];
     if (fileBytes < FileHeaderBytes || !ReadExactly(in, head, FileHeaderBytes))
-        return Reject(why, fileName, "too short for a bitmap file header");
+        return RefuseFile(why, fileName, "too short for a bitmap file header");
     const BitmapFileHeader fileHeader = ParseFileHeader(head);
-    if (fileHeader.Type != BitmapMagic) return Reject(why, fileName, "is not a bitmap (no \"BM\" signature)");
+    if (fileHeader.Type != BitmapMagic) return RefuseFile(why, fileName, "is not a bitmap (no \"BM\" signature)");
     if (fileBytes < FileHeaderBytes + InfoHeaderBytes || !ReadExactly(in, head + FileHeaderBytes, InfoHeaderBytes))
-        return Reject(why, fileName, "too short for a bitmap info header");
+        return RefuseFile(why, fileName, "too short for a bitmap info header");
     BitmapInfoHeader info = ParseInfoHeader(head + FileHeaderBytes);
 
     // Any other depth would be read as 24-bit rows and shown sheared.
     if (info.BitCount != 8 && info.BitCount != 16 && info.BitCount != 24)
-        return Reject(why, fileName, "has " + std::to_string(info.BitCount) + " bits per pixel, not 8, 16 or 24");
+        return RefuseFile(why, fileName, "has " + std::to_string(info.BitCount) + " bits per pixel, not 8, 16 or 24");
     const uint32_t bytesPerPixel = info.BitCount == 8 ? 1 : info.BitCount == 16 ? 2 : 3;
     const uint64_t headerBytes = FileHeaderBytes + InfoHeaderBytes + (bytesPerPixel == 1 ? PaletteBytes : 0);
-    if (info.Size < InfoHeaderBytes) return Reject(why, fileName, "info header shorter than 40 bytes");
+    if (info.Size < InfoHeaderBytes) return RefuseFile(why, fileName, "info header shorter than 40 bytes");
     // The colour table is read straight after a 40-byte header.
     if (bytesPerPixel == 1 && info.Size != InfoHeaderBytes)
-        return Reject(why, fileName, "8-bit bitmap with an info header other than 40 bytes");
+        return RefuseFile(why, fileName, "8-bit bitmap with an info header other than 40 bytes");
     if (info.Width <= 0 || info.Height <= 0)
-        return Reject(why, fileName, "width and height must be above 0 (top-down files are not read)");
+        return RefuseFile(why, fileName, "width and height must be above 0 (top-down files are not read)");
     if (!(info.Compression == CompressionNone || (info.Compression == CompressionBitFields && bytesPerPixel == 2)))
-        return Reject(why, fileName, "compressed bitmaps are not read");
+        return RefuseFile(why, fileName, "compressed bitmaps are not read");
     const uint64_t rowBytes = uint64_t{static_cast<uint32_t>(info.Width)} * bytesPerPixel;
-    if (rowBytes % 4 != 0) return Reject(why, fileName, "rows would need padding to four bytes");
+    if (rowBytes % 4 != 0) return RefuseFile(why, fileName, "rows would need padding to four bytes");
     const uint64_t dataBytes = rowBytes * static_cast<uint32_t>(info.Height);
-    if (info.SizeImage == 0) return Reject(why, fileName, "biSizeImage is 0");
-    if (info.SizeImage < dataBytes) return Reject(why, fileName, "biSizeImage is smaller than the pixels need");
-    if (fileBytes < headerBytes) return Reject(why, fileName, "too short for its colour table");
+    if (info.SizeImage == 0) return RefuseFile(why, fileName, "biSizeImage is 0");
+    if (info.SizeImage < dataBytes) return RefuseFile(why, fileName, "biSizeImage is smaller than the pixels need");
+    if (fileBytes < headerBytes) return RefuseFile(why, fileName, "too short for its colour table");
     if (info.SizeImage > fileBytes - headerBytes)
-        return Reject(why, fileName, "biSizeImage is larger than the file holds");
+        return RefuseFile(why, fileName, "biSizeImage is larger than the file holds");
 
     PaletteEntry palette[256];
     if (bytesPerPixel == 1) {
         uint8_t table[PaletteBytes];
-        if (!ReadExactly(in, table, PaletteBytes)) return Reject(why, fileName, "colour table cannot be read");
+        if (!ReadExactly(in, table, PaletteBytes)) return RefuseFile(why, fileName, "colour table cannot be read");
         for (int i = 0; i < 256; ++i)
             palette[i] = PaletteEntry{table[4 * i + 2], table[4 * i + 1], table[4 * i], PaletteNoCollapse};
     }
@@ -111,15 +104,16 @@ bool LoadBmp(BmpImage& image, const char* fileName, std::string* why) {
     size_t pixelBytes = 0;
     if (bytesPerPixel != 3) {
         pixels.reset(new (std::nothrow) uint8_t[info.SizeImage]);
-        if (!pixels) return Reject(why, fileName, "out of memory");
+        if (!pixels) return RefuseFile(why, fileName, "out of memory");
         pixelBytes = info.SizeImage;
-        if (!ReadExactly(in, pixels.get(), pixelBytes)) return Reject(why, fileName, "pixel data cannot be read");
+        if (!ReadExactly(in, pixels.get(), pixelBytes)) return RefuseFile(why, fileName, "pixel data cannot be read");
     } else {
         std::unique_ptr<uint8_t[]> staging(new (std::nothrow) uint8_t[info.SizeImage]);
         pixelBytes = static_cast<size_t>(dataBytes / 3 * 2);
         pixels.reset(new (std::nothrow) uint8_t[pixelBytes]);
-        if (!staging || !pixels) return Reject(why, fileName, "out of memory");
-        if (!ReadExactly(in, staging.get(), info.SizeImage)) return Reject(why, fileName, "pixel data cannot be read");
+        if (!staging || !pixels) return RefuseFile(why, fileName, "out of memory");
+        if (!ReadExactly(in, staging.get(), info.SizeImage))
+            return RefuseFile(why, fileName, "pixel data cannot be read");
         const uint32_t bitCount = DisplayPixelFormat.RgbBitCount;
         const size_t count = pixelBytes / 2;
         for (size_t i = 0; i < count; ++i) {

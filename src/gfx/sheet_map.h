@@ -1,7 +1,7 @@
 // Where every picture lies on the art surfaces. The game copies these
 // rectangles and assetgen draws the art into them, both from this one table,
 // so the art and the code cannot drift apart. Plain numbers: nothing here
-// draws, and screen places belong to the code that draws there.
+// draws. Where pictures go on the screen is gfx/screen_map.h.
 #pragma once
 
 #include <cstdint>
@@ -107,8 +107,10 @@ constexpr Strip GlyphSlots{{6, 73, 29, 34}, 31, 0, 20};
 constexpr Rect GameOverPicture{106, 123, 449, 436};
 
 // ---------------------------------------------------------------------------
-// RoundArtSurface (LEVEL*.GRA): only this part of a round picture is shown.
+// RoundArtSurface (LEVEL*.GRA): eleven round pictures, LEVEL1 to LEVEL11, of
+// which only this part is shown.
 
+constexpr int32_t RoundPictureCount = 11;
 constexpr Rect RoundArtShown{0, 0, 645, 583};
 
 // ---------------------------------------------------------------------------

@@ -3,8 +3,8 @@
 // The game sees only these types and functions, shaped like the calls of the
 // platform it was designed on. All of them are implemented once, in the
 // layer's core, so that pictures, sounds and every rule of the lifecycle come
-// out the same everywhere; a back end (headless, null, SDL2, Windows) supplies
-// only the primitives of backend.h.
+// out the same everywhere; a back end (headless, null, SDL2, Windows, the
+// browser) supplies only the primitives of backend.h.
 #pragma once
 
 #include <cstddef>

@@ -6,8 +6,6 @@
 
 #include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
-#include "play/ball_collision.h"
-#include "play/paddle.h"
 #include "play/play_globals.h"
 #include "sound/voice.h"
 

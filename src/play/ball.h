@@ -1,31 +1,8 @@
-// The ball: two speed magnitudes and two direction signs, per play step.
+// The ball's rules: walls, paddle, speeds and its move, per play step. The
+// record and the ball globals are declared in play/play_globals.h.
 #pragma once
 
-#include <cstdint>
-
-#include "gfx/sprite_pos.h"
-
-struct Ball {
-    float SpeedX = 0;
-    float SpeedY = 0;
-    int32_t DirX = 0;  // +1 right, -1 left
-    int32_t DirY = 0;  // +1 down, -1 up
-    SpritePos Pos;
-
-    // Erases the ball where it was drawn two frames back and draws it at (x, y).
-    void Draw(int32_t x, int32_t y);
-};
-
-extern Ball TheBall;
-
-// The ball's top-left corner as the game rules see it.
-extern int32_t BallX;
-extern int32_t BallY;
-// The speed level: the ceiling of each speed component at the paddle.
-extern float BallSpeed;
-extern float RoundStartSpeed;
-extern char BallHeld;
-extern int32_t HeldOffset;
+#include "play/play_globals.h"
 
 // Adds 1 to both speeds while together they fall short of the level.
 void BalanceSpeed();

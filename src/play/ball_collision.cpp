@@ -1,8 +1,7 @@
 #include "play/ball_collision.h"
 
 #include "bricks/brick_field.h"
-#include "play/ball.h"
-#include "play/capsules.h"
+#include "play/handoffs.h"
 #include "play/play_globals.h"
 #include "sound/voice.h"
 

@@ -3,12 +3,7 @@
 
 #include <cstdint>
 
-struct Ball;
-struct Paddle;
-struct Capsule;
-
-// Hits on bricks that did not break since the last break or paddle return.
-extern int32_t BrickBounceCount;
+#include "play/play_globals.h"
 
 // Once per play step, with the ball where the last step left it and before
 // it moves: finds the cell the ball's leading corner entered, wears its brick

@@ -3,15 +3,14 @@
 #include <algorithm>
 
 #include "bricks/brick_field.h"
+#include "gfx/screen_map.h"
 #include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
 #include "gfx/timing.h"
-#include "play/ball.h"
 #include "play/crt_random.h"
-#include "play/paddle.h"
+#include "play/handoffs.h"
+#include "play/kinds.h"
 #include "play/play_globals.h"
-#include "play/round_loop.h"
-#include "play/status_panel.h"
 #include "sound/voice.h"
 
 Capsule TheCapsule;
@@ -34,30 +33,22 @@ constexpr int32_t CallsPerFrame = 4;
 constexpr int32_t PhaseStep = sheets::CapsuleUpperBlock.StrideY, LastPhase = 504, LastShownPhase = 285;
 constexpr int32_t FallPerStep = 2;
 constexpr int32_t GoneBelow = 590;
-constexpr int32_t GateX = 651, GateY = 544;
+constexpr int32_t GateX = screen::ExitGate.X, GateY = screen::ExitGate.Y;
 constexpr int32_t ExitFrom = 558, ExitTo = 729;
 constexpr uint32_t ExitStepMs = 30;
 
 int32_t ColumnX(int32_t column) { return column * CellPitchX + CellLeft; }
 
-// The sheet column of a kind's colour; 0 for a kind that has none.
+// The sheet column of a kind's colour; 0 for a number that names no kind.
 int32_t SheetColumnOf(int32_t kind) {
-    switch (kind) {
-        case Laser:
-        case Catch: return sheets::CapsuleColumnX(0);
-        case Wide:
-        case Narrow: return sheets::CapsuleColumnX(1);
-        case Slow:
-        case Exit: return sheets::CapsuleColumnX(2);
-        case ExtraLife:
-        case Reverse: return sheets::CapsuleColumnX(3);
-        case Points:
-        case NoCapsule: return sheets::CapsuleColumnX(4);
-        default: return 0;
-    }
+    const CapsuleKindFacts* facts = FactsOf(kind);
+    return facts != nullptr ? sheets::CapsuleColumnX(facts->SheetColumn) : 0;
 }
 
-bool UsesLowerBlock(int32_t kind) { return kind == Catch || kind == Narrow || kind == Exit || kind == Reverse; }
+bool UsesLowerBlock(int32_t kind) {
+    const CapsuleKindFacts* facts = FactsOf(kind);
+    return facts != nullptr && facts->LowerBlock;
+}
 
 // The bricks in front of a capsule at (column, y): its row and the one above,
 // in its column and the next.
@@ -80,21 +71,15 @@ bool OverBricks(int32_t y) { return y >= CellTop && y < 468 && (y - CellTop + Ce
 
 bool ErasedBricksShow(int32_t y) { return y >= CellTop && y < 416; }
 
-// The share of each kind in 200 draws, in the order they are counted.
-struct KindShare {
-    int32_t LastDraw;
-    int32_t Kind;
-};
-constexpr KindShare KindShares[] = {
-    {10, Exit},    {20, ExtraLife}, {40, Laser},    {70, Catch},   {95, Wide},
-    {125, Narrow}, {150, Slow},     {175, Reverse}, {199, Points},
-};
-
-int32_t KindFromDraw(int32_t draw) {
-    for (const KindShare& share : KindShares)
-        if (draw <= share.LastDraw) return share.Kind;
-    return Points;
+// The kind whose share of the 200 draws holds `draw`.
+CapsuleKind KindFromDraw(int32_t draw) {
+    for (const CapsuleKindFacts& facts : CapsuleKinds)
+        if (facts.FirstDraw <= draw && draw <= facts.LastDraw) return facts.Kind;
+    return CapsuleKind::Points;
 }
+
+// The voice a catch of this kind may sound.
+Voice& CatchVoice(CapsuleKind kind) { return *VoiceNamed(FactsOf(kind).CatchVoice); }
 
 // A capsule that changes the paddle's kind shows the change as a morph from
 // the old kind.
@@ -152,7 +137,7 @@ void ReleaseCapsule(int32_t dropChance, int32_t column, int32_t row, char& capsu
     frameCycle = 0;
     capsuleColumn = column;
     capsuleY = CellY(row);
-    capsule.Kind = KindFromDraw(crt::rand() % 200);
+    capsule.Kind = static_cast<int32_t>(KindFromDraw(crt::rand() % 200));
 }
 
 int32_t StepCapsule() {
@@ -176,68 +161,72 @@ int32_t StepCapsule() {
 }
 
 void ApplyCapsuleEffect(int32_t kind) {
+    const CapsuleKindFacts* facts = FactsOf(kind);
+    if (facts == nullptr) return;
     const int32_t old = ThePaddle.PaddleKind;
-    switch (kind) {
-        case Laser:
-            if (old == PaddleLaser) return;
+    const int32_t gives = facts->GivesPaddle;
+    switch (facts->Kind) {
+        case CapsuleKind::Laser:
+            if (old == gives) return;
             BallHeld = 0;
             MorphTick = 0;
-            BecomeKind(PaddleLaser);
+            BecomeKind(gives);
             return;
-        case Catch:
+        case CapsuleKind::Catch:
             // A ball resting on the paddle stays there.
-            if (old == PaddleCatch) return;
+            if (old == gives) return;
             MorphTick = 0;
             ThePaddle.CatchArmed = 1;
-            BecomeKind(PaddleCatch);
+            BecomeKind(gives);
             return;
-        case Wide:
-            if (old == PaddleWide) return;
+        case CapsuleKind::Wide:
+            if (old == gives) return;
             BallHeld = 0;
             MorphTick = 0;
-            BecomeKind(PaddleWide);
-            StartVoice(VoiceExpand);
+            BecomeKind(gives);
+            StartVoice(CatchVoice(facts->Kind));
             return;
-        case Narrow:
-            if (old == PaddleNarrow) return;
+        case CapsuleKind::Narrow:
+            if (old == gives) return;
             BallHeld = 0;
             MorphTick = 0;
-            MorphFromOldKind(PaddleNarrow);
-            PlayVoice(VoiceShrink);
-            ThePaddle.PaddleKind = PaddleNarrow;
+            MorphFromOldKind(gives);
+            PlayVoice(CatchVoice(facts->Kind));
+            ThePaddle.PaddleKind = gives;
             return;
-        case Exit:
+        case CapsuleKind::Exit:
             BallHeld = 0;
             // The normal paddle already looks like the exit paddle.
             if (old == PaddleNormal)
-                ThePaddle.PaddleKind = PaddleExit;
+                ThePaddle.PaddleKind = gives;
             else
-                BecomeKind(PaddleExit);
+                BecomeKind(gives);
             return;
-        case Slow: {
+        case CapsuleKind::Slow: {
             const double speed = BallSpeed;
             const double slowed = speed >= 9 ? speed - 3 : speed > 6 ? speed - 2 : speed - 1;
             BallSpeed = static_cast<float>(std::max(slowed, 1.5));
             BallHeld = 0;
-            if (old != PaddleNormal) BecomeKind(PaddleNormal);
+            if (old != gives) BecomeKind(gives);
             return;
         }
-        case Reverse:
+        case CapsuleKind::Reverse:
             TheBall.DirX = -TheBall.DirX;
             TheBall.DirY = -TheBall.DirY;
             BallHeld = 0;
-            if (old != PaddleNormal) BecomeKind(PaddleNormal);
+            if (old != gives) BecomeKind(gives);
             return;
-        case ExtraLife:
+        case CapsuleKind::ExtraLife:
             Lives += 1;
             BallHeld = 0;
             // KEEP AS DESIGNED: the bonus sounds only when the paddle changes back to normal.
-            if (old == PaddleNormal) return;
-            MorphFromOldKind(PaddleNormal);
-            StartVoice(VoiceBonus);
-            ThePaddle.PaddleKind = PaddleNormal;
+            if (old == gives) return;
+            MorphFromOldKind(gives);
+            StartVoice(CatchVoice(facts->Kind));
+            ThePaddle.PaddleKind = gives;
             return;
-        default: return;  // Points, and the kind never released: only the catch points
+        case CapsuleKind::Points:
+        case CapsuleKind::NoCapsule: return;  // only the catch points
     }
 }
 

@@ -3,9 +3,8 @@
 #include "bricks/brick_field.h"
 #include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
-#include "play/paddle.h"
+#include "play/handoffs.h"
 #include "play/play_globals.h"
-#include "play/round_loop.h"
 #include "sound/voice.h"
 
 LaserPair LaserPairA;

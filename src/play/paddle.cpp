@@ -2,8 +2,7 @@
 
 #include "gfx/sheet_map.h"
 #include "gfx/surface_copy.h"
-#include "play/ball.h"
-#include "play/lasers.h"
+#include "play/handoffs.h"
 #include "play/play_globals.h"
 
 Paddle ThePaddle;

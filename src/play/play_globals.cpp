@@ -1,14 +1,6 @@
 #include "play/play_globals.h"
 
 #include "bricks/brick_field.h"
-#include "play/ball.h"
-#include "play/ball_collision.h"
-#include "play/capsules.h"
-#include "play/lasers.h"
-#include "play/paddle.h"
-#include "play/round_loop.h"
-#include "play/round_screens.h"
-#include "play/status_panel.h"
 
 void ResetPlayGlobals() {
 #define QORB_RESET_SCALAR(type, name, value, traced) name = AtStart::name;

@@ -95,7 +95,7 @@ void FieldReset() {
     crt::rand();
     ThePaddle.PaddleKind = PaddleNormal;
     ThePaddle.CatchArmed = 0;
-    TheCapsule.Kind = Laser;
+    TheCapsule.Kind = static_cast<int32_t>(CapsuleKind::Laser);
     BallX = 500;
     BallY = 544;
     TheBall.DirX = 1;

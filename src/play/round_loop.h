@@ -3,16 +3,7 @@
 
 #include <cstdint>
 
-extern char NewGamePending;
-extern char RoundSetupPending;
-extern int32_t RoundFrameCount;
-extern int32_t BricksLeft;
-extern int32_t FrameCycle;
-extern int32_t RepairColumn;
-extern int32_t RepairRow;
-// The exit gate in the right wall.
-extern int32_t GateTick;
-extern int32_t GateFrame;
+#include "play/play_globals.h"
 
 // One call: a new game or round when pending, one of the sixteen field
 // redraws that open a round, and from the sixteenth call on a play step.

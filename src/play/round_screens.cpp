@@ -4,8 +4,6 @@
 #include "gfx/surface_copy.h"
 #include "platform/platform.h"
 #include "play/play_globals.h"
-#include "play/round_loop.h"
-#include "play/status_panel.h"
 #include "sound/voice.h"
 
 char TitleMusicPending = AtStart::TitleMusicPending;

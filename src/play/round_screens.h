@@ -1,7 +1,11 @@
-// The short screens inside play: announcement, pause and game over.
+// The short screens inside play: announcement, pause and game over. The
+// title screen's two flags that a game over arms are declared in
+// play/play_globals.h.
 #pragma once
 
 #include <cstdint>
+
+#include "play/play_globals.h"
 
 // The banner and the round number for as long as the fanfare plays.
 void ShowRoundAnnouncement(int32_t round);
@@ -9,8 +13,3 @@ void ShowRoundAnnouncement(int32_t round);
 void PauseUntilF1Tapped();
 // The game-over picture for as long as its music plays; then the title.
 void ShowGameOver();
-
-// The title screen's two flags: 1 at program start and again after every
-// game over, which arms them here, below the title screen that clears them.
-extern char TitleMusicPending;
-extern char TitleZoomPending;

@@ -1,12 +1,8 @@
-// The three numbers the player plays for, and the panel that shows them.
+// The panel right of the playfield that shows the three numbers the player
+// plays for (Lives, Score and RoundNumber, declared in play/play_globals.h).
 #pragma once
 
-#include <cstdint>
-
-// Also the program's mode: above 0 a game is in progress, 0 the title.
-extern int32_t Lives;
-extern int32_t Score;
-extern int32_t RoundNumber;
+#include "play/play_globals.h"
 
 // Redraws the panel right of the playfield into the back buffer.
 void DrawStatusPanel();

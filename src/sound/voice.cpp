@@ -1,8 +1,11 @@
 #include "sound/voice.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <vector>
+
+#include "platform/file_open.h"
 
 Voice VoiceBrickHigh;
 Voice VoiceBrickLow;
@@ -52,44 +55,37 @@ void Tell(VoiceOp op, const Voice& voice) {
     if (VoiceObserver != nullptr) VoiceObserver(op, voice);
 }
 
-bool Reject(std::string* why, const char* fileName, const std::string& reason) {
-    if (why != nullptr) *why = std::string(fileName) + ": " + reason;
-    return false;
-}
+using plat::RefuseFile;
 
 }  // namespace
 
 bool LoadVoice(const char* fileName, Voice& voice, uint32_t byteBudget, std::string* why) {
-    if (fileName == nullptr) return Reject(why, "(null)", "no file name");
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return Reject(why, fileName, "cannot be opened");
-    in.seekg(0, std::ios::end);
-    const std::streamoff end = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (end < 0) return Reject(why, fileName, "cannot be measured");
-    const uint64_t wanted = std::min<uint64_t>(byteBudget, static_cast<uint64_t>(end));
+    std::ifstream in;
+    uint64_t fileBytes = 0;
+    if (!plat::OpenAndMeasure(fileName, in, fileBytes, why)) return false;
+    const uint64_t wanted = std::min<uint64_t>(byteBudget, fileBytes);
     std::vector<uint8_t> data(static_cast<size_t>(wanted));
     in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
     data.resize(static_cast<size_t>(in.gcount()));
     in.close();
 
     const uint64_t got = data.size();
-    if (got <= HeaderSizeOffset) return Reject(why, fileName, "too short for a voice file header");
+    if (got <= HeaderSizeOffset) return RefuseFile(why, fileName, "too short for a voice file header");
     const uint32_t blockAt = data[HeaderSizeOffset];
     if (blockAt + uint64_t{BlockHeadBytes} > got)
-        return Reject(why, fileName, "the first block's head lies outside the bytes read");
+        return RefuseFile(why, fileName, "the first block's head lies outside the bytes read");
     const uint32_t length = data[blockAt + 1] | data[blockAt + 2] << 8 | static_cast<uint32_t>(data[blockAt + 3]) << 16;
-    if (length < BytesLeftOut) return Reject(why, fileName, "the first block is shorter than 6 bytes");
+    if (length < BytesLeftOut) return RefuseFile(why, fileName, "the first block is shorter than 6 bytes");
     if (uint64_t{blockAt} + SampleStart + (length - BytesLeftOut) > got)
-        return Reject(why, fileName,
-                      "the first block runs past the bytes read (budget " + std::to_string(byteBudget) + ")");
+        return RefuseFile(why, fileName,
+                          "the first block runs past the bytes read (budget " + std::to_string(byteBudget) + ")");
 
     const uint32_t sampleBytes = length - BytesLeftOut;
     plat::SoundBuffer* buffer = plat::SoundCreateBuffer(sampleBytes);
-    if (buffer == nullptr) return Reject(why, fileName, plat::LastError());
+    if (buffer == nullptr) return RefuseFile(why, fileName, plat::LastError());
     voice.Buffer = buffer;
     if (!plat::SoundWrite(buffer, data.data() + blockAt + SampleStart, sampleBytes))
-        return Reject(why, fileName, "the sound buffer could not be filled");
+        return RefuseFile(why, fileName, "the sound buffer could not be filled");
     return true;
 }
 
@@ -124,6 +120,13 @@ const char* VoiceName(const Voice& voice) {
     for (const VoiceFile& v : VoiceInventory)
         if (v.Target == &voice) return v.Name;
     return "";
+}
+
+Voice* VoiceNamed(const char* name) {
+    if (name == nullptr) return nullptr;
+    for (const VoiceFile& v : VoiceInventory)
+        if (std::strcmp(v.Name, name) == 0) return v.Target;
+    return nullptr;
 }
 
 const char* VoiceOpName(VoiceOp op) {

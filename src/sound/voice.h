@@ -57,5 +57,7 @@ enum class VoiceOp { Play, Start, Stop, Wait };
 extern void (*VoiceObserver)(VoiceOp op, const Voice& voice);
 // The game's own name of one of its voices ("VoiceBrickHigh"); "" for any other.
 const char* VoiceName(const Voice& voice);
+// The voice of that name; null for a name of no voice.
+Voice* VoiceNamed(const char* name);
 // "play", "start", "stop" or "wait".
 const char* VoiceOpName(VoiceOp op);

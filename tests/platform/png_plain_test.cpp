@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/headless/png_plain.h"
+#include "platform/png_plain.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "bricks/brick_field.h"
+#include "gfx/screen_map.h"
 #include "gfx/surface_copy.h"
 #include "play/ball.h"
 #include "play/ball_collision.h"
@@ -19,17 +20,11 @@ using testing_support::FlatPixel;
 using Dir = std::pair<int32_t, int32_t>;
 
 // A settled round with an empty field: each test lays the bricks it needs.
-class CollisionTest : public testing_support::RoundTest {
+class CollisionTest : public testing_support::EmptyFieldTest {
 protected:
     void SetUp() override {
-        RoundTest::SetUp();
-        Settle();
-        ClearField();
+        EmptyFieldTest::SetUp();
         BallSpeed = 5.5f;
-    }
-    static void ClearField() {
-        for (auto& column : BrickField)
-            for (auto& cell : column) cell = BrickCell{};
     }
     // The ball at (x, y) heading (dirX, dirY); it came by its truncated speeds.
     // Gives the ball cell and the new direction.
@@ -45,7 +40,6 @@ protected:
     }
     // Struck from inside the cell (5, 5): no turn.
     void HitFromInside(float sx = 2) { Collide(285, 210, 1, -1, sx, 3); }
-    static bool Sounding(const Voice& voice) { return plat::SoundStatus(voice.Buffer) == plat::SoundStatusPlaying; }
     int32_t broken = 0;
 };
 
@@ -202,7 +196,8 @@ TEST_F(CollisionTest, InPlayABrokenBrickScoresTenShownOnTheNextStep) {
         bool same = true;
         for (int dy = 0; dy < 16; ++dy)
             for (int dx = 0; dx < 99; ++dx)
-                same = same && (At(scratch, dx, dy) == white) == (At(PrimarySurface, 671 + dx, 50 + dy) == white);
+                same = same && (At(scratch, dx, dy) == white) ==
+                                   (At(PrimarySurface, screen::PanelTextX + dx, screen::ScoreY + dy) == white);
         plat::ReleaseSurface(scratch);
         return same;
     };

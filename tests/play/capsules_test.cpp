@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <string>
 #include <utility>
 
 #include "bricks/brick_field.h"
+#include "gfx/sheet_map.h"
 #include "play/ball.h"
 #include "play/capsules.h"
 #include "play/crt_random.h"
+#include "play/handoffs.h"
+#include "play/kinds.h"
 #include "play/paddle.h"
 #include "play/play_globals.h"
 #include "play/round_loop.h"
@@ -61,8 +67,8 @@ protected:
 };
 
 TEST_F(CapsuleDrawTest, TheAnimationStepsOnEveryFourthDrawInTheColumnOfTheKind) {
-    TheCapsule.Kind = Narrow;  // column 53, lower block of 20 rows
-    CapsuleSheetX = 209;       // left by an earlier capsule
+    TheCapsule.Kind = static_cast<int32_t>(CapsuleKind::Narrow);  // column 53, lower block of 20 rows
+    CapsuleSheetX = 209;                                          // left by an earlier capsule
     auto drawn = [](int draws) {
         for (int draw = 0; draw < draws; ++draw) TheCapsule.Draw(3, 200);
         return At(BackBuffer, CellX(3) + 25, 210);
@@ -74,7 +80,7 @@ TEST_F(CapsuleDrawTest, TheAnimationStepsOnEveryFourthDrawInTheColumnOfTheKind) 
     EXPECT_EQ(drawn(40), Frame(1, 1, 0));
     EXPECT_EQ(drawn(4), Frame(1, 1, 1));
     EXPECT_EQ(At(BackBuffer, CellX(3) + 25, 220), Backdrop);
-    TheCapsule.Kind = Points;  // upper block, 21 rows
+    TheCapsule.Kind = static_cast<int32_t>(CapsuleKind::Points);  // upper block, 21 rows
     drawn(4);
     EXPECT_EQ(At(BackBuffer, CellX(3) + 25, 220), Frame(4, 0, 2));
 }
@@ -159,7 +165,8 @@ TEST_F(CapsuleDrawTest, TheReleaseDrawsItsChanceOnEveryBreak) {
 }
 
 TEST_F(CapsuleDrawTest, TheKindsShareTwoHundredDraws) {
-    const std::pair<int, int32_t> edges[] = {
+    using enum CapsuleKind;
+    const std::pair<int, CapsuleKind> edges[] = {
         {0, Exit},   {10, Exit},  {11, ExtraLife}, {20, ExtraLife}, {21, Laser},   {40, Laser},
         {41, Catch}, {70, Catch}, {71, Wide},      {95, Wide},      {96, Narrow},  {125, Narrow},
         {126, Slow}, {150, Slow}, {151, Reverse},  {175, Reverse},  {176, Points}, {199, Points},
@@ -169,8 +176,34 @@ TEST_F(CapsuleDrawTest, TheKindsShareTwoHundredDraws) {
         CapsuleActive = 0;
         crt::srand(SeedForKindDraw(draw));
         Release(100);
-        EXPECT_EQ(TheCapsule.Kind, kind) << draw;
+        EXPECT_EQ(static_cast<CapsuleKind>(TheCapsule.Kind), kind) << draw;
     }
+}
+
+// The table of kinds: every released kind wears a place on the sheet of its
+// own, every draw gives exactly one kind, and every voice named exists.
+TEST(CapsuleKinds, EachKindHasItsOwnPlaceEveryDrawOneKindAndEveryVoiceExists) {
+    std::map<std::pair<int32_t, bool>, std::string> places;
+    int32_t kindsOfDraw[200] = {};
+    for (const CapsuleKindFacts& facts : CapsuleKinds) {
+        EXPECT_GE(facts.SheetColumn, 0) << facts.Name;
+        EXPECT_LT(facts.SheetColumn, sheets::CapsuleColumns) << facts.Name;
+        if (facts.CatchVoice != nullptr) {
+            EXPECT_NE(VoiceNamed(facts.CatchVoice), nullptr) << facts.Name;
+        }
+        for (int32_t draw = std::max(facts.FirstDraw, 0); draw <= std::min(facts.LastDraw, 199); ++draw)
+            ++kindsOfDraw[draw];
+        if (facts.Kind == CapsuleKind::NoCapsule) continue;  // drawn like Points, and never released
+        const auto [at, fresh] = places.insert({{facts.SheetColumn, facts.LowerBlock}, facts.Name});
+        EXPECT_TRUE(fresh) << facts.Name << " wears the place of " << at->second;
+        EXPECT_LE(facts.FirstDraw, facts.LastDraw) << facts.Name << " is never released";
+    }
+    for (int32_t draw = 0; draw < 200; ++draw) EXPECT_EQ(kindsOfDraw[draw], 1) << draw;
+    const CapsuleKindFacts& none = FactsOf(CapsuleKind::NoCapsule);
+    const CapsuleKindFacts& points = FactsOf(CapsuleKind::Points);
+    EXPECT_EQ(std::pair(none.SheetColumn, none.LowerBlock), std::pair(points.SheetColumn, points.LowerBlock));
+    EXPECT_EQ(FactsOf(0), nullptr);
+    EXPECT_EQ(FactsOf(11), nullptr);
 }
 
 TEST_F(CapsuleDrawTest, TheCatchWindowStepsBy47AndIgnoresThePaddlesWidth) {
@@ -181,7 +214,7 @@ TEST_F(CapsuleDrawTest, TheCatchWindowStepsBy47AndIgnoresThePaddlesWidth) {
         CapsuleColumn = column;
         CapsuleY = y;
         PaddleX = paddleX;
-        TheCapsule.Kind = Points;
+        TheCapsule.Kind = static_cast<int32_t>(CapsuleKind::Points);
         Score = 0;
         const bool result = StepCapsule() == 1;
         EXPECT_EQ(result, Score == 1000);
@@ -204,23 +237,19 @@ TEST_F(CapsuleDrawTest, TheCatchWindowStepsBy47AndIgnoresThePaddlesWidth) {
 }
 
 // A settled round on the test art, with voices, and an empty field.
-class CapsulePlayTest : public testing_support::RoundTest {
+class CapsulePlayTest : public testing_support::EmptyFieldTest {
 protected:
     void SetUp() override {
-        RoundTest::SetUp();
-        Settle();
-        for (auto& column : BrickField)
-            for (auto& cell : column) cell = BrickCell{};
+        EmptyFieldTest::SetUp();
         PaddleX = 300;
         MorphTick = 7;
     }
-    static bool Sounding(const Voice& voice) { return plat::SoundStatus(voice.Buffer) == plat::SoundStatusPlaying; }
     // The effect of `kind` caught by a paddle of `paddleKind`.
-    static void Caught(int32_t kind, int32_t paddleKind) {
+    static void Caught(CapsuleKind kind, int32_t paddleKind) {
         ThePaddle.PaddleKind = paddleKind;
         Morphing = 0;
         BallHeld = 1;
-        ApplyCapsuleEffect(kind);
+        ApplyCapsuleEffect(static_cast<int32_t>(kind));
     }
     static std::pair<int32_t, int32_t> MorphStart() {
         EXPECT_EQ(Morphing, 1);
@@ -229,35 +258,35 @@ protected:
 };
 
 TEST_F(CapsulePlayTest, PaddleCapsulesMorphFromTheOldKind) {
-    Caught(Laser, PaddleNormal);
+    Caught(CapsuleKind::Laser, PaddleNormal);
     EXPECT_EQ(ThePaddle.PaddleKind, PaddleLaser);
     EXPECT_EQ(BallHeld, 0);
     EXPECT_EQ(MorphTick, 0);
     EXPECT_EQ(MorphStart(), std::pair(0, 0));
-    Caught(Catch, PaddleLaser);
+    Caught(CapsuleKind::Catch, PaddleLaser);
     EXPECT_EQ(ThePaddle.PaddleKind, PaddleCatch);
     EXPECT_EQ(BallHeld, 1);  // the catch paddle keeps a resting ball
     EXPECT_EQ(ThePaddle.CatchArmed, 1);
     EXPECT_EQ(MorphStart(), std::pair(4, 4));
-    Caught(Wide, PaddleNarrow);
+    Caught(CapsuleKind::Wide, PaddleNarrow);
     EXPECT_EQ(ThePaddle.PaddleKind, PaddleWide);
     EXPECT_EQ(MorphStart(), std::pair(8, 5));
     EXPECT_TRUE(Sounding(VoiceExpand));
-    Caught(Narrow, PaddleWide);
+    Caught(CapsuleKind::Narrow, PaddleWide);
     EXPECT_EQ(ThePaddle.PaddleKind, PaddleNarrow);
     EXPECT_EQ(MorphStart(), std::pair(6, 5));
     EXPECT_TRUE(Sounding(VoiceShrink));
-    Caught(Exit, PaddleLaser);
+    Caught(CapsuleKind::Exit, PaddleLaser);
     EXPECT_EQ(ThePaddle.PaddleKind, PaddleExit);
     EXPECT_EQ(MorphStart(), std::pair(4, 4));
 
     // Wide on a wide paddle: the catch points and nothing else.
-    Caught(Points, PaddleWide);
+    Caught(CapsuleKind::Points, PaddleWide);
     CapsuleActive = 1;
     FrameCycle = 1;
     CapsuleColumn = 6;
     CapsuleY = 541;
-    TheCapsule.Kind = Wide;
+    TheCapsule.Kind = static_cast<int32_t>(CapsuleKind::Wide);
     Score = 40;
     EXPECT_EQ(StepCapsule(), 1);
     EXPECT_EQ(Score, 1040);
@@ -269,26 +298,26 @@ TEST_F(CapsulePlayTest, PaddleCapsulesMorphFromTheOldKind) {
 TEST_F(CapsulePlayTest, SlowReverseAndExtraLifeTurnThePaddleBackToNormal) {
     for (const auto& [from, to] : {std::pair{2.0f, 1.5f}, {9.0f, 6.0f}, {7.0f, 5.0f}, {6.0f, 5.0f}}) {
         BallSpeed = from;
-        Caught(Slow, PaddleNormal);
+        Caught(CapsuleKind::Slow, PaddleNormal);
         EXPECT_FLOAT_EQ(BallSpeed, to) << from;
         EXPECT_EQ(Morphing, 0);  // from normal nothing more
     }
-    Caught(Slow, PaddleLaser);
+    Caught(CapsuleKind::Slow, PaddleLaser);
     EXPECT_EQ(ThePaddle.PaddleKind, PaddleNormal);
     EXPECT_EQ(MorphStart(), std::pair(4, 4));
 
     TheBall.DirX = 1;
     TheBall.DirY = -1;
-    Caught(Reverse, PaddleNormal);
+    Caught(CapsuleKind::Reverse, PaddleNormal);
     EXPECT_EQ(std::pair(TheBall.DirX, TheBall.DirY), std::pair(-1, 1));
     EXPECT_EQ(BallHeld, 0);
 
     Lives = 3;
-    Caught(ExtraLife, PaddleNormal);  // silently
+    Caught(CapsuleKind::ExtraLife, PaddleNormal);  // silently
     EXPECT_EQ(Lives, 4);
     EXPECT_FALSE(Sounding(VoiceBonus));
     EXPECT_EQ(Morphing, 0);
-    Caught(ExtraLife, PaddleCatch);
+    Caught(CapsuleKind::ExtraLife, PaddleCatch);
     EXPECT_EQ(Lives, 5);
     EXPECT_TRUE(Sounding(VoiceBonus));
     EXPECT_EQ(ThePaddle.PaddleKind, PaddleNormal);
@@ -296,7 +325,7 @@ TEST_F(CapsulePlayTest, SlowReverseAndExtraLifeTurnThePaddleBackToNormal) {
 }
 
 TEST_F(CapsulePlayTest, TheExitGateFirstGlowsOnTheThirteenthStepOfTheGame) {
-    Caught(Exit, PaddleNormal);
+    Caught(CapsuleKind::Exit, PaddleNormal);
     EXPECT_EQ(ThePaddle.PaddleKind, PaddleExit);
     EXPECT_EQ(Morphing, 0);
     EXPECT_EQ(BallHeld, 0);
@@ -308,7 +337,7 @@ TEST_F(CapsulePlayTest, TheExitGateFirstGlowsOnTheThirteenthStepOfTheGame) {
     EXPECT_EQ(GateFrame, 1);
     EXPECT_EQ(At(PrimarySurface, 660, 590), Packed(FlatPixel(0)));  // the gate
     // A later exit in the same game opens the gate at once.
-    Caught(Exit, PaddleWide);
+    Caught(CapsuleKind::Exit, PaddleWide);
     PlayFrame();
     EXPECT_EQ(GateFrame, 2);
 }
@@ -356,7 +385,7 @@ TEST_F(CapsulePlayTest, ABrokenBrickDropsACapsuleThatThePaddleCatches) {
     Score = 0;
     PlayFrame();
     ASSERT_EQ(CapsuleActive, 1);
-    EXPECT_EQ(TheCapsule.Kind, Wide);
+    EXPECT_EQ(TheCapsule.Kind, static_cast<int32_t>(CapsuleKind::Wide));
     EXPECT_EQ(TheCapsule.Pos.X, 12);
     EXPECT_EQ(TheCapsule.Pos.Y, 415);  // drawn in the step of the break, where the brick was
     BallHeld = 1;                      // parked out of the way

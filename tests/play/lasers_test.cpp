@@ -20,13 +20,10 @@ namespace headless = plat::headless;
 
 // A settled round with an empty field, the laser paddle at x 200 and the
 // ball resting on it out of the shots' way.
-class LaserTest : public testing_support::RoundTest {
+class LaserTest : public testing_support::EmptyFieldTest {
 protected:
     void SetUp() override {
-        RoundTest::SetUp();
-        Settle();
-        for (auto& column : BrickField)
-            for (auto& cell : column) cell = BrickCell{};
+        EmptyFieldTest::SetUp();
         ThePaddle.PaddleKind = PaddleLaser;
         PaddleX = 200;
         BallX = 600;
@@ -40,7 +37,6 @@ protected:
     void Steps(int count) {
         for (int step = 0; step < count; ++step) PlayFrame();
     }
-    static bool Sounding(const Voice& voice) { return plat::SoundStatus(voice.Buffer) == plat::SoundStatusPlaying; }
     uint16_t Backdrop() const { return Packed(FlatPixel(5)); }
 };
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "play/ball.h"
+#include "play/handoffs.h"
 #include "play/paddle.h"
 #include "play/play_globals.h"
 #include "support/game_display.h"

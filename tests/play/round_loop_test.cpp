@@ -5,6 +5,8 @@
 #include "bricks/brick_field.h"
 #include "bricks/round_backdrop.h"
 #include "gfx/bitmap.h"
+#include "gfx/screen_map.h"
+#include "gfx/sheet_map.h"
 #include "play/ball.h"
 #include "play/ball_collision.h"
 #include "play/capsules.h"
@@ -160,7 +162,8 @@ TEST_F(RoundTest, F5ShowsGameOverAndTheNextGameStartsAfresh) {
     EXPECT_GE(headless::NowMicros() - before, 50000u);  // as long as the game-over music
     // The step ended there: the game-over picture is on screen, no panel over it.
     EXPECT_EQ(At(PrimarySurface, 300, 300), Packed(FlatPixel(1)));
-    EXPECT_TRUE(AllOf(PrimarySurface, RectAt(670, 9, 100, 400), 0));
+    constexpr sheets::Rect panel = screen::StatusPanel;
+    EXPECT_TRUE(AllOf(PrimarySurface, RectAt(panel.X, panel.Y, panel.W, panel.H), 0));
     EXPECT_TRUE(AllOf(PrimarySurface, RectAt(0, 0, 174, 600), 0));
 
     Lives = 3;
@@ -330,7 +333,7 @@ TEST_F(LifeLostTest, ALostLifeLeavesNeitherTheFallingCapsuleNorTheGateOnEitherPa
     CapsuleActive = 1;
     CapsuleColumn = 11;
     CapsuleY = 451;
-    TheCapsule.Kind = Points;
+    TheCapsule.Kind = static_cast<int32_t>(CapsuleKind::Points);
     for (int step = 0; step < 3; ++step) {  // the gate and the capsule on both pages
         FrameCycle = 0;
         PlayFrame();

@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "gfx/screen_map.h"
 #include "play/round_screens.h"
 #include "support/round_fixture.h"
 
@@ -105,17 +106,17 @@ TEST_F(RoundTest, StatusPanelShowsScoreLivesAndRound) {
         for (int dy = 0; dy < 16; ++dy)
             for (int dx = 0; dx < 99; ++dx) {
                 const bool ink = At(scratch, dx, dy) == colour;
-                if (ink != (At(PrimarySurface, 671 + dx, y + dy) == colour)) return false;
+                if (ink != (At(PrimarySurface, screen::PanelTextX + dx, y + dy) == colour)) return false;
             }
         plat::ReleaseSurface(scratch);
         return true;
     };
-    EXPECT_TRUE(matches(30, "score: ", white));
-    EXPECT_TRUE(matches(50, "12340", white));
-    EXPECT_TRUE(matches(85, "lives: ", white));
-    EXPECT_TRUE(matches(105, "5", white));
-    EXPECT_TRUE(matches(185, "round: ", yellow));
-    EXPECT_TRUE(matches(205, "21", yellow));
+    EXPECT_TRUE(matches(screen::ScoreLabelY, "score: ", white));
+    EXPECT_TRUE(matches(screen::ScoreY, "12340", white));
+    EXPECT_TRUE(matches(screen::LivesLabelY, "lives: ", white));
+    EXPECT_TRUE(matches(screen::LivesY, "5", white));
+    EXPECT_TRUE(matches(screen::RoundLabelY, "round: ", yellow));
+    EXPECT_TRUE(matches(screen::RoundY, "21", yellow));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "bricks/brick_field.h"
 #include "gfx/pixel_packing.h"
+#include "gfx/screen_map.h"
 #include "gfx/sheet_map.h"
 #include "gfx/surfaces.h"
 #include "platform/headless/headless.h"
@@ -114,17 +115,18 @@ protected:
             return PackPixel(r, g, b, DisplayPixelFormat.RgbBitCount, GamePacking);
         };
         auto text = [&](int32_t y, const std::string& s, uint16_t c) {
-            plat::DrawText(&panel, 671, y, s.c_str(), static_cast<int>(s.size()), c);
+            plat::DrawText(&panel, screen::PanelTextX, y, s.c_str(), static_cast<int>(s.size()), c);
         };
-        text(30, "score: ", colour(255, 255, 255));
-        text(50, std::to_string(score), colour(255, 255, 255));
-        text(85, "lives: ", colour(255, 255, 255));
-        text(105, std::to_string(Lives), colour(255, 255, 255));
-        text(185, "round: ", colour(255, 255, 0));
-        text(205, std::to_string(RoundNumber), colour(255, 255, 0));
+        text(screen::ScoreLabelY, "score: ", colour(255, 255, 255));
+        text(screen::ScoreY, std::to_string(score), colour(255, 255, 255));
+        text(screen::LivesLabelY, "lives: ", colour(255, 255, 255));
+        text(screen::LivesY, std::to_string(Lives), colour(255, 255, 255));
+        text(screen::RoundLabelY, "round: ", colour(255, 255, 0));
+        text(screen::RoundY, std::to_string(RoundNumber), colour(255, 255, 0));
+        constexpr sheets::Rect area = screen::StatusPanel;
         int wrong = 0;
-        for (int32_t y = 9; y < 409; ++y)
-            for (int32_t x = 670; x < 770; ++x) wrong += At(page, x, y) != At(&panel, x, y);
+        for (int32_t y = area.Y; y < area.Y + area.H; ++y)
+            for (int32_t x = area.X; x < area.X + area.W; ++x) wrong += At(page, x, y) != At(&panel, x, y);
         EXPECT_EQ(wrong, 0) << "panel pixels differ from score " << score << ", lives " << Lives << ", round "
                             << RoundNumber;
     }
@@ -151,11 +153,13 @@ protected:
             if (kind == PaddleWide) row = 4, frame = 5;
             if (!morphing) paddle = {ElementsSurface, sheets::PaddleFrame(row, frame), PaddleX, PaddleY};
             if (kind == PaddleExit && GateTick > 12)
-                gate = {ElementsSurface, sheets::ExitGateFrames.Frame((GateFrame + 8) % 9), 651, 544};
+                gate = {ElementsSurface, sheets::ExitGateFrames.Frame((GateFrame + 8) % 9), screen::ExitGate.X,
+                        screen::ExitGate.Y};
             ball = {ElementsSurface, sheets::BallImage, BallX, BallY};
             if (CapsuleActive == 1) {
-                const bool lower = TheCapsule.Kind == Catch || TheCapsule.Kind == Narrow || TheCapsule.Kind == Exit ||
-                                   TheCapsule.Kind == Reverse;
+                using enum CapsuleKind;
+                const auto kind = static_cast<CapsuleKind>(TheCapsule.Kind);
+                const bool lower = kind == Catch || kind == Narrow || kind == Exit || kind == Reverse;
                 const sheets::Rect f = lower ? sheets::CapsuleLowerBlock.First : sheets::CapsuleUpperBlock.First;
                 capsule = {
                     ElementsSurface, {CapsuleSheetX, CapsuleFrameY + f.Y, f.W, f.H}, CellX(CapsuleColumn), CapsuleY};
@@ -259,8 +263,9 @@ protected:
         if (played)
             ExpectPanel(page, Score - 10 * broken);
         else
-            for (int32_t y = 9; y < 409; ++y)
-                for (int32_t x = 670; x < 770; ++x) ASSERT_EQ(At(page, x, y), At(clean, x, y)) << "panel before play";
+            for (int32_t y = screen::StatusPanel.Y; y < screen::StatusPanel.Y + screen::StatusPanel.H; ++y)
+                for (int32_t x = screen::StatusPanel.X; x < screen::StatusPanel.X + screen::StatusPanel.W; ++x)
+                    ASSERT_EQ(At(page, x, y), At(clean, x, y)) << "panel before play";
     }
 
     // A capsule falling from (column, y), drawn on both pages by three checked calls.
@@ -268,7 +273,7 @@ protected:
         CapsuleActive = 1;
         CapsuleColumn = column;
         CapsuleY = y;
-        TheCapsule.Kind = Points;
+        TheCapsule.Kind = static_cast<int32_t>(CapsuleKind::Points);
         for (int step = 0; step < 3; ++step) {
             FrameCycle = 0;
             PlayAndCheck(1, true);

@@ -193,7 +193,12 @@ TEST(VoiceInventory, EachFileBecomesItsOwnVoice) {
     for (int i = 0; i < VoiceCount; ++i) {
         EXPECT_STREQ(VoiceInventory[i].FileName, expected[i][0]) << i;
         EXPECT_STREQ(VoiceName(*VoiceInventory[i].Target), expected[i][1]) << i;
+        EXPECT_EQ(VoiceNamed(expected[i][1]), VoiceInventory[i].Target) << i;
     }
+    // By the game's name only, and nothing for a name of no voice.
+    EXPECT_EQ(VoiceNamed("expand.voc"), nullptr);
+    EXPECT_EQ(VoiceNamed("VoiceExpan"), nullptr);
+    EXPECT_EQ(VoiceNamed(nullptr), nullptr);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include "art.h"
 #include "audio.h"
 #include "bmp_writer.h"
-#include "layout.h"
+#include "gfx/sheet_map.h"
 #include "voc_writer.h"
 
 namespace assetgen {
@@ -24,7 +24,7 @@ std::vector<std::pair<std::string, std::function<Image()>>> PictureWork() {
         {"CLOUDS.DAT", DrawClouds},
         {"SHIPS1.DAT", [] { return DrawShipsSheet(DrawClouds()); }},
     };
-    for (int i = 0; i < BackdropCount; ++i) {
+    for (int i = 0; i < sheets::RoundPictureCount; ++i) {
         work.push_back({"LEVEL" + std::to_string(i + 1) + ".GRA", [i] { return DrawBackdrop(i); }});
     }
     return work;

@@ -8,15 +8,19 @@
 #include "font.h"
 #include "gfx/sheet_map.h"
 #include "palette.h"
+#include "play/kinds.h"
 #include "shapes.h"
 
 namespace assetgen {
 namespace {
 
-// Upper and lower symbol of each colour column: laser and catch; wide and
-// narrow; slow and exit; extra life (a heart) and reverse; points (a star),
-// whose lower block is unused and repeats the star.
-constexpr char Symbols[5][2] = {{'L', 'C'}, {'W', 'N'}, {'S', 'E'}, {'@', 'R'}, {'*', '*'}};
+// The symbol of the kind that wears this place on the sheet; a block no kind
+// wears (the lower one of the points' column) repeats its column's upper one.
+char SymbolAt(int column, bool lowerBlock) {
+    for (const CapsuleKindFacts& kind : CapsuleKinds)
+        if (kind.SheetColumn == column && kind.LowerBlock == lowerBlock) return kind.Symbol;
+    return lowerBlock ? SymbolAt(column, false) : ' ';
+}
 
 constexpr float Cx = 23.5f, Cy = 9.5f, HalfW = 22, Radius = 8.5f;
 constexpr float Pi = std::numbers::pi_v<float>;
@@ -33,7 +37,7 @@ Image DrawCapsule(int column, bool lowerBlock, int frame) {
     const sheets::Rect r = sheets::CapsuleFrame(column, lowerBlock, frame);
     Layer layer(r.W, r.H);
     const Color body = palette::CapsuleColors[column];
-    const char symbol = Symbols[column][lowerBlock ? 1 : 0];
+    const char symbol = SymbolAt(column, lowerBlock);
     const bool gold = symbol == '*';
     TextStyle style{1.75f, 1.15f, 1.6f, 0, symbol == '@' || symbol == '*' ? 1.2f : 1.f};
     float glyphW = 4 * style.Scale * style.WidthScale;

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/headless/png_plain.h"
+#include "platform/png_plain.h"
 #include "png_writer.h"
 
 namespace assetgen {

@@ -10,8 +10,8 @@
 #include "art.h"
 #include "exact_math.h"
 #include "font.h"
+#include "gfx/screen_map.h"
 #include "gfx/sheet_map.h"
-#include "layout.h"
 #include "lettering.h"
 #include "palette.h"
 #include "rng.h"
@@ -190,7 +190,7 @@ Image DrawPanel(float open, float picture, const Image& clouds) {
     constexpr int w = sheets::PanelRest.W, h = sheets::PanelRest.H;
     static_assert(sheets::PanelFrames.First.W == w && sheets::PanelFrames.First.H == h);
     Layer layer(w, h);
-    PasteIntoLayer(layer, Crop(clouds, PanelScreenX, PanelScreenY, w, h), 0, 0, false);
+    PasteIntoLayer(layer, Crop(clouds, screen::BriefingPanel.X, screen::BriefingPanel.Y, w, h), 0, 0, false);
     // The craft later flies over the lower right of the frame, which stays sky.
     const float cx = 80, cy = 58, hw = 74;
     const float hh = 4 + 48 * open;
@@ -234,8 +234,10 @@ Image DrawRing(float radius, float flash, const Image& clouds, const Image& ship
     constexpr int w = sheets::HatchFrames.First.W, h = sheets::HatchFrames.First.H;
     static_assert(sheets::LightFrames.First.W == w && sheets::LightFrames.First.H == h);
     Layer layer(w, h);
-    PasteIntoLayer(layer, Crop(clouds, HatchScreenX, HatchScreenY, w, h), 0, 0, false);
-    PasteIntoLayer(layer, Crop(ship, HatchScreenX - ShipFinalX, HatchScreenY - ShipFinalY, w, h), 0, 0, true);
+    PasteIntoLayer(layer, Crop(clouds, screen::LaunchRing.X, screen::LaunchRing.Y, w, h), 0, 0, false);
+    PasteIntoLayer(
+        layer, Crop(ship, screen::LaunchRing.X - screen::ShipRest.X, screen::LaunchRing.Y - screen::ShipRest.Y, w, h),
+        0, 0, true);
     if (radius > 0) {
         const float cx = 30, cy = 20;
         auto ring = [=](float x, float y) { return std::fabs(SdEllipse(x, y, cx, cy, radius, radius * 0.8f)) - 2.2f; };

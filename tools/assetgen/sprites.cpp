@@ -5,8 +5,8 @@
 
 #include "art.h"
 #include "exact_math.h"
+#include "gfx/screen_map.h"
 #include "gfx/sheet_map.h"
-#include "layout.h"
 #include "noise.h"
 #include "palette.h"
 #include "rng.h"
@@ -105,7 +105,7 @@ Image DrawExplosion(int frame) {
 // whose bands run upward frame by frame.
 Image DrawGate(int frame, const Image& walls) {
     const sheets::Rect r = sheets::ExitGateFrames.Frame(frame);
-    Image wall = Crop(walls, GateScreenX, GateScreenY, r.W, r.H);
+    Image wall = Crop(walls, screen::ExitGate.X, screen::ExitGate.Y, r.W, r.H);
     Layer layer(r.W, r.H);
     PasteIntoLayer(layer, wall, 0, 0, false);
     const float phase = float(frame) / sheets::ExitGateFrames.Count;

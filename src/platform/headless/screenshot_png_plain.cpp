@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "platform/headless/headless.h"
-#include "platform/headless/png_plain.h"
+#include "platform/png_plain.h"
 
 namespace plat::headless {
 

@@ -1,4 +1,4 @@
-#include "platform/headless/png_plain.h"
+#include "platform/png_plain.h"
 
 #include <algorithm>
 #include <array>

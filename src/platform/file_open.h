@@ -1,0 +1,33 @@
+// The start every loader of a game file shares: open it, measure it, and on
+// failure say which file and why.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+namespace plat {
+
+// Sets `why` (when asked for) to "<file>: <reason>" and gives false, so a
+// loader can refuse in one line.
+inline bool RefuseFile(std::string* why, const char* fileName, const std::string& reason) {
+    if (why != nullptr) *why = std::string(fileName) + ": " + reason;
+    return false;
+}
+
+// Opens the file for reading in binary, at its start, and measures it in
+// `bytes`; false, with `why` set, when there is no name or the file cannot be
+// opened or measured.
+inline bool OpenAndMeasure(const char* fileName, std::ifstream& in, uint64_t& bytes, std::string* why) {
+    if (fileName == nullptr) return RefuseFile(why, "(null)", "no file name");
+    in.open(fileName, std::ios::binary);
+    if (!in) return RefuseFile(why, fileName, "cannot be opened");
+    in.seekg(0, std::ios::end);
+    const std::streamoff end = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (end < 0) return RefuseFile(why, fileName, "cannot be measured");
+    bytes = static_cast<uint64_t>(end);
+    return true;
+}
+
+}  // namespace plat
