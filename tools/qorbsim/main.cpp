@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "bot.h"
@@ -161,7 +162,8 @@ int Finish() {
         run.TraceFile.close();
         if (!run.TraceFile) lost("the trace " + o.Trace);
     }
-    if (!o.Record.empty() && !WriteRecord(o.Record, run.Events, end.AtMicros)) lost("the record " + o.Record);
+    if (!o.Record.empty() && !WriteRecord(o.Record, std::move(run.Events), end.AtMicros))
+        lost("the record " + o.Record);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf(
