@@ -9,7 +9,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
 # The first game's end, to catch the game-over picture while its music
-# plays (the title then zooms in for 3.5 s before the run stops).
+# plays (the run stops as the call that showed it returns).
 end_s=$("$sim" --bot --seed 5 --games 1 | sed -n 's/.*, \([0-9.]*\) virtual s.*/\1/p')
 end_ms=$(awk -v s="$end_s" 'BEGIN { printf "%d", s * 1000 }')
 
@@ -18,7 +18,7 @@ end_ms=$(awk -v s="$end_s" 'BEGIN { printf "%d", s * 1000 }')
   --shot-time 4850:intro.png \
   --shot 105:round1.png \
   --shot 9449:lasers.png \
-  --shot-time $((end_ms - 6000)):game_over.png > /dev/null
+  --shot-time $((end_ms - 2550)):game_over.png > /dev/null
 
 # A few seconds of play: every second frame of calls 400 to 640, at half size.
 "$sim" --bot --seed 5 --steps 640 --shot-every 2:"$work/frames" > /dev/null

@@ -33,6 +33,33 @@
     return new Promise((resolve) => setTimeout(() => resolve(stamp), Math.max(0, stamp - performance.now())));
   }
 
+  // --- Notices ---------------------------------------------------------------------
+  // One line over the top of the picture for what the page must tell the
+  // player while the game runs: a mouse the browser took back, a silence.
+
+  const notice = document.createElement('p');
+  notice.id = 'notice';
+  notice.setAttribute('role', 'status');
+  notice.hidden = true;
+  notice.style.cssText =
+    'position: fixed; left: 50%; top: 12px; transform: translateX(-50%); margin: 0; padding: 0.4em 1em; ' +
+    'background: #181828; color: #e8e8f0; border: 1px solid #505070; border-radius: 4px; font: 15px sans-serif;';
+  document.body.appendChild(notice);
+  let noticeTimer = 0;
+  // For `seconds`, or until hideNotice(what) when none is given.
+  function showNotice(what, text, seconds) {
+    notice.dataset.what = what;
+    notice.textContent = text;
+    notice.hidden = false;
+    clearTimeout(noticeTimer);
+    if (seconds) noticeTimer = setTimeout(() => hideNotice(what), seconds * 1000);
+  }
+  function hideNotice(what) {
+    if (what && notice.dataset.what !== what) return;
+    clearTimeout(noticeTimer);
+    notice.hidden = true;
+  }
+
   // --- Mouse and keys ------------------------------------------------------------
 
   const Kind = { Motion: 0, Button: 1, Key: 2, Close: 3 };
@@ -77,6 +104,15 @@
   };
 
   const locked = () => document.pointerLockElement === canvas;
+  // Set while the page itself lets the mouse go, so that a release it did
+  // not ask for is told apart: some browsers take the first Escape for
+  // themselves, release the mouse and never hand the key to the page.
+  let releasing = false;
+  function releasePointer() {
+    if (!locked()) return;
+    releasing = true;
+    document.exitPointerLock();
+  }
 
   document.addEventListener('keydown', (e) => {
     startAudio();
@@ -115,7 +151,16 @@
     else showFullscreenButton();
   });
   document.addEventListener('pointerlockchange', () => {
-    if (!locked()) input.button(0, false);
+    if (locked()) {
+      hideNotice('pointer');
+    } else {
+      input.button(0, false);
+      // A tab left for another lets the mouse go too: no Escape to tell of.
+      if (!releasing && pointerWanted && stats.ended === null && active()) {
+        showNotice('pointer', 'Esc again to leave, click to play on');
+      }
+    }
+    releasing = false;
   });
   canvas.addEventListener('contextmenu', (e) => e.preventDefault());
 
@@ -139,19 +184,45 @@
   let audio = null;
   let audioEnd = 0; // context time at which the queued sound ends
 
+  // Said once, on the page and in the console, as the desktop game warns
+  // once; the voices keep their time by the clock.
+  let silenceTold = false;
+  function tellSilence(why) {
+    if (silenceTold) return;
+    silenceTold = true;
+    console.warn(`Qorb plays without sound: ${why}`);
+    showNotice('sound', 'Qorb plays without sound: the browser could not start it.', 8);
+  }
+  // A context still not running this long after a gesture never will: a
+  // browser with no sound device leaves it suspended and says nothing.
+  const AudioStartMs = 2000;
+  let audioCheck = 0;
+
   // Browsers start sound only from a gesture: the first key or click.
   function startAudio() {
+    if (silenceTold) return;
     if (!audio) {
       const Context = window.AudioContext || window.webkitAudioContext;
-      if (!Context) return;
+      if (!Context) {
+        tellSilence('this browser has no Web Audio');
+        return;
+      }
       try {
         audio = new Context({ sampleRate: 44100, latencyHint: 'interactive' });
       } catch (error) {
-        console.warn(`Qorb plays without sound: ${error.message}`);
+        tellSilence(error.message);
         return;
       }
     }
-    if (audio.state === 'suspended') audio.resume().catch(() => {});
+    if (audio.state === 'running') return;
+    const resumed = audio.resume();
+    if (resumed && resumed.catch) resumed.catch((error) => tellSilence(error.message || String(error)));
+    if (!audioCheck) {
+      audioCheck = setTimeout(() => {
+        audioCheck = 0;
+        if (audio.state !== 'running' && !document.hidden) tellSilence(`the audio context stayed ${audio.state}`);
+      }, AudioStartMs);
+    }
   }
 
   // --- Full screen ----------------------------------------------------------------------
@@ -183,7 +254,8 @@
   // --- Panels -----------------------------------------------------------------------------
 
   function leave() {
-    if (locked()) document.exitPointerLock();
+    releasePointer();
+    hideNotice();
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     making.hidden = true;
   }
@@ -240,7 +312,10 @@
     },
     wantPointerLock(wanted) {
       pointerWanted = wanted;
-      if (!wanted && locked()) document.exitPointerLock();
+      if (!wanted) {
+        releasePointer();
+        hideNotice('pointer');
+      }
     },
     pointerLocked: locked,
     audioRunning() {

@@ -29,6 +29,9 @@ void FreeAllSurfaces();
 void FreeAllSoundBuffers();
 SoundBuffer* NewSoundBuffer(uint32_t bytes);
 void ClearMessages();
+// How often the game has looked at its message queue.
+uint64_t MessageLooks();
+void ResetWindow();  // forgets the close request
 void ClearInput();
 void ResetDisplay();
 void ResetSound();

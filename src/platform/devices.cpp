@@ -45,6 +45,7 @@ void ResetAll() {
     detail::FreeAllSurfaces();
     detail::FreeAllSoundBuffers();
     detail::ClearMessages();
+    detail::ResetWindow();
     detail::ClearInput();
     detail::ResetDisplay();
     detail::ResetSound();

@@ -39,7 +39,6 @@ bool RestoreLost() {
         const backend::RestoreResult result = backend::RestoreDisplay();
         if (result == backend::RestoreResult::Restored) {
             display.Lost = false;
-            display.RestoreSpent = 0;
             return true;
         }
         core::detail::Pump();
@@ -54,15 +53,28 @@ bool RestoreLost() {
 }
 
 // Shows the primary surface's new picture. A close request while the display
-// is lost counts as shown, so that the game goes on to its quit message.
+// is lost counts as shown, so that the game goes on to its quit message. The
+// budget is given back only once a page is shown: surfaces lost again as soon
+// as they are restored are a restore that did not work.
 bool ShowNewPage() {
-    for (;;) {
+    for (bool restored = false;; restored = true) {
+        const uint64_t start = backend::NowMicros();
         switch (backend::Present(*core::Chain().Primary)) {
-            case backend::PresentResult::Shown: return true;
+            case backend::PresentResult::Shown: display.RestoreSpent = 0; return true;
             case backend::PresentResult::Failed: return false;
             case backend::PresentResult::Lost: break;
         }
         display.Lost = true;
+        if (restored) {
+            core::detail::Pump();
+            if (core::CloseRequested()) return true;
+            if (display.RestoreSpent >= RestoreBudgetMicros) {
+                core::SetLastError("Flip: the display loses its surfaces again after every restore");
+                return false;
+            }
+            backend::Sleep(RestorePauseMicros);
+            display.RestoreSpent += backend::NowMicros() - start;
+        }
         if (!RestoreLost()) return core::CloseRequested();
     }
 }

@@ -1,6 +1,7 @@
 // The mouse and the keys: the layer's Windows-shaped calls, and the state the
 // back end feeds as input arrives.
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "platform/backend.h"
@@ -19,6 +20,9 @@ struct InputState {
     MouseState Mouse;  // motion since the last read, buttons as they stand
     bool ReadFails = false;
     std::array<bool, 4> Keys{};
+    // F1 as read while the program is asked to close (KeyDown).
+    bool ClosingF1 = false;
+    uint64_t ClosingLooks = UINT64_MAX;
 };
 InputState input;
 
@@ -113,8 +117,21 @@ bool MouseRead(MouseState* out) {
     return true;
 }
 
+// The pause is a wait that reads nothing but F1 and takes no messages, so a
+// request from the system to end the program (the close box, SIGTERM) would
+// wait for the player's next tap of F1. Once a close is requested, F1 reads
+// released at the first read after each look at the message queue, so that
+// play is never paused afresh, and pressed and released by turns after that,
+// so that a pause under way sees the tap that ends it and the game goes on to
+// its close message.
 bool KeyDown(Key key) {
     core::detail::Pump();
+    if (key == Key::F1 && core::CloseRequested()) {
+        const uint64_t looks = core::detail::MessageLooks();
+        input.ClosingF1 = looks == input.ClosingLooks && !input.ClosingF1;
+        input.ClosingLooks = looks;
+        return input.ClosingF1;
+    }
     return input.Keys[static_cast<size_t>(key)];
 }
 

@@ -11,9 +11,11 @@ std::deque<Message> queue;
 // only once every posted message has been taken.
 bool quitPending = false;
 int quitCode = 0;
+uint64_t looks = 0;  // calls of PeekMessage
 }  // namespace
 
 bool PeekMessage(Message* message) {
+    ++looks;
     Message taken;
     if (!queue.empty()) {
         taken = queue.front();
@@ -44,7 +46,10 @@ namespace core::detail {
 void ClearMessages() {
     queue.clear();
     quitPending = false;
+    looks = 0;
 }
+
+uint64_t MessageLooks() { return looks; }
 }  // namespace core::detail
 
 }  // namespace plat

@@ -8,6 +8,11 @@ void RingClock::Start(uint32_t position, uint64_t nowMicros) {
     played_ = 0;
 }
 
+void RingClock::Restart(uint32_t position, uint64_t nowMicros) {
+    lastPosition_ = position % ring_;
+    lastReading_ = nowMicros;
+}
+
 uint64_t RingClock::Update(uint32_t position, uint64_t nowMicros) {
     position %= ring_;
     const uint64_t moved = (uint64_t{position} + ring_ - lastPosition_) % ring_;

@@ -15,6 +15,10 @@ public:
         : ring_(ringBytes), rate_(bytesPerSecond), stuckAfter_(stuckMicros) {}
 
     void Start(uint32_t position, uint64_t nowMicros);
+    // Counts on from `position`, where a ring that was restored plays again:
+    // nothing for the time it was gone, and it is still stuck if it stood
+    // still too long in all.
+    void Restart(uint32_t position, uint64_t nowMicros);
     // Bytes played since Start. The position alone cannot tell whole laps
     // apart; the time since the last reading can, so a reader that slept
     // through a lap or more still counts it.

@@ -23,6 +23,8 @@ void RequestClose() {
 bool CloseRequested() { return closeRequested; }
 
 namespace detail {
+void ResetWindow() { closeRequested = false; }
+
 void Pump() {
     backend::PumpEvents();
     AdvanceSilentClock();

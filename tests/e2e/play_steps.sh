@@ -136,6 +136,27 @@ banner() { shows "$1" BELEMNTS.DAT 60 42 170 24 229 445 60; }
 # The paddle, pinned against the left wall, stands at x 10.
 paddle_at_wall() { shows "$1" ELEMENTS.DAT 383 5 70 10 30 554 80; }
 
+# A paused game draws nothing at all; a running one answers the mouse (or
+# shows a lost ball's explosion and announcement). Each stage waits on that,
+# never for a set time, so a loaded machine only makes it slower. Keys are not
+# read during an explosion or announcement: tap F1 until the picture stands
+# still though the mouse moves, with no banner to explain it.
+pause_game() {
+    local paused=""
+    for _ in $(seq 6); do
+        changes_within 30 live || {
+            keep live_b
+            fail "the game does not answer the mouse before the pause"
+        }
+        tap_key F1
+        if stands_still 4 20 && ! banner still_a; then
+            paused=yes
+            break
+        fi
+    done
+    [[ -n "$paused" ]] || fail "the picture never stood still after F1"
+}
+
 play_through() {
     await 60 "the whole title" title TITLES.DAT
     echo "title shown"
@@ -187,24 +208,7 @@ play_through() {
     done
     echo "served and moved the paddle"
 
-    # A paused game draws nothing at all; a running one answers the mouse
-    # (or shows a lost ball's explosion and announcement). Each stage waits
-    # on that, never for a set time, so a loaded machine only makes it slower.
-    # Keys are not read during an explosion or announcement: tap F1 until the
-    # picture stands still though the mouse moves, with no banner to explain it.
-    local paused=""
-    for _ in $(seq 6); do
-        changes_within 30 live || {
-            keep live_b
-            fail "the game does not answer the mouse before the pause"
-        }
-        tap_key F1
-        if stands_still 4 20 && ! banner still_a; then
-            paused=yes
-            break
-        fi
-    done
-    [[ -n "$paused" ]] || fail "the picture never stood still after F1"
+    pause_game
     # A tap the game did not see leaves it paused; tap again, but only after
     # a long look, so that a slow game is not paused afresh.
     local resumed=""

@@ -8,7 +8,8 @@
 #   window_test.sh no-display <game> <asset dir>
 #     starts the game where no X server answers and SDL_VIDEODRIVER is not
 #     set, and expects one line saying no display could be opened, naming
-#     the DISPLAY tried, and status 1 at once (not a game running unseen).
+#     the DISPLAY tried, and status 1 at once (not a game running unseen);
+#     nothing the libraries print as they start reaches the player.
 #   window_test.sh missing-assets <game>
 #     runs a copy of the game that has no assets beside it from a folder
 #     without them, and expects one error line naming ELEMENTS.DAT and the
@@ -69,8 +70,9 @@ title)
 
 no-display)
     assets=$3
-    # A display number nothing listens on.
-    (cd "$assets" && unset WAYLAND_DISPLAY SDL_VIDEODRIVER && DISPLAY=:55 exec "$game") \
+    # A display number nothing listens on, and no session's runtime folder,
+    # whose absence the libraries under SDL complain of as it starts.
+    (cd "$assets" && unset WAYLAND_DISPLAY SDL_VIDEODRIVER XDG_RUNTIME_DIR && DISPLAY=:55 exec "$game") \
         >"$tmp/game.out" 2>"$tmp/game.err" &
     game_pid=$!
     wait_for_exit 30 || fail "the game still runs 30 s after start without a display"

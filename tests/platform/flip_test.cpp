@@ -2,6 +2,8 @@
 // get them back, driven through the headless back end's scripted presents.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "gfx/surface_copy.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
@@ -79,14 +81,41 @@ TEST_F(FlipTest, WaitingInTheBackgroundIsNotCountedAndACloseEndsIt) {
     EXPECT_TRUE(Exchanged());
     EXPECT_GE(headless::NowMicros(), 10000000u);
 
-    // Asked to close while lost: the flip counts as done so the quit comes.
+    // Asked to close while lost: the flip ends at the close, counted as done
+    // so that the quit comes, long before the display would have come back.
     headless::ScriptPresents({Present::Lost});
     headless::ScriptRestores(std::vector<Restore>(1000, Restore::NotNow));
-    headless::ScheduleClose(headless::NowMicros() / 1000 + 50);
+    const uint64_t start = headless::NowMicros();
+    headless::ScheduleClose(start / 1000 + 50);
     EXPECT_TRUE(plat::Flip());
+    EXPECT_TRUE(plat::core::CloseRequested());
+    EXPECT_LT(headless::NowMicros() - start, 100000u);
     plat::Message m;
     ASSERT_TRUE(plat::PeekMessage(&m));
     EXPECT_EQ(m.Id, plat::MsgClose);
+}
+
+// A display that loses its surfaces again as soon as they are restored must
+// not hold the flip for ever: each round waits, counts against the restore
+// budget and listens for a close.
+TEST_F(FlipTest, SurfacesLostAgainAfterEveryRestoreCostTheBudgetOrEndAtAClose) {
+    headless::ScriptPresents(std::vector<Present>(50000, Present::Lost));
+    headless::ScriptRestores(std::vector<Restore>(50000, Restore::Restored), 1000);
+    uint64_t start = headless::NowMicros();
+    EXPECT_FALSE(plat::Flip());
+    EXPECT_TRUE(InPlace());
+    EXPECT_GE(headless::NowMicros() - start, 3000000u);
+    EXPECT_LE(headless::NowMicros() - start, 3500000u);
+    EXPECT_NE(std::string(plat::LastError()).find("again after every restore"), std::string::npos) << plat::LastError();
+
+    headless::Reset();
+    SetUp();
+    headless::ScriptPresents(std::vector<Present>(50000, Present::Lost));
+    headless::ScriptRestores(std::vector<Restore>(50000, Restore::Restored), 1000);
+    start = headless::NowMicros();
+    headless::ScheduleClose(start / 1000 + 50);
+    EXPECT_TRUE(plat::Flip());
+    EXPECT_LT(headless::NowMicros() - start, 100000u);
 }
 
 TEST(RingClock, CountsWrapsAndLapsTheReaderSleptThrough) {

@@ -129,6 +129,19 @@ TEST_F(HeadlessTest, WindowCloseBecomesDestroyThroughTheDefaultProcedure) {
     EXPECT_FALSE(plat::PeekMessage(&m));
 }
 
+// A close is a close request, as on the real back ends, and a reset forgets it:
+// one test's close must not end the next one's flips.
+TEST_F(HeadlessTest, ACloseIsARequestThatAResetForgets) {
+    plat::core::RequestClose();
+    headless::Reset();
+    EXPECT_FALSE(plat::core::CloseRequested());
+    headless::ScheduleClose(0);
+    EXPECT_TRUE(plat::core::CloseRequested());
+    plat::Message m;
+    ASSERT_TRUE(plat::PeekMessage(&m));
+    EXPECT_EQ(m.Id, plat::MsgClose);
+}
+
 TEST_F(HeadlessTest, StepsFailOnRequestAndSayWhy) {
     headless::FailStep(headless::Step::DisplayMode);
     ASSERT_TRUE(plat::DisplayCreate());

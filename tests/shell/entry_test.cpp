@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "frontend/title_screen.h"
+#include "play/play_report.h"
 #include "play/status_panel.h"
 #include "shell/devices.h"
 #include "shell/entry.h"
@@ -70,6 +71,30 @@ TEST_F(EntryTest, ThePassThatDispatchesDestroyStillRunsItsFrame) {
     EXPECT_FALSE(FramePass(&code));  // takes the quit message
     EXPECT_EQ(code, 0);
     EXPECT_EQ(headless::NowMicros(), before + 10000);  // no frame ran
+}
+
+// The pause reads only F1 and takes no messages, yet a close request from the
+// system (the close box, SIGTERM) ends the program as promptly as in play.
+TEST_F(EntryTest, AClosePutToAPausedGameEndsItAtOnce) {
+    for (uint64_t at : {4000, 5500}) {  // start a game, cut the intro short
+        headless::ScheduleKey(at, plat::Key::Enter, true);
+        headless::ScheduleKey(at + 150, plat::Key::Enter, false);
+    }
+    headless::ScheduleKey(20000, plat::Key::F1, true);
+    headless::ScheduleKey(20100, plat::Key::F1, false);
+    headless::ScheduleClose(25000);
+    // Without a prompt end the pause would last until this tap.
+    headless::ScheduleKey(90000, plat::Key::F1, true);
+    headless::ScheduleKey(90100, plat::Key::F1, false);
+    static uint64_t pausedSteps = 0;
+    pausedSteps = 0;
+    PlayFrameObserver = [](int32_t) { pausedSteps += LastPlayFrame.F1 ? 1 : 0; };
+    const ExitStatus status = GameMain();
+    PlayFrameObserver = nullptr;
+    EXPECT_EQ(status.Code, 0);
+    EXPECT_EQ(pausedSteps, 1u);  // the pause, and no new one on the way out
+    EXPECT_LT(headless::NowMicros(), 25100000u);
+    EXPECT_EQ(headless::Live().Surfaces, 0u);
 }
 
 TEST_F(EntryTest, FailedSetupEndsTheProgramWithOneLineAndStatusOne) {

@@ -61,6 +61,10 @@ TEST(SimScript, MalformedLinesAreNamedByNumber) {
     std::string error;
     EXPECT_FALSE(ReadScript("/nonexistent/script.txt", &events, &error));
     EXPECT_NE(error.find("/nonexistent/script.txt"), std::string::npos);
+    // A folder opens as a file would and reads as an empty script.
+    EXPECT_FALSE(ReadScript(".", &events, &error));
+    EXPECT_EQ(error, ".: is a folder, not a script");
+    EXPECT_TRUE(events.empty());
 }
 
 TEST(SimOptionsParsing, AcceptsTheDocumentedOptions) {

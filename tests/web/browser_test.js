@@ -80,6 +80,7 @@ async function main() {
     await play(page, address);
     if (errors.length) fail(`errors reached the console:\n  ${errors.join('\n  ')}`);
     say('no error in the console');
+    await silence(browser, address);
     if (options.figures) await figures(browser, address);
   } finally {
     await browser.close();
@@ -166,6 +167,24 @@ async function play(page, address) {
     fail('the paddle did not move with the mouse');
   say('a click serves, and the mouse under pointer lock moves the paddle');
 
+  // Some browsers take the first Escape for themselves: they release the
+  // mouse and the page gets no key. A release the page did not ask for is
+  // told at once; a click takes the mouse again.
+  const notice = () => page.evaluate(() => {
+    const n = document.getElementById('notice');
+    return n && !n.hidden ? n.textContent : '';
+  });
+  await page.evaluate(() => document.exitPointerLock());
+  await sleep(200);
+  const told = await notice();
+  if (!/^Esc again to leave, click to play on$/.test(told))
+    fail(`a mouse released without the page asking is not told (the notice says '${told}')`);
+  await page.mouse.click(viewport.width / 2, viewport.height / 2);
+  await sleep(200);
+  const relocked = await page.evaluate(() => document.pointerLockElement !== null);
+  if (!relocked || (await notice()) !== '') fail('a click did not take the mouse again and clear the notice');
+  say('a mouse the browser takes back is told on the page at once, and a click takes it again');
+
   // Keys are not read during a lost ball's explosion and announcement: wait
   // until the game answers the mouse, then tap F1, until the picture stands
   // still though the mouse moves.
@@ -220,6 +239,37 @@ async function play(page, address) {
   if (!end.panel) fail('the page does not say that Qorb has ended');
   if (end.locked) fail('the page kept pointer lock after the game ended');
   say('Escape ends the game; the page says so and offers to start again');
+}
+
+// Sound that cannot start is said on the page: here an audio context that
+// never leaves 'suspended', as a browser's with no sound device does.
+async function silence(browser, address) {
+  const page = await browser.newPage({ viewport });
+  try {
+    await page.addInitScript(() => {
+      window.AudioContext = class {
+        constructor() {
+          this.state = 'suspended';
+        }
+        resume() {
+          return new Promise(() => {});
+        }
+      };
+      delete window.webkitAudioContext;
+    });
+    await page.goto(address);
+    await page.keyboard.down('Shift'); // a gesture the game does not read
+    await page.keyboard.up('Shift');
+    await page
+      .waitForFunction(() => {
+        const n = document.getElementById('notice');
+        return n && !n.hidden && /^Qorb plays without sound/.test(n.textContent);
+      }, null, { timeout: 10000 })
+      .catch(() => fail('a sound that could not start is not said on the page'));
+    say('sound that cannot start is said on the page');
+  } finally {
+    await page.close();
+  }
 }
 
 // Processor time of the browser's processes, pictures shown and play steps

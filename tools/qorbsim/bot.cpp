@@ -16,27 +16,13 @@ constexpr int32_t MaxMotion = 60;  // a brisk hand, not a teleport
 constexpr int32_t BandTop = 543;
 constexpr int32_t Aims[] = {50, 38, 62, 44, 28, 56, 72};  // where on the paddle to meet the ball
 
-InputEvent Key(uint64_t at, plat::Key key, bool down) {
+// The bot presses only Enter, the button and sideways moves.
+InputEvent Event(InputEvent::Kind what, uint64_t at, bool down, int32_t dx = 0) {
     InputEvent e;
-    e.What = InputEvent::Kind::Key;
+    e.What = what;
     e.AtMs = at;
-    e.Key = key;
+    e.Key = plat::Key::Enter;
     e.Down = down;
-    return e;
-}
-
-InputEvent Button(uint64_t at, bool down) {
-    InputEvent e;
-    e.What = InputEvent::Kind::Button;
-    e.AtMs = at;
-    e.Down = down;
-    return e;
-}
-
-InputEvent Mouse(uint64_t at, int32_t dx) {
-    InputEvent e;
-    e.What = InputEvent::Kind::Mouse;
-    e.AtMs = at;
     e.Dx = dx;
     return e;
 }
@@ -66,8 +52,9 @@ std::vector<InputEvent> Bot::OnTitle(uint64_t atMs) {
     buttonDown_ = false;
     if (startArranged_) return {};
     startArranged_ = true;
-    return {Key(atMs, plat::Key::Enter, true), Key(atMs + 150, plat::Key::Enter, false),
-            Key(atMs + 1500, plat::Key::Enter, true), Key(atMs + 1650, plat::Key::Enter, false)};
+    using Kind = InputEvent::Kind;
+    return {Event(Kind::Key, atMs, true), Event(Kind::Key, atMs + 150, false), Event(Kind::Key, atMs + 1500, true),
+            Event(Kind::Key, atMs + 1650, false)};
 }
 
 int32_t Bot::TargetPaddleX() const {
@@ -90,13 +77,13 @@ std::vector<InputEvent> Bot::InPlay(uint64_t atMs) {
     // Press to serve or to arm the lasers; release on the next step, which fires.
     const bool wantPress = BallHeld == 1 || (ThePaddle.PaddleKind == PaddleLaser && LaserCooldown == 0);
     if (buttonDown_) {
-        events.push_back(Button(atMs, false));
+        events.push_back(Event(InputEvent::Kind::Button, atMs, false));
         buttonDown_ = false;
     } else if (wantPress) {
-        events.push_back(Button(atMs, true));
+        events.push_back(Event(InputEvent::Kind::Button, atMs, true));
         buttonDown_ = true;
     }
     const int32_t dx = std::clamp(TargetPaddleX() - PaddleX, -MaxMotion, MaxMotion);
-    if (dx != 0) events.push_back(Mouse(atMs, dx));
+    if (dx != 0) events.push_back(Event(InputEvent::Kind::Mouse, atMs, false, dx));
     return events;
 }

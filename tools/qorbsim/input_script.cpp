@@ -1,5 +1,6 @@
 #include "input_script.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -103,6 +104,12 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<I
 }
 
 bool ReadScript(const std::string& path, std::vector<InputEvent>* events, std::string* error) {
+    // A folder opens like a file and reads as empty.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        *error = path + ": is a folder, not a script";
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         *error = path + ": cannot be read";

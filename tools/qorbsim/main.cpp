@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "bot.h"
@@ -30,6 +30,25 @@ namespace {
 namespace fs = std::filesystem;
 namespace headless = plat::headless;
 
+constexpr uint64_t WaitingLimitMicros = 60'000'000;
+constexpr uint64_t Never = UINT64_MAX;
+
+// Exit statuses of qorb-sim's own (the game's come from its quit message).
+constexpr int StatusOutputLost = 1;
+constexpr int StatusUsage = 2;
+constexpr int StatusScriptRanOut = 3;
+
+// Why and when the run ends. Decided wherever the moment comes (after a play
+// call, in a wait of the game); the run loop then returns, and Finish writes
+// and closes everything. From the moment on nothing is counted or written.
+struct Stop {
+    bool Decided = false;
+    int Code = 0;
+    std::string Why;  // said on stderr, if anything
+    uint64_t AtMicros = 0;
+    int32_t Lives = 0;
+};
+
 struct Run {
     SimOptions Options;
     TraceWriter Trace;
@@ -39,18 +58,21 @@ struct Run {
     uint64_t Games = 0;
     int32_t BestRound = 0;
     int32_t BestScore = 0;
-    bool Stop = false;
-    std::vector<InputEvent> Events;  // the timeline applied: the script's and the bot's
-    // When the game last did something by itself or took an input: the
-    // measure of a run that waits for input that will never come.
-    uint64_t LastActivityMicros = 0;
+    Stop End;
+    // The timeline applied, kept only to be written as the record.
+    std::vector<InputEvent> Events;
+    std::vector<bool> TimedShotsTaken;
+    // The measure of a run that waits for input that will never come: when
+    // the last scripted event was applied, when the game began to wait for
+    // input (the title screen, a serve), and when the play call now running
+    // began (a call that lasts a minute is a pause).
     size_t PendingEvents = 0;
-    uint64_t LastPlayCallMicros = 0;
+    uint64_t LastEventMicros = 0;
+    uint64_t WaitingSinceMicros = Never;
+    uint64_t CallStartMicros = 0;
 };
 
 Run run;
-
-constexpr uint64_t WaitingLimitMicros = 60'000'000;
 
 // Set by SIGINT and SIGTERM; the run ends at the next moment of virtual time.
 volatile std::sig_atomic_t stopSignal = 0;
@@ -58,7 +80,7 @@ extern "C" void OnStopSignal(int signal) { stopSignal = signal; }
 
 int Fail(const std::string& why) {
     std::fprintf(stderr, "qorb-sim: %s\n%s", why.c_str(), SimUsage);
-    return 2;
+    return StatusUsage;
 }
 
 std::string Absolute(const std::string& path) {
@@ -68,22 +90,37 @@ std::string Absolute(const std::string& path) {
     return error ? path : made.string();
 }
 
+// The first decision stands. A game paused or waiting in a lost display is
+// asked to close, so that its wait ends and the run loop gets control back.
+void StopRun(int code, std::string why) {
+    if (run.End.Decided) return;
+    run.End = Stop{true, code, std::move(why), headless::NowMicros(), Lives};
+    plat::core::RequestClose();
+}
+
 void SaveShot(const std::string& file) {
     std::string error;
-    if (!headless::SavePrimaryPng(file, &error)) std::fprintf(stderr, "qorb-sim: %s\n", error.c_str());
+    if (!headless::SavePrimaryPng(file, &error))
+        StopRun(StatusOutputLost, "the screenshot " + file + " cannot be written: " + error);
 }
 
 void AfterPlayFrame(int32_t result) {
+    if (run.End.Decided) return;
     ++run.Calls;
     const uint64_t now = headless::NowMicros();
-    run.LastPlayCallMicros = now;
-    // A held ball without input is the game waiting for the serve.
-    if (BallHeld == 0) run.LastActivityMicros = now;
-    if (LastPlayFrame.Mouse != PlayFrameReport::MouseRead::None) ++run.PlaySteps;
+    const bool step = LastPlayFrame.Mouse != PlayFrameReport::MouseRead::None;
+    if (step) ++run.PlaySteps;
+    // A held ball is the game waiting for the serve; anything else it does by itself.
+    if (step && BallHeld == 1)
+        run.WaitingSinceMicros = std::min(run.WaitingSinceMicros, now);
+    else
+        run.WaitingSinceMicros = Never;
     run.BestRound = std::max(run.BestRound, RoundNumber);
     run.BestScore = std::max(run.BestScore, Score);
-    if (run.TraceFile.is_open())
-        run.TraceFile << run.Trace.Line(run.Calls, headless::NowMicros() / 1000, result) << '\n';
+    if (run.TraceFile.is_open()) {
+        run.TraceFile << run.Trace.Line(run.Calls, now / 1000, result) << '\n';
+        if (!run.TraceFile) StopRun(StatusOutputLost, "");  // Finish names the file
+    }
     for (const SimOptions::Shot& shot : run.Options.Shots)
         if (shot.Call == run.Calls) SaveShot(shot.File);
     if (run.Options.ShotEvery != 0 && run.Calls % run.Options.ShotEvery == 0) {
@@ -92,63 +129,123 @@ void AfterPlayFrame(int32_t result) {
         SaveShot((fs::path(run.Options.ShotDir) / name).string());
     }
     if (Lives == 0) ++run.Games;  // a call that leaves no lives has ended a game
-    if (run.Options.Steps > 0 && run.Calls >= static_cast<uint64_t>(run.Options.Steps)) run.Stop = true;
-    if (run.Options.Games > 0 && run.Games >= static_cast<uint64_t>(run.Options.Games)) run.Stop = true;
+    if (run.Options.Steps > 0 && run.Calls >= static_cast<uint64_t>(run.Options.Steps)) StopRun(0, "");
+    if (run.Options.Games > 0 && run.Games >= static_cast<uint64_t>(run.Options.Games)) StopRun(0, "");
 }
 
-bool WriteRecord(const std::string& path, std::vector<InputEvent> events) {
+// Only what the game took before the stop, so that a replay of the record
+// is the run itself.
+bool WriteRecord(const std::string& path, std::vector<InputEvent> events, uint64_t untilMicros) {
     std::stable_sort(events.begin(), events.end(),
                      [](const InputEvent& a, const InputEvent& b) { return a.AtMs < b.AtMs; });
     std::ofstream out(path);
     out << "# qorb-sim input timeline: TIME_MS EVENT ARGS\n";
-    for (const InputEvent& e : events) out << FormatEvent(e) << '\n';
+    for (const InputEvent& e : events)
+        if (e.AtMs * 1000 <= untilMicros) out << FormatEvent(e) << '\n';
+    out.close();
     return static_cast<bool>(out);
 }
 
-// The trace and record as they stand, and the summary line; `code` unless
-// the record cannot be written.
-int Finish(int code) {
+// Every way a run ends comes here: what stopped it, the trace and record
+// closed and checked, and the summary line. The status is the stop's, or 1
+// when something written is lost.
+int Finish() {
     const SimOptions& o = run.Options;
-    if (run.TraceFile.is_open()) run.TraceFile.close();
-    if (!o.Record.empty() && !WriteRecord(o.Record, run.Events)) return Fail(o.Record + ": cannot be written");
+    const Stop& end = run.End;
+    int code = end.Code;
+    if (!end.Why.empty()) std::fprintf(stderr, "qorb-sim: %s\n", end.Why.c_str());
+    auto lost = [&code](const std::string& what) {
+        std::fprintf(stderr, "qorb-sim: %s cannot be written\n", what.c_str());
+        code = StatusOutputLost;
+    };
+    if (run.TraceFile.is_open()) {
+        run.TraceFile.close();
+        if (!run.TraceFile) lost("the trace " + o.Trace);
+    }
+    if (!o.Record.empty() && !WriteRecord(o.Record, std::move(run.Events), end.AtMicros))
+        lost("the record " + o.Record);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf(
         "qorb-sim: %llu play steps, %llu games, round %d reached, best score %d, %d lives, "
         "%.3f virtual s, %.3f cpu s, peak memory %ld KiB\n",
         static_cast<unsigned long long>(run.PlaySteps), static_cast<unsigned long long>(run.Games), run.BestRound,
-        run.BestScore, Lives, static_cast<double>(headless::NowMicros()) / 1e6,
+        run.BestScore, end.Lives, static_cast<double>(end.AtMicros) / 1e6,
         static_cast<double>(std::clock()) / CLOCKS_PER_SEC, usage.ru_maxrss);
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0) lost("the standard output");
     return code;
 }
 
-// Every wait of the game moves virtual time, so this is where a run that
-// must end is ended, whatever the game is waiting in.
-void OnClock(uint64_t micros) {
-    const SimOptions& o = run.Options;
-    if (stopSignal != 0) {
-        const int signal = stopSignal;
-        std::fprintf(stderr, "qorb-sim: stopped by %s at %llu ms; the trace and record hold the run so far\n",
-                     signal == SIGINT ? "SIGINT" : "SIGTERM", static_cast<unsigned long long>(micros / 1000));
-        std::exit(Finish(128 + signal));
-    }
-    if (o.UntilMs > 0 && micros >= static_cast<uint64_t>(o.UntilMs) * 1000) std::exit(Finish(0));
+// Whether the script has run out and the game has waited a minute for input:
+// counted from the later of the last event and the moment the game began to
+// wait, so that an intro or an announcement playing by itself is not waiting.
+void StopIfWaitingForEver(uint64_t micros) {
     const size_t pending = headless::PendingEvents();
     if (pending != run.PendingEvents) {
         run.PendingEvents = pending;
-        run.LastActivityMicros = micros;
+        run.LastEventMicros = micros;
+        run.WaitingSinceMicros = Never;
     }
-    if (o.Bot || pending != 0 || micros - run.LastActivityMicros < WaitingLimitMicros) return;
-    const char* where = Lives == 0                                              ? "on the title screen"
-                        : micros - run.LastPlayCallMicros >= WaitingLimitMicros ? "paused"
-                                                                                : "to serve";
-    std::fprintf(stderr,
-                 "qorb-sim: the script has run out and the game has waited for input for 60 s (%s) since %llu ms; "
-                 "stopped at %llu ms\n",
-                 where, static_cast<unsigned long long>(run.LastActivityMicros / 1000),
-                 static_cast<unsigned long long>(micros / 1000));
-    std::exit(Finish(3));
+    if (run.Options.Bot || pending != 0) return;
+    // Inside a play call that has not returned for a minute the game is paused.
+    const bool paused = Lives > 0 && micros - std::max(run.CallStartMicros, run.LastEventMicros) >= WaitingLimitMicros;
+    uint64_t since = paused ? run.CallStartMicros : run.WaitingSinceMicros;
+    if (since == Never) return;
+    since = std::max(since, run.LastEventMicros);
+    if (micros - since < WaitingLimitMicros) return;
+    const char* where = Lives == 0 ? "on the title screen" : paused ? "paused" : "to serve";
+    StopRun(StatusScriptRanOut,
+            "the script has run out (its last event at " + std::to_string(run.LastEventMicros / 1000) +
+                " ms) and the game has waited for input (" + where + ") since " + std::to_string(since / 1000) +
+                " ms; stopped 60 s later, at " + std::to_string(micros / 1000) + " ms");
+}
+
+// Every wait of the game moves virtual time, so this is where a run that
+// must end is seen to end, whatever the game is waiting in.
+void OnClock(uint64_t micros) {
+    if (run.End.Decided) return;
+    const SimOptions& o = run.Options;
+    for (size_t i = 0; i < o.TimedShots.size(); ++i)
+        if (!run.TimedShotsTaken[i] && micros / 1000 >= o.TimedShots[i].Ms) {
+            run.TimedShotsTaken[i] = true;
+            SaveShot(o.TimedShots[i].File);
+        }
+    if (stopSignal != 0) {
+        const int signal = stopSignal;
+        StopRun(128 + signal, std::string("stopped by ") + (signal == SIGINT ? "SIGINT" : "SIGTERM") + " at " +
+                                  std::to_string(micros / 1000) + " ms; the trace and record hold the run so far");
+    }
+    if (o.UntilMs > 0 && micros >= static_cast<uint64_t>(o.UntilMs) * 1000) StopRun(0, "");
+    if (!run.End.Decided) StopIfWaitingForEver(micros);
+}
+
+// The game until the run stops; then everything is shut down and written.
+int PlayRun() {
+    const SimOptions& o = run.Options;
+    ExitStatus opened;
+    if (!OpenGame(&opened)) {
+        plat::ReportFatalError(opened.Message);
+        StopRun(opened.Code, "");
+        return Finish();
+    }
+    int exitCode = 0;
+    Bot bot;
+    run.Trace.Snapshot();
+    if (run.TraceFile.is_open()) run.Trace.Listen();
+    while (!run.End.Decided && FramePass(&exitCode)) {
+        const uint64_t now = headless::NowMicros();
+        run.CallStartMicros = now;
+        if (Lives == 0) run.WaitingSinceMicros = std::min(run.WaitingSinceMicros, now);  // the title waits for a key
+        if (!o.Bot) continue;
+        // Strictly after now, so that a replay applies each event at the same moment.
+        for (const InputEvent& e : bot.Act(now / 1000 + 1)) {
+            Schedule(e);
+            if (!o.Record.empty()) run.Events.push_back(e);
+        }
+    }
+    StopRun(exitCode, "");  // the game quit by itself, unless the run was stopped first
+    ShutdownDevices();
+    return Finish();
 }
 
 }  // namespace
@@ -163,9 +260,10 @@ int main(int argc, char** argv) {
     }
     for (std::string* path : {&o.Script, &o.Trace, &o.Record, &o.ShotDir}) *path = Absolute(*path);
     for (SimOptions::Shot& shot : o.Shots) shot.File = Absolute(shot.File);
-    for (SimOptions::Shot& shot : o.TimedShots) shot.File = Absolute(shot.File);
+    for (SimOptions::TimedShot& shot : o.TimedShots) shot.File = Absolute(shot.File);
 
-    if (!o.Script.empty() && !ReadScript(o.Script, &run.Events, &error)) return Fail(error);
+    std::vector<InputEvent> script;
+    if (!o.Script.empty() && !ReadScript(o.Script, &script, &error)) return Fail(error);
     if (!o.Trace.empty()) {
         run.TraceFile.open(o.Trace);
         if (!run.TraceFile) return Fail(o.Trace + ": cannot be written");
@@ -184,40 +282,15 @@ int main(int argc, char** argv) {
     ForcedStartRound = o.Round;
     plat::DisplaySetWordLayout(o.PixelPacking == Packing::Rgb565 ? plat::WordLayout::Rgb565 : plat::WordLayout::Rgb555);
     headless::Reset(headless::Config{.StartSeconds = o.Seed});
-    for (const InputEvent& e : run.Events) Schedule(e);
+    for (const InputEvent& e : script) Schedule(e);
     run.PendingEvents = headless::PendingEvents();
+    if (!o.Record.empty()) run.Events = std::move(script);
     PlayFrameObserver = AfterPlayFrame;
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
     // A timed shot is the screen as it stands at its moment, during long
     // sequences (title, intro, game over) too.
-    std::vector<bool> taken(o.TimedShots.size(), false);
-    headless::SetClockObserver([&](uint64_t micros) {
-        for (size_t i = 0; i < o.TimedShots.size(); ++i)
-            if (!taken[i] && micros / 1000 >= o.TimedShots[i].Call) {
-                taken[i] = true;
-                SaveShot(o.TimedShots[i].File);
-            }
-        OnClock(micros);
-    });
-
-    ExitStatus opened;
-    if (!OpenGame(&opened)) {
-        plat::ReportFatalError(opened.Message);
-        return opened.Code;
-    }
-    int exitCode = 0;
-    Bot bot;
-    run.Trace.Snapshot();
-    if (run.TraceFile.is_open()) run.Trace.Listen();
-    while (!run.Stop && FramePass(&exitCode)) {
-        if (!o.Bot) continue;
-        // Strictly after now, so that a replay applies each event at the same moment.
-        for (const InputEvent& e : bot.Act(headless::NowMicros() / 1000 + 1)) {
-            Schedule(e);
-            run.Events.push_back(e);
-        }
-    }
-    ShutdownDevices();
-    return Finish(exitCode);
+    run.TimedShotsTaken.assign(o.TimedShots.size(), false);
+    headless::SetClockObserver(OnClock);
+    return PlayRun();
 }

@@ -10,7 +10,8 @@ const char* const SimUsage =
     "                [--shot N:FILE.png]... [--shot-time MS:FILE.png]... [--shot-every K:DIR] [--help]\n"
     "Stops after N play calls (--steps), N ended games (--games) or MS virtual milliseconds (--until);\n"
     "with status 3 when the script has run out and the game has waited for input for 60 virtual seconds;\n"
-    "on SIGINT or SIGTERM with the trace and record written so far.\n";
+    "on SIGINT or SIGTERM (status 130 or 143) with the trace and record written so far. The record lists\n"
+    "the input the game took before the stop. Status 1 when a trace, record or screenshot cannot be written.\n";
 
 namespace {
 
@@ -80,8 +81,8 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions* o, std::stri
             o->Shots.push_back(shot);
         } else if (a == "--shot-time") {
             if (!value(&v)) return false;
-            SimOptions::Shot shot;
-            if (!Pair(v, &shot.Call, &shot.File))
+            SimOptions::TimedShot shot;
+            if (!Pair(v, &shot.Ms, &shot.File))
                 return *error = "--shot-time needs MS:FILE.png, not \"" + v + "\"", false;
             o->TimedShots.push_back(shot);
         } else if (a == "--shot-every") {

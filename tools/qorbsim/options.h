@@ -21,11 +21,15 @@ struct SimOptions {
     std::string Trace;
     std::string Record;
     struct Shot {
-        uint64_t Call;
+        uint64_t Call;  // after this play call
         std::string File;
     };
     std::vector<Shot> Shots;
-    std::vector<Shot> TimedShots;  // Call holds the virtual millisecond
+    struct TimedShot {
+        uint64_t Ms;  // at this virtual millisecond
+        std::string File;
+    };
+    std::vector<TimedShot> TimedShots;
     uint64_t ShotEvery = 0;
     std::string ShotDir;
 };

@@ -48,8 +48,8 @@ void Apply(const Event& e) {
         case Event::Kind::Move: core::FeedMouseMotion(e.Dx, e.Dy, 0); break;
         case Event::Kind::Button: core::FeedMouseButton(e.Index, e.Down); break;
         case Event::Kind::Key: core::FeedKey(static_cast<Key>(e.Index), e.Down); break;
-        // Each click of the close box asks again.
-        case Event::Kind::Close: PostMessage(MsgClose, 0, 0); break;
+        // As on the real back ends: the flip and the pause see the request too.
+        case Event::Kind::Close: core::RequestClose(); break;
         case Event::Kind::MouseFailure:
             core::SetLastError("MouseRead failed (the device was lost, as scripted)");
             core::FeedMouseFailure();

@@ -37,6 +37,8 @@ bool SavePrimaryPng(const std::string& path, std::string* error) {
         png_write_row(png, const_cast<png_bytep>(rgb.data() + static_cast<size_t>(y) * s->Width * 3));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
+    // The last of the file is written only as it closes.
+    if (std::fclose(file.release()) != 0) return fail("cannot write " + path);
     return true;
 }
 

@@ -84,4 +84,20 @@ std::string NoDisplayMessage(const char* display, const char* waylandDisplay, st
     return text;
 }
 
+std::string VideoStartNote(std::string_view printed, const char* waylandDisplay) {
+    const bool waylandNamed = waylandDisplay != nullptr && *waylandDisplay != '\0';
+    std::string note;
+    while (!printed.empty()) {
+        const size_t end = printed.find('\n');
+        std::string_view line = printed.substr(0, end);
+        printed = end == std::string_view::npos ? std::string_view() : printed.substr(end + 1);
+        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.remove_suffix(1);
+        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.front()))) line.remove_prefix(1);
+        if (line.empty() || (!waylandNamed && line.find("XDG_RUNTIME_DIR") != std::string_view::npos)) continue;
+        if (!note.empty()) note += "; ";
+        note += line;
+    }
+    return note;
+}
+
 }  // namespace plat::sdl

@@ -63,5 +63,10 @@ bool AcceptsVideoDriver(std::string_view chosen, const char* requested);
 // The one line said when no display could be opened, naming the display
 // that was tried.
 std::string NoDisplayMessage(const char* display, const char* waylandDisplay, std::string_view why);
+// What the libraries under SDL printed while its video started, as a clause
+// for the no-display line: its lines joined, without the Wayland client's
+// complaint about XDG_RUNTIME_DIR when no Wayland display was named (SDL
+// tries Wayland first on every machine); "" when nothing is left.
+std::string VideoStartNote(std::string_view printed, const char* waylandDisplay);
 
 }  // namespace plat::sdl

@@ -1,5 +1,6 @@
 // The SDL back end's window, events, input, time and cursor.
 #include <SDL.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,6 +22,54 @@ namespace sdl::detail {
 namespace {
 
 bool exitHookSet = false;
+
+// What the process writes to stderr meanwhile, kept instead of shown: the
+// libraries under SDL's video drivers print as they start (the Wayland client
+// complains of XDG_RUNTIME_DIR while SDL goes on to X11), and the player must
+// see only the game's own line.
+class StderrCapture {
+public:
+    StderrCapture() {
+        std::fflush(stderr);
+        file_ = std::tmpfile();
+        saved_ = file_ != nullptr ? dup(STDERR_FILENO) : -1;
+        if (saved_ >= 0 && dup2(fileno(file_), STDERR_FILENO) < 0) Restore();
+    }
+    StderrCapture(const StderrCapture&) = delete;
+    StderrCapture& operator=(const StderrCapture&) = delete;
+    ~StderrCapture() { Finish(); }
+
+    // Puts stderr back and gives what was written to it (its first 4 KiB).
+    std::string Finish() {
+        Restore();
+        std::string text;
+        if (file_ == nullptr) return text;
+        std::rewind(file_);
+        char buffer[4096];
+        text.assign(buffer, std::fread(buffer, 1, sizeof buffer, file_));
+        std::fclose(file_);
+        file_ = nullptr;
+        return text;
+    }
+
+private:
+    void Restore() {
+        if (saved_ < 0) return;
+        std::fflush(stderr);
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+        saved_ = -1;
+    }
+    std::FILE* file_ = nullptr;
+    int saved_ = -1;
+};
+
+std::string NoDisplay(std::string why, const std::string& printed) {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const std::string note = VideoStartNote(printed, wayland);
+    if (!note.empty()) why += " (the system said: " + note + ")";
+    return NoDisplayMessage(std::getenv("DISPLAY"), wayland, why);
+}
 
 void ShutDownSdl() {
     ReleaseRenderer();
@@ -180,18 +229,20 @@ bool EnsureVideo() {
     // Must be set before the video system starts.
     SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");  // the emulated display paces flips
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        core::SetLastError(NoDisplayMessage(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), SDL_GetError()));
+    StderrCapture capture;
+    const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    const std::string printed = capture.Finish();
+    if (!started) {
+        core::SetLastError(NoDisplay(SDL_GetError(), printed));
         return false;
     }
     // Without a display SDL may fall back to a driver that shows nothing, and
     // the game would wait unseen on its title for ever.
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!AcceptsVideoDriver(driver != nullptr ? driver : "", std::getenv("SDL_VIDEODRIVER"))) {
-        core::SetLastError(NoDisplayMessage(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
-                                            std::string("SDL offered only its \"") + driver +
-                                                "\" driver, which shows nothing (SDL_VIDEODRIVER=" + driver +
-                                                " allows it)"));
+        core::SetLastError(NoDisplay(std::string("SDL offered only its \"") + driver +
+                                         "\" driver, which shows nothing (SDL_VIDEODRIVER=" + driver + " allows it)",
+                                     printed));
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }

@@ -7,7 +7,7 @@
 
 #include "platform/backend.h"
 #include "platform/core.h"
-#include "platform/ring_clock.h"
+#include "platform/ring_feeder.h"
 #include "platform/win32/win32_api.h"
 
 namespace plat {
@@ -26,9 +26,8 @@ IDirectSoundBuffer* stream = nullptr;
 HANDLE feeder = nullptr;
 std::atomic<bool> stopFeeding{false};
 std::atomic<bool> deviceStopped{false};
-// Only the feeder thread touches these while it runs.
-core::RingClock clock(StreamBytes, SoundBytesPerSecond, StuckMicros);
-uint64_t written = 0;  // bytes mixed into the ring since the start
+// Only the feeder thread touches it while it runs.
+core::RingFeeder ring(StreamBytes, SoundBytesPerSecond, LeadBytes, StuckMicros);
 
 void MixInto(void* region, DWORD bytes) {
     if (region == nullptr || bytes == 0) return;
@@ -36,43 +35,36 @@ void MixInto(void* region, DWORD bytes) {
     core::MixFrames(static_cast<int16_t*>(region), bytes / SoundBytesPerFrame);
 }
 
-// False once the device has stopped playing.
-bool FeedOnce() {
-    DWORD play = 0, write = 0;
-    HRESULT result = stream->GetCurrentPosition(&play, &write);
-    if (result == DSERR_BUFFERLOST) {
-        if (SUCCEEDED(stream->Restore())) stream->Play(0, 0, DSBPLAY_LOOPING);
+const core::RingDevice device{
+    [](uint32_t* play, uint32_t* write) {
+        DWORD p = 0, w = 0;
+        const HRESULT result = stream->GetCurrentPosition(&p, &w);
+        *play = p;
+        *write = w;
+        return result == DSERR_BUFFERLOST ? core::RingRead::Lost
+               : FAILED(result)           ? core::RingRead::Failed
+                                          : core::RingRead::Read;
+    },
+    [] { return SUCCEEDED(stream->Restore()) && SUCCEEDED(stream->Play(0, 0, DSBPLAY_LOOPING)); },
+    [](uint32_t offset, uint32_t bytes) {
+        void *first = nullptr, *second = nullptr;
+        DWORD firstBytes = 0, secondBytes = 0;
+        if (FAILED(stream->Lock(offset, bytes, &first, &firstBytes, &second, &secondBytes, 0))) return false;
+        MixInto(first, firstBytes);
+        MixInto(second, secondBytes);
+        stream->Unlock(first, firstBytes, second, secondBytes);
         return true;
-    }
-    const uint64_t now = backend::NowMicros();
-    if (FAILED(result)) return !clock.Stuck(now);
-    const uint64_t played = clock.Update(play, now);
-    if (clock.Stuck(now)) return false;
-    const uint64_t gap = (write + StreamBytes - play) % StreamBytes;
-    // Fell behind the device: what it played meanwhile was old, but the
-    // voices keep their time.
-    if (written < played + gap) {
-        for (uint64_t left = (played + gap - written) / SoundBytesPerFrame; left > 0;) {
+    },
+    [](uint64_t bytes) {
+        for (uint64_t left = bytes / SoundBytesPerFrame; left > 0;) {
             const uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(left, UINT32_MAX));
             core::AdvanceFrames(piece);
             left -= piece;
         }
-        written = played + gap;
-    }
-    const uint64_t target = played + gap + LeadBytes;
-    if (written >= target) return true;
-    const DWORD bytes = static_cast<DWORD>(std::min<uint64_t>(target - written, StreamBytes - gap));
-    void *first = nullptr, *second = nullptr;
-    DWORD firstBytes = 0, secondBytes = 0;
-    result =
-        stream->Lock(static_cast<DWORD>(written % StreamBytes), bytes, &first, &firstBytes, &second, &secondBytes, 0);
-    if (FAILED(result)) return true;
-    MixInto(first, firstBytes);
-    MixInto(second, secondBytes);
-    stream->Unlock(first, firstBytes, second, secondBytes);
-    written += firstBytes + secondBytes;
-    return true;
-}
+    },
+};
+
+bool FeedOnce() { return ring.Feed(device, backend::NowMicros()); }
 
 DWORD WINAPI FeedLoop(void*) {
     while (!stopFeeding.load()) {
@@ -120,8 +112,7 @@ bool StartStream() {
         SetResultError("IDirectSoundBuffer::Play (the mixer's stream)", result);
         return false;
     }
-    clock.Start(play, backend::NowMicros());
-    written = 0;
+    ring.Start(play, backend::NowMicros());
     stopFeeding = false;
     deviceStopped = false;
     feeder = CreateThread(nullptr, 0, FeedLoop, nullptr, 0, nullptr);

@@ -106,4 +106,17 @@ TEST(SdlPresentation, DriversThatShowNothingOnlyWhenAskedFor) {
               "no display could be opened (DISPLAY is not set, WAYLAND_DISPLAY=wayland-1)");
 }
 
+// Only what explains a failure reaches the player's one line.
+TEST(SdlPresentation, VideoStartNoiseIsDroppedUnlessItExplains) {
+    const std::string xdg = "error: XDG_RUNTIME_DIR is invalid or not set in the environment.\n";
+    EXPECT_EQ(VideoStartNote(xdg, nullptr), "");
+    EXPECT_EQ(VideoStartNote(xdg, ""), "");
+    EXPECT_EQ(VideoStartNote("", "wayland-0"), "");
+    // Wayland was asked for by name: then the complaint is the reason.
+    EXPECT_EQ(VideoStartNote(xdg, "wayland-0"), "error: XDG_RUNTIME_DIR is invalid or not set in the environment.");
+    EXPECT_EQ(VideoStartNote(xdg + "  Authorization required, but no authorization protocol specified\r\n\n", nullptr),
+              "Authorization required, but no authorization protocol specified");
+    EXPECT_EQ(VideoStartNote("one\ntwo", nullptr), "one; two");
+}
+
 }  // namespace
