@@ -35,6 +35,7 @@
 
   // --- Mouse and keys ------------------------------------------------------------
 
+  // The game's input vocabulary, numbered as plat::InputEvent::Kind.
   const Kind = { Motion: 0, Button: 1, Key: 2, Close: 3 };
   // Numbered as the game's keys: Escape, Enter, F1, F5.
   const keyCodes = { Escape: 0, Enter: 1, NumpadEnter: 1, F1: 2, F5: 3 };

@@ -30,6 +30,8 @@ void FreeAllSoundBuffers();
 SoundBuffer* NewSoundBuffer(uint32_t bytes);
 void ClearMessages();
 void ClearInput();
+// Forgets a close request, as a new window does.
+void ClearCloseRequest();
 void ResetDisplay();
 void ResetSound();
 void NotifyFlip(uint64_t flips);

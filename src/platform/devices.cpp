@@ -46,6 +46,7 @@ void ResetAll() {
     detail::FreeAllSoundBuffers();
     detail::ClearMessages();
     detail::ClearInput();
+    detail::ClearCloseRequest();
     detail::ResetDisplay();
     detail::ResetSound();
     ResetStats();

@@ -82,7 +82,7 @@ TEST_F(FlipTest, WaitingInTheBackgroundIsNotCountedAndACloseEndsIt) {
     // Asked to close while lost: the flip counts as done so the quit comes.
     headless::ScriptPresents({Present::Lost});
     headless::ScriptRestores(std::vector<Restore>(1000, Restore::NotNow));
-    headless::ScheduleClose(headless::NowMicros() / 1000 + 50);
+    headless::Schedule({headless::NowMicros() / 1000 + 50, plat::CloseEvent()});
     EXPECT_TRUE(plat::Flip());
     plat::Message m;
     ASSERT_TRUE(plat::PeekMessage(&m));

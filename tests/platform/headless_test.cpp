@@ -70,11 +70,11 @@ TEST_F(HeadlessTest, TicksWrapAndTheCalendarClockFollowsVirtualTime) {
 
 TEST_F(HeadlessTest, InputTimelineTakesEffectWhenTimeReachesIt) {
     OpenMouse();
-    headless::ScheduleKey(5, plat::Key::F1, true);
-    headless::ScheduleKey(8, plat::Key::F1, false);
-    headless::ScheduleMouseMove(3, 4, -1);
-    headless::ScheduleMouseMove(6, 10, 0);
-    headless::ScheduleButton(6, 0, true);
+    headless::Schedule({5, plat::KeyEvent(plat::Key::F1, true)});
+    headless::Schedule({8, plat::KeyEvent(plat::Key::F1, false)});
+    headless::Schedule({3, plat::MotionEvent(4, -1)});
+    headless::Schedule({6, plat::MotionEvent(10, 0)});
+    headless::Schedule({6, plat::ButtonEvent(0, true)});
     EXPECT_FALSE(plat::KeyDown(plat::Key::F1));
     headless::AdvanceMs(5);
     EXPECT_TRUE(plat::KeyDown(plat::Key::F1));
@@ -93,7 +93,7 @@ TEST_F(HeadlessTest, InputTimelineTakesEffectWhenTimeReachesIt) {
     headless::AdvanceMs(10);
     EXPECT_FALSE(plat::KeyDown(plat::Key::F1));
     // Something scheduled in the past happens at once.
-    headless::ScheduleKey(1, plat::Key::Escape, true);
+    headless::Schedule({1, plat::KeyEvent(plat::Key::Escape, true)});
     EXPECT_TRUE(plat::KeyDown(plat::Key::Escape));
 }
 
@@ -109,7 +109,7 @@ TEST_F(HeadlessTest, MessagesAreTakenOneAtATime) {
 }
 
 TEST_F(HeadlessTest, WindowCloseBecomesDestroyThroughTheDefaultProcedure) {
-    headless::ScheduleClose(20);
+    headless::Schedule({20, plat::CloseEvent()});
     plat::Message m;
     EXPECT_FALSE(plat::PeekMessage(&m));
     headless::AdvanceMs(20);

@@ -47,8 +47,8 @@ TEST_F(EntryTest, EachPassTakesOneMessage) {
 }
 
 TEST_F(EntryTest, EscapeOnTheTitleQuitsAndReleasesEverything) {
-    headless::ScheduleKey(0, plat::Key::Escape, true);
-    headless::ScheduleKey(3600, plat::Key::Escape, false);
+    headless::Schedule({0, plat::KeyEvent(plat::Key::Escape, true)});
+    headless::Schedule({3600, plat::KeyEvent(plat::Key::Escape, false)});
     const ExitStatus status = GameMain();
     EXPECT_EQ(status.Code, 0);
     EXPECT_EQ(status.Message, "");
@@ -60,10 +60,10 @@ TEST_F(EntryTest, EscapeOnTheTitleQuitsAndReleasesEverything) {
 
 TEST_F(EntryTest, ThePassThatDispatchesDestroyStillRunsItsFrame) {
     ASSERT_TRUE(SetupDevices());
-    headless::ScheduleKey(0, plat::Key::Escape, true);
+    headless::Schedule({0, plat::KeyEvent(plat::Key::Escape, true)});
     int code = -1;
     ASSERT_TRUE(FramePass(&code));  // zoom, then Escape posts the destroy message
-    headless::ScheduleKey(headless::NowMicros() / 1000, plat::Key::Escape, false);
+    headless::Schedule({headless::NowMicros() / 1000, plat::KeyEvent(plat::Key::Escape, false)});
     const uint64_t before = headless::NowMicros();
     ASSERT_TRUE(FramePass(&code));  // takes destroy, and the title still waits its 10 ms
     EXPECT_EQ(headless::NowMicros(), before + 10000);

@@ -40,7 +40,7 @@ struct Run {
     int32_t BestRound = 0;
     int32_t BestScore = 0;
     bool Stop = false;
-    std::vector<InputEvent> Events;  // the timeline applied: the script's and the bot's
+    std::vector<plat::TimedInput> Events;  // the timeline applied: the script's and the bot's
     // When the game last did something by itself or took an input: the
     // measure of a run that waits for input that will never come.
     uint64_t LastActivityMicros = 0;
@@ -96,12 +96,12 @@ void AfterPlayFrame(int32_t result) {
     if (run.Options.Games > 0 && run.Games >= static_cast<uint64_t>(run.Options.Games)) run.Stop = true;
 }
 
-bool WriteRecord(const std::string& path, std::vector<InputEvent> events) {
+bool WriteRecord(const std::string& path, std::vector<plat::TimedInput> events) {
     std::stable_sort(events.begin(), events.end(),
-                     [](const InputEvent& a, const InputEvent& b) { return a.AtMs < b.AtMs; });
+                     [](const plat::TimedInput& a, const plat::TimedInput& b) { return a.AtMs < b.AtMs; });
     std::ofstream out(path);
     out << "# qorb-sim input timeline: TIME_MS EVENT ARGS\n";
-    for (const InputEvent& e : events) out << FormatEvent(e) << '\n';
+    for (const plat::TimedInput& e : events) out << FormatEvent(e) << '\n';
     return static_cast<bool>(out);
 }
 
@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
     ForcedStartRound = o.Round;
     plat::DisplaySetWordLayout(o.PixelPacking == Packing::Rgb565 ? plat::WordLayout::Rgb565 : plat::WordLayout::Rgb555);
     headless::Reset(headless::Config{.StartSeconds = o.Seed});
-    for (const InputEvent& e : run.Events) Schedule(e);
+    for (const plat::TimedInput& e : run.Events) headless::Schedule(e);
     run.PendingEvents = headless::PendingEvents();
     PlayFrameObserver = AfterPlayFrame;
     std::signal(SIGINT, OnStopSignal);
@@ -213,8 +213,8 @@ int main(int argc, char** argv) {
     while (!run.Stop && FramePass(&exitCode)) {
         if (!o.Bot) continue;
         // Strictly after now, so that a replay applies each event at the same moment.
-        for (const InputEvent& e : bot.Act(headless::NowMicros() / 1000 + 1)) {
-            Schedule(e);
+        for (const plat::TimedInput& e : bot.Act(headless::NowMicros() / 1000 + 1)) {
+            headless::Schedule(e);
             run.Events.push_back(e);
         }
     }
