@@ -16,6 +16,7 @@
 #include "platform/web/page.h"
 #include "platform/web/web_backend.h"
 #include "play/play_report.h"
+#include "play/status_panel.h"
 #include "shell/devices.h"
 #include "shell/entry.h"
 #include "shell/executable_packing.h"
@@ -30,7 +31,20 @@ uint64_t playSteps = 0;
 uint64_t steadySteps = 0;
 double steadyMs = 0, lastStepMs = -1;
 
+// What the page shows around the picture follows the game: 0 the title or
+// the intro, 1 a game in play, 2 paused. A pause waits inside the play call
+// that read F1, so the page hears of it from the pumps while it waits.
+bool inPlayCall = false;
+int32_t shownState = -1;
+
+void ReportPlayState() {
+    const int32_t state = Lives <= 0 ? 0 : inPlayCall && LastPlayFrame.F1 ? 2 : 1;
+    if (state != shownState) page::PlayState(shownState = state);
+}
+
 void CountPlayStep(int32_t) {
+    inPlayCall = false;
+    ReportPlayState();
     if (LastPlayFrame.Mouse == PlayFrameReport::MouseRead::None) return;
     page::SetFigure("playSteps", static_cast<double>(++playSteps));
     const double now = page::NowMs();
@@ -79,6 +93,8 @@ int main(int argc, char** argv) {
 
     UseExecutablePacking();
     PlayFrameObserver = CountPlayStep;
+    PlayFrameStarting = [] { inPlayCall = true; };
+    plat::web::SetPumpHook(ReportPlayState);
     plat::web::SetFlipObserver([](uint64_t flips) { page::SetFigure("flips", static_cast<double>(flips)); });
     const ExitStatus status = withBot ? BotMain() : GameMain();
     if (!status.Message.empty()) plat::ReportFatalError(status.Message);

@@ -1,6 +1,7 @@
 // The page around Qorb's WebAssembly module: the canvas, the frame clock,
-// mouse and keys, Web Audio, full screen, and the panels. The module reaches
-// it as Module.qorbPage (src/platform/web/page.cpp).
+// mouse, keys and touch (web/touch.js), Web Audio, full screen, the buttons
+// of touch screens, the wake lock, the offline cache, and the panels. The
+// module reaches it as Module.qorbPage (src/platform/web/page.cpp).
 //
 // Query parameters: module=NAME loads NAME.js (default qorb); hz=N replaces
 // the animation frames with a simulated N Hz frame clock, for tests;
@@ -17,9 +18,13 @@
   const ended = document.getElementById('ended');
   const endedText = document.getElementById('ended-text');
   const fullscreenButton = document.getElementById('fullscreen');
+  const touchControls = document.getElementById('touch-controls');
+  const pauseButton = document.getElementById('pause');
+  const giveUpButton = document.getElementById('give-up');
+  const leaveButton = document.getElementById('leave');
 
   // What tests read: pictures shown, and when the first one came.
-  const stats = { shown: 0, firstShownAt: null, audioQueued: 0, ended: null, making: [], figures: {} };
+  const stats = { shown: 0, firstShownAt: null, audioQueued: 0, ended: null, making: [], figures: {}, playState: 0 };
 
   // --- Frame clock -------------------------------------------------------------
 
@@ -120,6 +125,184 @@
   });
   canvas.addEventListener('contextmenu', (e) => e.preventDefault());
 
+  // --- Touch ------------------------------------------------------------------------
+
+  // The picture's place on the page: the canvas shows it as large as fits,
+  // its shape kept (object-fit: contain).
+  function pictureRect() {
+    const box = canvas.getBoundingClientRect();
+    const scale = Math.min(box.width / canvas.width, box.height / canvas.height) || 0;
+    const width = canvas.width * scale;
+    const height = canvas.height * scale;
+    return { left: box.left + (box.width - width) / 2, top: box.top + (box.height - height) / 2, width, height };
+  }
+
+  const gestures = QorbTouch.TouchControls(input);
+  let touched = false;
+  // What a finger on a button or a panel does is the button's.
+  const onControl = (e) => e.target instanceof Element && e.target.closest('button, .panel, a') !== null;
+
+  function firstTouch() {
+    if (touched) return;
+    touched = true;
+    showTouchControls();
+    // Where the browser allows: the whole screen, held in landscape.
+    const root = document.documentElement;
+    if (root.requestFullscreen && !document.fullscreenElement) {
+      root
+        .requestFullscreen({ navigationUI: 'hide' })
+        .then(() => screen.orientation && screen.orientation.lock && screen.orientation.lock('landscape'))
+        .catch(() => {});
+    }
+  }
+
+  document.addEventListener(
+    'touchstart',
+    (e) => {
+      startAudio();
+      if (onControl(e)) return;
+      e.preventDefault(); // no scrolling, zoom, selection, menu or mouse emulation
+      firstTouch();
+      for (const t of e.changedTouches) gestures.start(t.identifier, t.clientX, t.clientY, performance.now());
+    },
+    { passive: false },
+  );
+  document.addEventListener(
+    'touchmove',
+    (e) => {
+      if (onControl(e)) return;
+      e.preventDefault();
+      const width = pictureRect().width;
+      for (const t of e.changedTouches) gestures.move(t.identifier, t.clientX, t.clientY, width);
+    },
+    { passive: false },
+  );
+  document.addEventListener(
+    'touchend',
+    (e) => {
+      startAudio(); // Safari starts sound on the end of a touch
+      if (onControl(e)) return;
+      e.preventDefault();
+      for (const t of e.changedTouches) gestures.end(t.identifier, performance.now());
+    },
+    { passive: false },
+  );
+  document.addEventListener('touchcancel', (e) => {
+    for (const t of e.changedTouches) gestures.cancel(t.identifier);
+  });
+  // Safari's pinch and double-tap zoom.
+  for (const name of ['gesturestart', 'gesturechange', 'dblclick'])
+    document.addEventListener(name, (e) => e.preventDefault(), { passive: false });
+  document.addEventListener('selectstart', (e) => e.preventDefault());
+
+  // The buttons of touch screens: pause and resume (F1); while paused, give
+  // up (F5, which ends the game at once, so never one stray tap away) and
+  // leave (Escape). They stand outside the playfield: in the black bars, or
+  // over the status panel where the screen leaves none.
+  const touchScreen = window.matchMedia('(hover: none) and (pointer: coarse)');
+  let playState = 0; // 0 title or intro, 1 playing, 2 paused: the module says
+  let wanted = null; // a key held until the game shows it took it
+
+  function showTouchControls() {
+    touched = true;
+    touchControls.hidden = false;
+    document.getElementById('turn-hint').hidden = false;
+    document.body.classList.add('touch');
+    placeTouchControls();
+  }
+  if (touchScreen.matches) showTouchControls();
+
+  const PanelLeft = 671; // where the status panel starts, in game pixels
+  function placeTouchControls() {
+    if (touchControls.hidden) return;
+    const p = pictureRect();
+    const rightBar = window.innerWidth - (p.left + p.width);
+    const bottomBar = window.innerHeight - (p.top + p.height);
+    const style = touchControls.style;
+    style.left = style.top = style.right = style.bottom = style.width = '';
+    let place;
+    if (rightBar >= 60) {
+      place = 'column';
+      style.left = `${p.left + p.width}px`;
+      style.top = `${p.top}px`;
+      style.width = `${rightBar}px`;
+    } else if (bottomBar >= 60) {
+      place = 'row';
+      style.left = `${p.left}px`;
+      style.top = `${p.top + p.height}px`;
+      style.width = `${p.width}px`;
+    } else {
+      place = 'column';
+      const panel = (PanelLeft / canvas.width) * p.width;
+      style.left = `${p.left + panel}px`;
+      style.top = `${p.top + p.height * 0.45}px`;
+      style.width = `${p.width - panel}px`;
+    }
+    touchControls.dataset.place = place;
+  }
+  window.addEventListener('resize', placeTouchControls);
+
+  function showPlayState() {
+    pauseButton.hidden = playState === 0;
+    pauseButton.textContent = playState === 2 ? 'Resume' : 'Pause';
+    pauseButton.setAttribute('aria-pressed', String(playState === 2));
+    giveUpButton.hidden = leaveButton.hidden = playState !== 2;
+  }
+  showPlayState();
+
+  // A key pressed as a tap on a button: held long enough for the game's
+  // sampling, then let go.
+  function tapKey(code, ms = 150) {
+    input.key(code, true);
+    setTimeout(() => input.key(code, false), ms);
+  }
+  function pressed(button, action) {
+    button.addEventListener('click', (e) => {
+      e.preventDefault();
+      startAudio();
+      action();
+    });
+  }
+  pressed(pauseButton, () => tapKey(keyCodes.F1));
+  // Give up and leave are read in play, not in the pause: resume, then hold
+  // the key until the game has taken it.
+  function afterPause(code) {
+    tapKey(keyCodes.F1);
+    wanted = { code, until: performance.now() + 5000 };
+    setTimeout(() => input.key(code, true), 200);
+  }
+  pressed(giveUpButton, () => afterPause(keyCodes.F5));
+  pressed(leaveButton, () => afterPause(keyCodes.Escape));
+  function letGoOfWanted() {
+    if (wanted && (playState === 0 || performance.now() > wanted.until || stats.ended !== null)) {
+      input.key(wanted.code, false);
+      wanted = null;
+    }
+  }
+  setInterval(letGoOfWanted, 100);
+
+  // The screen stays lit while a game runs; paused, hidden or ended, it may dim.
+  let wakeLock = null;
+  function keepAwake() {
+    const want = playState === 1 && !document.hidden && stats.ended === null;
+    if (want && !wakeLock && navigator.wakeLock) {
+      wakeLock = navigator.wakeLock.request('screen');
+      wakeLock.catch(() => (wakeLock = null));
+    } else if (!want && wakeLock) {
+      wakeLock.then((lock) => lock.release()).catch(() => {});
+      wakeLock = null;
+    }
+  }
+  document.addEventListener('visibilitychange', keepAwake);
+
+  function setPlayState(state) {
+    playState = state;
+    stats.playState = state;
+    showPlayState();
+    letGoOfWanted();
+    keepAwake();
+  }
+
   // --- Focus and visibility --------------------------------------------------------
 
   const active = () => !document.hidden && document.hasFocus();
@@ -184,6 +367,7 @@
   // --- Panels -----------------------------------------------------------------------------
 
   function leave() {
+    touchControls.hidden = true;
     if (locked()) document.exitPointerLock();
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     making.hidden = true;
@@ -269,6 +453,7 @@
       audioEnd = at + frames / 44100;
       stats.audioQueued += frames;
     },
+    playState: setPlayState,
     progress(fraction, what) {
       stats.making.push([performance.now(), what]);
       makingBar.value = fraction;
@@ -285,6 +470,7 @@
     },
     ended(code) {
       stats.ended = code;
+      keepAwake();
       leave();
       if (fatalMessage) endedText.textContent = `Qorb has ended: ${fatalMessage}`;
       else endedText.textContent = code === 0 ? 'Qorb has ended.' : `Qorb has ended (status ${code}).`;
@@ -293,7 +479,16 @@
   };
 
   // Tests drive the game through the same paths as the listeners.
-  window.qorbPage = { page, input, stats, pendingInput: () => queue.length };
+  window.qorbPage = { page, input, stats, pictureRect, pendingInput: () => queue.length };
+
+  // --- Offline ----------------------------------------------------------------------------------
+
+  // The worker keeps this build's files for visits without a network
+  // (sw.js, generated with the build's key). Only where browsers allow it:
+  // https, or this machine.
+  if ('serviceWorker' in navigator && window.isSecureContext) {
+    navigator.serviceWorker.register('sw.js').catch((error) => console.warn(`Qorb works online only: ${error.message}`));
+  }
 
   // --- The module ---------------------------------------------------------------------------
 

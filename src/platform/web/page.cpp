@@ -63,6 +63,8 @@ EM_JS(void, qorb_ended, (int32_t code), { Module.qorbPage.ended(code); });
 
 EM_JS(void, qorb_fatal, (const char* message), { Module.qorbPage.fatal(UTF8ToString(message)); });
 
+EM_JS(void, qorb_play_state, (int32_t state), { Module.qorbPage.playState(state); });
+
 EM_JS(void, qorb_set_figure, (const char* name, double value), {
     Module.qorbPage.setFigure(UTF8ToString(name), value);
 });
@@ -98,6 +100,7 @@ void QueueAudio(const int16_t* frames, uint32_t count) {
 void Progress(double fraction, const char* what) { qorb_progress(fraction, what); }
 void Ended(int32_t exitCode) { qorb_ended(exitCode); }
 void Fatal(const char* message) { qorb_fatal(message); }
+void PlayState(int32_t state) { qorb_play_state(state); }
 void SetFigure(const char* name, double value) { qorb_set_figure(name, value); }
 
 }  // namespace plat::web::page

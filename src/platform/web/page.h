@@ -63,6 +63,9 @@ void Progress(double fraction, const char* what);
 void Ended(int32_t exitCode);
 // A failure the player must see, shown when the game has ended.
 void Fatal(const char* message);
+// Where the game stands, for the buttons of touch screens and the screen's
+// wake lock: 0 the title or the intro, 1 a game in play, 2 a game paused.
+void PlayState(int32_t state);
 // A figure for tests and measurements (play steps made, say), kept in the
 // page's stats under `name`.
 void SetFigure(const char* name, double value);

@@ -69,6 +69,7 @@ void QueueAudio(const int16_t*, uint32_t count) {
 void Progress(double, const char*) {}
 void Ended(int32_t) {}
 void Fatal(const char*) {}
+void PlayState(int32_t) {}
 void SetFigure(const char*, double) {}
 
 }  // namespace plat::web::page
