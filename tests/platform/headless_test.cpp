@@ -127,6 +127,15 @@ TEST_F(HeadlessTest, WindowCloseBecomesDestroyThroughTheDefaultProcedure) {
     EXPECT_EQ(m.Id, plat::MsgQuit);
     EXPECT_EQ(m.WParam, 0u);
     EXPECT_FALSE(plat::PeekMessage(&m));
+
+    // A second click of the close box adds nothing; a reset forgets the
+    // first, so that the next test's close is heard.
+    headless::Schedule({30, plat::CloseEvent()});
+    EXPECT_FALSE(plat::PeekMessage(&m));
+    headless::Reset();
+    headless::Schedule({0, plat::CloseEvent()});
+    ASSERT_TRUE(plat::PeekMessage(&m));
+    EXPECT_EQ(m.Id, plat::MsgClose);
 }
 
 TEST_F(HeadlessTest, StepsFailOnRequestAndSayWhy) {
