@@ -13,9 +13,9 @@ struct InputEvent {
     // Numbered as web/page.js numbers them: the page writes these records.
     enum class Kind : int32_t { Motion = 0, Button = 1, Key = 2, Close = 3, MouseFailure = 4 };
     Kind What = Kind::Motion;
-    int32_t Code = 0;             // Button: 0 the first to 3; Key: a plat::Key
+    int32_t Code = 0;                // Button: 0 the first to 3; Key: a plat::Key
     int32_t Dx = 0, Dy = 0, Dz = 0;  // Motion: relative, as the mouse reports it
-    bool Down = false;            // Button and Key: pressed (true) or released
+    bool Down = false;               // Button and Key: pressed (true) or released
 };
 
 // The mouse moved; Dz is the wheel, 120 a notch.
