@@ -267,19 +267,20 @@
   // Give up and leave are read in play, not in the pause: resume, then hold
   // the key until the game has taken it.
   function afterPause(code) {
+    if (wanted) return;
     tapKey(keyCodes.F1);
-    wanted = { code, until: performance.now() + 5000 };
-    setTimeout(() => input.key(code, true), 200);
+    wanted = { code, until: performance.now() + 5000, timer: setInterval(letGoOfWanted, 100) };
+    setTimeout(() => wanted && input.key(code, true), 200);
   }
   pressed(giveUpButton, () => afterPause(keyCodes.F5));
   pressed(leaveButton, () => afterPause(keyCodes.Escape));
   function letGoOfWanted() {
     if (wanted && (playState === 0 || performance.now() > wanted.until || stats.ended !== null)) {
+      clearInterval(wanted.timer);
       input.key(wanted.code, false);
       wanted = null;
     }
   }
-  setInterval(letGoOfWanted, 100);
 
   // The screen stays lit while a game runs; paused, hidden or ended, it may dim.
   let wakeLock = null;
