@@ -142,11 +142,13 @@
   // What a finger on a button or a panel does is the button's.
   const onControl = (e) => e.target instanceof Element && e.target.closest('button, .panel, a') !== null;
 
-  function firstTouch() {
-    if (touched) return;
-    touched = true;
-    showTouchControls();
-    // Where the browser allows: the whole screen, held in landscape.
+  // Where the browser allows: the whole screen, held in landscape. Asked at
+  // the end of the first touch, which browsers count as a gesture (its start
+  // they do not).
+  let fullscreenAsked = false;
+  function askFullscreen() {
+    if (fullscreenAsked) return;
+    fullscreenAsked = true;
     const root = document.documentElement;
     if (root.requestFullscreen && !document.fullscreenElement) {
       root
@@ -162,7 +164,7 @@
       startAudio();
       if (onControl(e)) return;
       e.preventDefault(); // no scrolling, zoom, selection, menu or mouse emulation
-      firstTouch();
+      if (!touched) showTouchControls();
       for (const t of e.changedTouches) gestures.start(t.identifier, t.clientX, t.clientY, performance.now());
     },
     { passive: false },
@@ -183,6 +185,7 @@
       startAudio(); // Safari starts sound on the end of a touch
       if (onControl(e)) return;
       e.preventDefault();
+      askFullscreen();
       for (const t of e.changedTouches) gestures.end(t.identifier, performance.now());
     },
     { passive: false },
