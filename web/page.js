@@ -48,6 +48,41 @@
   const held = new Set(); // keys and buttons down, released when the focus goes
   let pointerWanted = false;
 
+  // A tap's release waits until the game has taken the press and, in play,
+  // made two more steps (flips; a second at most): the game reads the button
+  // and the keys as they stand, once a step in play, so a press and its
+  // release taken in one pump, as when the page stalls, would never be seen.
+  // The title, the intro and the pause read the keys as soon as they take them.
+  let pushed = 0;
+  let taken = 0;
+  const holds = [];
+  function push(event) {
+    queue.push(event);
+    ++pushed;
+  }
+  function whenSeen(release, ms) {
+    holds.push({ mark: pushed, release, ms, takenAt: null, flips: 0 });
+  }
+  const whenTaken = (then) => whenSeen(then, 0);
+  function releaseSeen() {
+    const now = performance.now();
+    const flips = stats.figures.flips || 0;
+    for (let i = 0; i < holds.length; ) {
+      const h = holds[i];
+      if (h.takenAt === null && taken >= h.mark) {
+        h.takenAt = now;
+        h.flips = flips;
+      }
+      const ran = h.takenAt !== null && now - h.takenAt >= h.ms;
+      if (ran && (h.ms === 0 || playState !== 1 || flips - h.flips >= 2 || now - h.takenAt >= 1000)) {
+        holds.splice(i, 1);
+        h.release();
+      } else {
+        ++i;
+      }
+    }
+  }
+
   const input = {
     motion(dx, dy) {
       dx = Math.trunc(dx) || 0;
@@ -59,20 +94,20 @@
         last.dx += dx;
         last.dy += dy;
       } else {
-        queue.push({ kind: Kind.Motion, code: 0, down: 0, dx, dy });
+        push({ kind: Kind.Motion, code: 0, down: 0, dx, dy });
       }
     },
     button(index, down) {
       const name = `button${index}`;
       if (down === held.has(name)) return;
       down ? held.add(name) : held.delete(name);
-      queue.push({ kind: Kind.Button, code: index, down: down ? 1 : 0, dx: 0, dy: 0 });
+      push({ kind: Kind.Button, code: index, down: down ? 1 : 0, dx: 0, dy: 0 });
     },
     key(code, down) {
       const name = `key${code}`;
       if (down === held.has(name)) return;
       down ? held.add(name) : held.delete(name);
-      queue.push({ kind: Kind.Key, code, down: down ? 1 : 0, dx: 0, dy: 0 });
+      push({ kind: Kind.Key, code, down: down ? 1 : 0, dx: 0, dy: 0 });
     },
     releaseAll() {
       for (const name of [...held]) {
@@ -137,7 +172,7 @@
     return { left: box.left + (box.width - width) / 2, top: box.top + (box.height - height) / 2, width, height };
   }
 
-  const gestures = QorbTouch.TouchControls(input);
+  const gestures = QorbTouch.TouchControls(input, whenSeen);
   let touched = false;
   // What a finger on a button or a panel does is the button's.
   const onControl = (e) => e.target instanceof Element && e.target.closest('button, .panel, a') !== null;
@@ -253,11 +288,19 @@
   }
   showPlayState();
 
-  // A key pressed as a tap on a button: held long enough for the game's
-  // sampling, then let go.
+  // Taps of one key follow one another: the next press waits until the game
+  // has taken the last release, or the two would merge into one long press.
+  const keyTaps = new Map();
   function tapKey(code, ms = 150) {
-    input.key(code, true);
-    setTimeout(() => input.key(code, false), ms);
+    const tap = () =>
+      new Promise((done) => {
+        input.key(code, true);
+        whenSeen(() => {
+          input.key(code, false);
+          whenTaken(done);
+        }, ms);
+      });
+    keyTaps.set(code, (keyTaps.get(code) || Promise.resolve()).then(tap));
   }
   function pressed(button, action) {
     button.addEventListener('click', (e) => {
@@ -425,7 +468,10 @@
       });
     },
     takeInput(capacity) {
-      return queue.splice(0, capacity);
+      const events = queue.splice(0, capacity);
+      taken += events.length;
+      releaseSeen();
+      return events;
     },
     wantPointerLock(wanted) {
       pointerWanted = wanted;

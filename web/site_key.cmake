@@ -1,7 +1,7 @@
 # Writes SITE/sw.js from TEMPLATE, keyed by the build: VERSION (the project's)
 # and a hash of every file the worker keeps.
 # Usage: cmake -DSITE=DIR -DVERSION=V -DTEMPLATE=sw.js.in -P site_key.cmake
-set(cached index.html page.js touch.js qorb.js qorb.wasm manifest.webmanifest icons/qorb-192.png)
+set(cached index.html page.js touch.js qorb.js qorb.wasm manifest.webmanifest)
 set(hashes "")
 foreach(name IN LISTS cached)
   if(NOT EXISTS ${SITE}/${name})

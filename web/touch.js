@@ -10,7 +10,8 @@
 // - While one finger steers, a second finger's tap presses the button too.
 //
 // The game samples the button and the keys once a step, so a tap is held
-// down for HoldMs rather than let go at once.
+// down for HoldMs rather than let go at once (the page holds it longer where
+// the game has not yet taken it).
 'use strict';
 
 (function (root) {
@@ -21,7 +22,7 @@
   const EnterKey = 1; // as plat::Key numbers it
 
   // input: { motion(dx, dy), button(index, down), key(code, down) } (the
-  // page's queue); later(fn, ms): a timer, replaceable in tests.
+  // page's queue); later(fn, ms): calls fn once the press has been held ms.
   function TouchControls(input, later = (fn, ms) => setTimeout(fn, ms)) {
     const fingers = new Map(); // id -> { x, y, startX, startY, at, tap }
     let steering = null; // the finger that moves the paddle
