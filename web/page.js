@@ -288,19 +288,25 @@
   }
   showPlayState();
 
-  // Taps of one key follow one another: the next press waits until the game
+  // One tap of a key at a time: a button tapped again while its last tap is
+  // under way does nothing (a double tap of pause would pause and resume);
+  // a tap that must follow (the resume before give up) waits until the game
   // has taken the last release, or the two would merge into one long press.
   const keyTaps = new Map();
-  function tapKey(code, ms = 150) {
+  function tapKey(code, { follow = false } = {}) {
+    const previous = keyTaps.get(code);
+    if (previous && !follow) return;
     const tap = () =>
       new Promise((done) => {
         input.key(code, true);
         whenSeen(() => {
           input.key(code, false);
           whenTaken(done);
-        }, ms);
+        }, 150);
       });
-    keyTaps.set(code, (keyTaps.get(code) || Promise.resolve()).then(tap));
+    const next = (previous || Promise.resolve()).then(tap);
+    keyTaps.set(code, next);
+    next.then(() => keyTaps.get(code) === next && keyTaps.delete(code));
   }
   function pressed(button, action) {
     button.addEventListener('click', (e) => {
@@ -314,7 +320,7 @@
   // the key until the game has taken it.
   function afterPause(code) {
     if (wanted) return;
-    tapKey(keyCodes.F1);
+    tapKey(keyCodes.F1, { follow: true });
     wanted = { code, until: performance.now() + 5000, timer: setInterval(letGoOfWanted, 100) };
     setTimeout(() => wanted && input.key(code, true), 200);
   }
@@ -328,10 +334,11 @@
     }
   }
 
-  // The screen stays lit while a game runs; paused, hidden or ended, it may dim.
+  // A phone's screen stays lit while a game runs; paused, hidden or ended, it
+  // may dim. (A desktop's mouse keeps its screen awake.)
   let wakeLock = null;
   function keepAwake() {
-    const want = playState === 1 && !document.hidden && stats.ended === null;
+    const want = touched && playState === 1 && !document.hidden && stats.ended === null;
     if (want && !wakeLock && navigator.wakeLock) {
       wakeLock = navigator.wakeLock.request('screen');
       wakeLock.catch(() => (wakeLock = null));
