@@ -39,7 +39,7 @@ void PlayUntilInRound(Bot& bot) {
     for (int pass = 0; pass < 100000 && !(Lives > 0 && RoundFrameCount >= 17); ++pass) {
         int code = 0;
         FramePass(&code);
-        for (const InputEvent& e : bot.Act(headless::NowMicros() / 1000 + 1)) Schedule(e);
+        for (const plat::TimedInput& e : bot.Act(headless::NowMicros() / 1000 + 1)) headless::Schedule(e);
     }
 }
 
@@ -55,7 +55,7 @@ void BM_PlayStep(benchmark::State& state) {
         const uint64_t before = plat::GetStats().PixelsDrawn;
         int code = 0;
         FramePass(&code);
-        for (const InputEvent& e : bot.Act(headless::NowMicros() / 1000 + 1)) Schedule(e);
+        for (const plat::TimedInput& e : bot.Act(headless::NowMicros() / 1000 + 1)) headless::Schedule(e);
         pixels += plat::GetStats().PixelsDrawn - before;
         ++steps;
         // Keep it a play step: a lost game restarts through the title.

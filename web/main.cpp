@@ -3,22 +3,20 @@
 //
 // With the argument --bot (index.html?args=--bot) qorb-sim's built-in player
 // plays, for measurements: it acts after each pass of the game's loop, and
-// its input is fed to the layer as its time comes. The page's figures:
+// the back end feeds its input to the game as its time comes. The page's figures:
 // playSteps counts the play steps that read the mouse, as qorb-sim counts
 // them, steadySteps and steadyMs those of them that came in a row and the
 // time they took, and flips the game's flips.
-#include <algorithm>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "bot.h"
 #include "make_assets.h"
-#include "platform/core.h"
 #include "platform/platform.h"
 #include "platform/web/page.h"
 #include "platform/web/web_backend.h"
 #include "play/play_report.h"
+#include "play/status_panel.h"
 #include "shell/devices.h"
 #include "shell/entry.h"
 #include "shell/executable_packing.h"
@@ -33,7 +31,20 @@ uint64_t playSteps = 0;
 uint64_t steadySteps = 0;
 double steadyMs = 0, lastStepMs = -1;
 
+// What the page shows around the picture follows the game: 0 the title or
+// the intro, 1 a game in play, 2 paused. A pause waits inside the play call
+// that read F1, so the page hears of it from the pumps while it waits.
+bool inPlayCall = false;
+int32_t shownState = -1;
+
+void ReportPlayState() {
+    const int32_t state = Lives <= 0 ? 0 : inPlayCall && LastPlayFrame.F1 ? 2 : 1;
+    if (state != shownState) page::PlayState(shownState = state);
+}
+
 void CountPlayStep(int32_t) {
+    inPlayCall = false;
+    ReportPlayState();
     if (LastPlayFrame.Mouse == PlayFrameReport::MouseRead::None) return;
     page::SetFigure("playSteps", static_cast<double>(++playSteps));
     const double now = page::NowMs();
@@ -45,38 +56,13 @@ void CountPlayStep(int32_t) {
     lastStepMs = now;
 }
 
-// The bot's events not yet due, in the order of their times.
-std::vector<InputEvent> botPending;
-
-void FeedDueBotInput() {
-    const uint64_t now = plat::Ticks();
-    size_t due = 0;
-    for (; due < botPending.size() && botPending[due].AtMs <= now; ++due) {
-        const InputEvent& e = botPending[due];
-        switch (e.What) {
-            case InputEvent::Kind::Mouse: plat::core::FeedMouseMotion(e.Dx, e.Dy, 0); break;
-            case InputEvent::Kind::MouseFail: plat::core::FeedMouseFailure(); break;
-            case InputEvent::Kind::Button: plat::core::FeedMouseButton(0, e.Down); break;
-            case InputEvent::Kind::Key: plat::core::FeedKey(e.Key, e.Down); break;
-            case InputEvent::Kind::Close: plat::core::RequestClose(); break;
-        }
-    }
-    botPending.erase(botPending.begin(), botPending.begin() + static_cast<std::ptrdiff_t>(due));
-}
-
 ExitStatus BotMain() {
     ExitStatus status;
     if (!OpenGame(&status)) return status;
-    plat::web::SetPumpHook(FeedDueBotInput);
     Bot bot;
     while (FramePass(&status.Code)) {
-        for (const InputEvent& e : bot.Act(plat::Ticks() + 1)) {
-            const auto at = std::upper_bound(botPending.begin(), botPending.end(), e.AtMs,
-                                             [](uint64_t t, const InputEvent& p) { return t < p.AtMs; });
-            botPending.insert(at, e);
-        }
+        for (const plat::TimedInput& e : bot.Act(plat::Ticks() + 1)) plat::web::Schedule(e);
     }
-    plat::web::SetPumpHook(nullptr);
     ShutdownDevices();
     return status;
 }
@@ -107,7 +93,9 @@ int main(int argc, char** argv) {
 
     UseExecutablePacking();
     PlayFrameObserver = CountPlayStep;
-    plat::core::SetFlipObserver([](uint64_t flips) { page::SetFigure("flips", static_cast<double>(flips)); });
+    PlayFrameStarting = [] { inPlayCall = true; };
+    plat::web::SetPumpHook(ReportPlayState);
+    plat::web::SetFlipObserver([](uint64_t flips) { page::SetFigure("flips", static_cast<double>(flips)); });
     const ExitStatus status = withBot ? BotMain() : GameMain();
     if (!status.Message.empty()) plat::ReportFatalError(status.Message);
     page::Ended(status.Code);

@@ -1,6 +1,7 @@
 // The page around Qorb's WebAssembly module: the canvas, the frame clock,
-// mouse and keys, Web Audio, full screen, and the panels. The module reaches
-// it as Module.qorbPage (src/platform/web/page.cpp).
+// mouse, keys and touch (web/touch.js), Web Audio, full screen, the buttons
+// of touch screens, the wake lock, the offline cache, and the panels. The
+// module reaches it as Module.qorbPage (src/platform/web/page.cpp).
 //
 // Query parameters: module=NAME loads NAME.js (default qorb); hz=N replaces
 // the animation frames with a simulated N Hz frame clock, for tests;
@@ -17,9 +18,13 @@
   const ended = document.getElementById('ended');
   const endedText = document.getElementById('ended-text');
   const fullscreenButton = document.getElementById('fullscreen');
+  const touchControls = document.getElementById('touch-controls');
+  const pauseButton = document.getElementById('pause');
+  const giveUpButton = document.getElementById('give-up');
+  const leaveButton = document.getElementById('leave');
 
   // What tests read: pictures shown, and when the first one came.
-  const stats = { shown: 0, firstShownAt: null, audioQueued: 0, ended: null, making: [], figures: {} };
+  const stats = { shown: 0, firstShownAt: null, audioQueued: 0, ended: null, making: [], figures: {}, playState: 0 };
 
   // --- Frame clock -------------------------------------------------------------
 
@@ -62,12 +67,48 @@
 
   // --- Mouse and keys ------------------------------------------------------------
 
+  // The game's input vocabulary, numbered as plat::InputEvent::Kind.
   const Kind = { Motion: 0, Button: 1, Key: 2, Close: 3 };
   // Numbered as the game's keys: Escape, Enter, F1, F5.
   const keyCodes = { Escape: 0, Enter: 1, NumpadEnter: 1, F1: 2, F5: 3 };
   const queue = [];
   const held = new Set(); // keys and buttons down, released when the focus goes
   let pointerWanted = false;
+
+  // A tap's release waits until the game has taken the press and, in play,
+  // made two more steps (flips; a second at most): the game reads the button
+  // and the keys as they stand, once a step in play, so a press and its
+  // release taken in one pump, as when the page stalls, would never be seen.
+  // The title, the intro and the pause read the keys as soon as they take them.
+  let pushed = 0;
+  let taken = 0;
+  const holds = [];
+  function push(event) {
+    queue.push(event);
+    ++pushed;
+  }
+  function whenSeen(release, ms) {
+    holds.push({ mark: pushed, release, ms, takenAt: null, flips: 0 });
+  }
+  const whenTaken = (then) => whenSeen(then, 0);
+  function releaseSeen() {
+    const now = performance.now();
+    const flips = stats.figures.flips || 0;
+    for (let i = 0; i < holds.length; ) {
+      const h = holds[i];
+      if (h.takenAt === null && taken >= h.mark) {
+        h.takenAt = now;
+        h.flips = flips;
+      }
+      const ran = h.takenAt !== null && now - h.takenAt >= h.ms;
+      if (ran && (h.ms === 0 || playState !== 1 || flips - h.flips >= 2 || now - h.takenAt >= 1000)) {
+        holds.splice(i, 1);
+        h.release();
+      } else {
+        ++i;
+      }
+    }
+  }
 
   const input = {
     motion(dx, dy) {
@@ -80,20 +121,20 @@
         last.dx += dx;
         last.dy += dy;
       } else {
-        queue.push({ kind: Kind.Motion, code: 0, down: 0, dx, dy });
+        push({ kind: Kind.Motion, code: 0, down: 0, dx, dy });
       }
     },
     button(index, down) {
       const name = `button${index}`;
       if (down === held.has(name)) return;
       down ? held.add(name) : held.delete(name);
-      queue.push({ kind: Kind.Button, code: index, down: down ? 1 : 0, dx: 0, dy: 0 });
+      push({ kind: Kind.Button, code: index, down: down ? 1 : 0, dx: 0, dy: 0 });
     },
     key(code, down) {
       const name = `key${code}`;
       if (down === held.has(name)) return;
       down ? held.add(name) : held.delete(name);
-      queue.push({ kind: Kind.Key, code, down: down ? 1 : 0, dx: 0, dy: 0 });
+      push({ kind: Kind.Key, code, down: down ? 1 : 0, dx: 0, dy: 0 });
     },
     releaseAll() {
       for (const name of [...held]) {
@@ -163,6 +204,203 @@
     releasing = false;
   });
   canvas.addEventListener('contextmenu', (e) => e.preventDefault());
+
+  // --- Touch ------------------------------------------------------------------------
+
+  // The picture's place on the page: the canvas shows it as large as fits,
+  // its shape kept (object-fit: contain).
+  function pictureRect() {
+    const box = canvas.getBoundingClientRect();
+    const scale = Math.min(box.width / canvas.width, box.height / canvas.height) || 0;
+    const width = canvas.width * scale;
+    const height = canvas.height * scale;
+    return { left: box.left + (box.width - width) / 2, top: box.top + (box.height - height) / 2, width, height };
+  }
+
+  const gestures = QorbTouch.TouchControls(input, whenSeen);
+  let touched = false;
+  // What a finger on a button or a panel does is the button's.
+  const onControl = (e) => e.target instanceof Element && e.target.closest('button, .panel, a') !== null;
+
+  // Where the browser allows: the whole screen, held in landscape. Asked at
+  // the end of the first touch, which browsers count as a gesture (its start
+  // they do not).
+  let fullscreenAsked = false;
+  function askFullscreen() {
+    if (fullscreenAsked) return;
+    fullscreenAsked = true;
+    const root = document.documentElement;
+    if (root.requestFullscreen && !document.fullscreenElement) {
+      root
+        .requestFullscreen({ navigationUI: 'hide' })
+        .then(() => screen.orientation && screen.orientation.lock && screen.orientation.lock('landscape'))
+        .catch(() => {});
+    }
+  }
+
+  document.addEventListener(
+    'touchstart',
+    (e) => {
+      startAudio();
+      if (onControl(e)) return;
+      e.preventDefault(); // no scrolling, zoom, selection, menu or mouse emulation
+      if (!touched) showTouchControls();
+      for (const t of e.changedTouches) gestures.start(t.identifier, t.clientX, t.clientY, performance.now());
+    },
+    { passive: false },
+  );
+  document.addEventListener(
+    'touchmove',
+    (e) => {
+      if (onControl(e)) return;
+      e.preventDefault();
+      const width = pictureRect().width;
+      for (const t of e.changedTouches) gestures.move(t.identifier, t.clientX, t.clientY, width);
+    },
+    { passive: false },
+  );
+  document.addEventListener(
+    'touchend',
+    (e) => {
+      startAudio(); // Safari starts sound on the end of a touch
+      if (onControl(e)) return;
+      e.preventDefault();
+      askFullscreen();
+      for (const t of e.changedTouches) gestures.end(t.identifier, performance.now());
+    },
+    { passive: false },
+  );
+  document.addEventListener('touchcancel', (e) => {
+    for (const t of e.changedTouches) gestures.cancel(t.identifier);
+  });
+  // Safari's pinch and double-tap zoom.
+  for (const name of ['gesturestart', 'gesturechange', 'dblclick'])
+    document.addEventListener(name, (e) => e.preventDefault(), { passive: false });
+  document.addEventListener('selectstart', (e) => e.preventDefault());
+
+  // The buttons of touch screens: pause and resume (F1); while paused, give
+  // up (F5, which ends the game at once, so never one stray tap away) and
+  // leave (Escape). They stand outside the playfield: in the black bars, or
+  // over the status panel where the screen leaves none.
+  const touchScreen = window.matchMedia('(hover: none) and (pointer: coarse)');
+  let playState = 0; // 0 title or intro, 1 playing, 2 paused: the module says
+  let wanted = null; // a key held until the game shows it took it
+
+  function showTouchControls() {
+    touched = true;
+    touchControls.hidden = false;
+    document.getElementById('turn-hint').hidden = false;
+    document.body.classList.add('touch');
+    placeTouchControls();
+  }
+  if (touchScreen.matches) showTouchControls();
+
+  const PanelLeft = 671; // where the status panel starts, in game pixels
+  function placeTouchControls() {
+    if (touchControls.hidden) return;
+    const p = pictureRect();
+    const rightBar = window.innerWidth - (p.left + p.width);
+    const bottomBar = window.innerHeight - (p.top + p.height);
+    const style = touchControls.style;
+    style.left = style.top = style.right = style.bottom = style.width = '';
+    let place;
+    if (rightBar >= 60) {
+      place = 'column';
+      style.left = `${p.left + p.width}px`;
+      style.top = `${p.top}px`;
+      style.width = `${rightBar}px`;
+    } else if (bottomBar >= 60) {
+      place = 'row';
+      style.left = `${p.left}px`;
+      style.top = `${p.top + p.height}px`;
+      style.width = `${p.width}px`;
+    } else {
+      place = 'column';
+      const panel = (PanelLeft / canvas.width) * p.width;
+      style.left = `${p.left + panel}px`;
+      style.top = `${p.top + p.height * 0.45}px`;
+      style.width = `${p.width - panel}px`;
+    }
+    touchControls.dataset.place = place;
+  }
+  window.addEventListener('resize', placeTouchControls);
+
+  function showPlayState() {
+    pauseButton.hidden = playState === 0;
+    pauseButton.textContent = playState === 2 ? 'Resume' : 'Pause';
+    pauseButton.setAttribute('aria-pressed', String(playState === 2));
+    giveUpButton.hidden = leaveButton.hidden = playState !== 2;
+  }
+  showPlayState();
+
+  // One tap of a key at a time: a button tapped again while its last tap is
+  // under way does nothing (a double tap of pause would pause and resume);
+  // a tap that must follow (the resume before give up) waits until the game
+  // has taken the last release, or the two would merge into one long press.
+  const keyTaps = new Map();
+  function tapKey(code, { follow = false } = {}) {
+    const previous = keyTaps.get(code);
+    if (previous && !follow) return;
+    const tap = () =>
+      new Promise((done) => {
+        input.key(code, true);
+        whenSeen(() => {
+          input.key(code, false);
+          whenTaken(done);
+        }, 150);
+      });
+    const next = (previous || Promise.resolve()).then(tap);
+    keyTaps.set(code, next);
+    next.then(() => keyTaps.get(code) === next && keyTaps.delete(code));
+  }
+  function pressed(button, action) {
+    button.addEventListener('click', (e) => {
+      e.preventDefault();
+      startAudio();
+      action();
+    });
+  }
+  pressed(pauseButton, () => tapKey(keyCodes.F1));
+  // Give up and leave are read in play, not in the pause: resume, then hold
+  // the key until the game has taken it.
+  function afterPause(code) {
+    if (wanted) return;
+    tapKey(keyCodes.F1, { follow: true });
+    wanted = { code, until: performance.now() + 5000, timer: setInterval(letGoOfWanted, 100) };
+    setTimeout(() => wanted && input.key(code, true), 200);
+  }
+  pressed(giveUpButton, () => afterPause(keyCodes.F5));
+  pressed(leaveButton, () => afterPause(keyCodes.Escape));
+  function letGoOfWanted() {
+    if (wanted && (playState === 0 || performance.now() > wanted.until || stats.ended !== null)) {
+      clearInterval(wanted.timer);
+      input.key(wanted.code, false);
+      wanted = null;
+    }
+  }
+
+  // A phone's screen stays lit while a game runs; paused, hidden or ended, it
+  // may dim. (A desktop's mouse keeps its screen awake.)
+  let wakeLock = null;
+  function keepAwake() {
+    const want = touched && playState === 1 && !document.hidden && stats.ended === null;
+    if (want && !wakeLock && navigator.wakeLock) {
+      wakeLock = navigator.wakeLock.request('screen');
+      wakeLock.catch(() => (wakeLock = null));
+    } else if (!want && wakeLock) {
+      wakeLock.then((lock) => lock.release()).catch(() => {});
+      wakeLock = null;
+    }
+  }
+  document.addEventListener('visibilitychange', keepAwake);
+
+  function setPlayState(state) {
+    playState = state;
+    stats.playState = state;
+    showPlayState();
+    letGoOfWanted();
+    keepAwake();
+  }
 
   // --- Focus and visibility --------------------------------------------------------
 
@@ -254,6 +492,7 @@
   // --- Panels -----------------------------------------------------------------------------
 
   function leave() {
+    touchControls.hidden = true;
     releasePointer();
     hideNotice();
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
@@ -308,7 +547,10 @@
       });
     },
     takeInput(capacity) {
-      return queue.splice(0, capacity);
+      const events = queue.splice(0, capacity);
+      taken += events.length;
+      releaseSeen();
+      return events;
     },
     wantPointerLock(wanted) {
       pointerWanted = wanted;
@@ -343,6 +585,7 @@
       audioEnd = at + frames / 44100;
       stats.audioQueued += frames;
     },
+    playState: setPlayState,
     progress(fraction, what) {
       stats.making.push([performance.now(), what]);
       makingBar.value = fraction;
@@ -359,6 +602,7 @@
     },
     ended(code) {
       stats.ended = code;
+      keepAwake();
       leave();
       if (fatalMessage) endedText.textContent = `Qorb has ended: ${fatalMessage}`;
       else endedText.textContent = code === 0 ? 'Qorb has ended.' : `Qorb has ended (status ${code}).`;
@@ -367,7 +611,16 @@
   };
 
   // Tests drive the game through the same paths as the listeners.
-  window.qorbPage = { page, input, stats, pendingInput: () => queue.length };
+  window.qorbPage = { page, input, stats, pictureRect, pendingInput: () => queue.length };
+
+  // --- Offline ----------------------------------------------------------------------------------
+
+  // The worker keeps this build's files for visits without a network
+  // (sw.js, generated with the build's key). Only where browsers allow it:
+  // https, or this machine.
+  if ('serviceWorker' in navigator && window.isSecureContext) {
+    navigator.serviceWorker.register('sw.js').catch((error) => console.warn(`Qorb works online only: ${error.message}`));
+  }
 
   // --- The module ---------------------------------------------------------------------------
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/input_event.h"
 #include "platform/platform.h"
 
 namespace plat::core {
@@ -39,11 +40,11 @@ void FallBackToSilentSound();
 
 // --- Input, fed by the back end ---------------------------------------------------
 
-void FeedMouseMotion(int32_t dx, int32_t dy, int32_t dz);
-void FeedMouseButton(int index, bool down);  // 0 to 3
-void FeedKey(Key key, bool down);
-// The next mouse read fails (the device was lost); LastError says why.
-void FeedMouseFailure();
+// The one way input reaches the core: motion adds up until the next read,
+// buttons and keys stand as last fed, a close asks once, a mouse failure
+// fails the next read (LastError says why, when the back end set it). A
+// button or key out of range is ignored.
+void Feed(const InputEvent& event);
 // Forgets motion and buttons, as when the mouse is taken afresh.
 void ClearMouse();
 bool MouseAcquired();

@@ -31,8 +31,9 @@ SoundBuffer* NewSoundBuffer(uint32_t bytes);
 void ClearMessages();
 // How often the game has looked at its message queue.
 uint64_t MessageLooks();
-void ResetWindow();  // forgets the close request
 void ClearInput();
+// Forgets a close request, as a new window does.
+void ClearCloseRequest();
 void ResetDisplay();
 void ResetSound();
 void NotifyFlip(uint64_t flips);

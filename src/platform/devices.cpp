@@ -45,8 +45,8 @@ void ResetAll() {
     detail::FreeAllSurfaces();
     detail::FreeAllSoundBuffers();
     detail::ClearMessages();
-    detail::ResetWindow();
     detail::ClearInput();
+    detail::ClearCloseRequest();
     detail::ResetDisplay();
     detail::ResetSound();
     ResetStats();

@@ -30,19 +30,24 @@ InputState input;
 
 namespace core {
 
-void FeedMouseMotion(int32_t dx, int32_t dy, int32_t dz) {
-    input.Mouse.X += dx;
-    input.Mouse.Y += dy;
-    input.Mouse.Z += dz;
+void Feed(const InputEvent& e) {
+    switch (e.What) {
+        case InputEvent::Kind::Motion:
+            input.Mouse.X += e.Dx;
+            input.Mouse.Y += e.Dy;
+            input.Mouse.Z += e.Dz;
+            break;
+        case InputEvent::Kind::Button:
+            if (e.Code >= 0 && e.Code < 4) input.Mouse.Buttons[static_cast<size_t>(e.Code)] = e.Down ? 0x80 : 0;
+            break;
+        case InputEvent::Kind::Key:
+            if (e.Code >= 0 && static_cast<size_t>(e.Code) < input.Keys.size())
+                input.Keys[static_cast<size_t>(e.Code)] = e.Down;
+            break;
+        case InputEvent::Kind::Close: RequestClose(); break;
+        case InputEvent::Kind::MouseFailure: input.ReadFails = true; break;
+    }
 }
-
-void FeedMouseButton(int index, bool down) {
-    if (index >= 0 && index < 4) input.Mouse.Buttons[index] = down ? 0x80 : 0;
-}
-
-void FeedKey(Key key, bool down) { input.Keys[static_cast<size_t>(key)] = down; }
-
-void FeedMouseFailure() { input.ReadFails = true; }
 
 void ClearMouse() {
     input.Mouse = MouseState{};

@@ -23,7 +23,7 @@ void RequestClose() {
 bool CloseRequested() { return closeRequested; }
 
 namespace detail {
-void ResetWindow() { closeRequested = false; }
+void ClearCloseRequest() { closeRequested = false; }
 
 void Pump() {
     backend::PumpEvents();
@@ -48,7 +48,7 @@ bool CreateMainWindow(const char* className, const char* title, int32_t, int32_t
         return false;
     if (!Need(!Flags().Window, "CreateMainWindow", "the window exists already")) return false;
     if (Failing(core::Step::Window, "CreateMainWindow")) return false;
-    closeRequested = false;
+    core::detail::ClearCloseRequest();
     if (!backend::OpenWindow(title != nullptr ? title : "", width, height)) return false;
     Flags().Window = true;
     return true;

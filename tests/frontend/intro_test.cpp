@@ -41,7 +41,7 @@ protected:
     static uint64_t Flips() { return plat::GetStats().Flips; }
     static uint64_t NowMs() { return headless::NowMicros() / 1000; }
     static bool Playing() { return plat::SoundStatus(VoiceShips.Buffer) == plat::SoundStatusPlaying; }
-    static void SetEnter(bool down) { headless::ScheduleKey(NowMs(), plat::Key::Enter, down); }
+    static void SetEnter(bool down) { headless::Schedule({NowMs(), plat::KeyEvent(plat::Key::Enter, down)}); }
     static void PressEnterAtFrame(uint64_t frame) {
         headless::SetFlipObserver([frame](uint64_t flip) {
             if (flip == frame) SetEnter(true);
@@ -65,8 +65,8 @@ protected:
 };
 
 TEST_F(IntroTest, EnterHeldFromTheTitleDelaysTheIntroUntilReleased) {
-    headless::ScheduleKey(0, plat::Key::Enter, true);
-    headless::ScheduleKey(500, plat::Key::Enter, false);
+    headless::Schedule({0, plat::KeyEvent(plat::Key::Enter, true)});
+    headless::Schedule({500, plat::KeyEvent(plat::Key::Enter, false)});
     uint64_t firstFrameMs = 0;
     uint32_t musicBytesAtFirstFrame = 0;
     headless::SetFlipObserver([&](uint64_t flip) {
@@ -156,7 +156,7 @@ TEST_F(IntroTest, EnterIsIgnoredInTheFinaleButEndsTheWaitForTheMusic) {
     SetEnter(false);
     headless::SetFlipObserver(nullptr);
     const uint64_t pressAt = NowMs() + 17000;
-    headless::ScheduleKey(pressAt, plat::Key::Enter, true);
+    headless::Schedule({pressAt, plat::KeyEvent(plat::Key::Enter, true)});
     PlayIntro();
     EXPECT_TRUE(Playing());
     EXPECT_EQ(NowMs(), pressAt);

@@ -63,7 +63,7 @@ TEST_F(TitleScreenTest, ZoomGrowsFromTheTopLeftCornerToOneToOne) {
 }
 
 TEST_F(TitleScreenTest, MusicAndZoomRunBeforeAnyKeyIsRead) {
-    headless::ScheduleKey(0, plat::Key::Escape, true);
+    headless::Schedule({0, plat::KeyEvent(plat::Key::Escape, true)});
     TitleScreen();
     EXPECT_TRUE(Playing(VoiceTitles));
     EXPECT_EQ(plat::GetStats().Flips, 207u);
@@ -74,9 +74,9 @@ TEST_F(TitleScreenTest, MusicAndZoomRunBeforeAnyKeyIsRead) {
 }
 
 TEST_F(TitleScreenTest, EnterHeldThroughTheZoomStartsTheGameInTheSamePass) {
-    headless::ScheduleKey(0, plat::Key::Enter, true);
-    headless::ScheduleKey(0, plat::Key::Escape, true);
-    headless::ScheduleKey(4000, plat::Key::Enter, false);  // the intro waits for the release
+    headless::Schedule({0, plat::KeyEvent(plat::Key::Enter, true)});
+    headless::Schedule({0, plat::KeyEvent(plat::Key::Escape, true)});
+    headless::Schedule({4000, plat::KeyEvent(plat::Key::Enter, false)});  // the intro waits for the release
     static std::vector<std::string> asked;
     asked.clear();
     VoiceObserver = [](VoiceOp op, const Voice& v) {

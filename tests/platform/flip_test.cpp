@@ -86,7 +86,7 @@ TEST_F(FlipTest, WaitingInTheBackgroundIsNotCountedAndACloseEndsIt) {
     headless::ScriptPresents({Present::Lost});
     headless::ScriptRestores(std::vector<Restore>(1000, Restore::NotNow));
     const uint64_t start = headless::NowMicros();
-    headless::ScheduleClose(start / 1000 + 50);
+    headless::Schedule({start / 1000 + 50, plat::CloseEvent()});
     EXPECT_TRUE(plat::Flip());
     EXPECT_TRUE(plat::core::CloseRequested());
     EXPECT_LT(headless::NowMicros() - start, 100000u);
@@ -113,7 +113,7 @@ TEST_F(FlipTest, SurfacesLostAgainAfterEveryRestoreCostTheBudgetOrEndAtAClose) {
     headless::ScriptPresents(std::vector<Present>(50000, Present::Lost));
     headless::ScriptRestores(std::vector<Restore>(50000, Restore::Restored), 1000);
     start = headless::NowMicros();
-    headless::ScheduleClose(start / 1000 + 50);
+    headless::Schedule({start / 1000 + 50, plat::CloseEvent()});
     EXPECT_TRUE(plat::Flip());
     EXPECT_LT(headless::NowMicros() - start, 100000u);
 }

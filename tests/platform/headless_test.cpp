@@ -70,11 +70,11 @@ TEST_F(HeadlessTest, TicksWrapAndTheCalendarClockFollowsVirtualTime) {
 
 TEST_F(HeadlessTest, InputTimelineTakesEffectWhenTimeReachesIt) {
     OpenMouse();
-    headless::ScheduleKey(5, plat::Key::F1, true);
-    headless::ScheduleKey(8, plat::Key::F1, false);
-    headless::ScheduleMouseMove(3, 4, -1);
-    headless::ScheduleMouseMove(6, 10, 0);
-    headless::ScheduleButton(6, 0, true);
+    headless::Schedule({5, plat::KeyEvent(plat::Key::F1, true)});
+    headless::Schedule({8, plat::KeyEvent(plat::Key::F1, false)});
+    headless::Schedule({3, plat::MotionEvent(4, -1)});
+    headless::Schedule({6, plat::MotionEvent(10, 0)});
+    headless::Schedule({6, plat::ButtonEvent(0, true)});
     EXPECT_FALSE(plat::KeyDown(plat::Key::F1));
     headless::AdvanceMs(5);
     EXPECT_TRUE(plat::KeyDown(plat::Key::F1));
@@ -93,7 +93,7 @@ TEST_F(HeadlessTest, InputTimelineTakesEffectWhenTimeReachesIt) {
     headless::AdvanceMs(10);
     EXPECT_FALSE(plat::KeyDown(plat::Key::F1));
     // Something scheduled in the past happens at once.
-    headless::ScheduleKey(1, plat::Key::Escape, true);
+    headless::Schedule({1, plat::KeyEvent(plat::Key::Escape, true)});
     EXPECT_TRUE(plat::KeyDown(plat::Key::Escape));
 }
 
@@ -109,7 +109,7 @@ TEST_F(HeadlessTest, MessagesAreTakenOneAtATime) {
 }
 
 TEST_F(HeadlessTest, WindowCloseBecomesDestroyThroughTheDefaultProcedure) {
-    headless::ScheduleClose(20);
+    headless::Schedule({20, plat::CloseEvent()});
     plat::Message m;
     EXPECT_FALSE(plat::PeekMessage(&m));
     headless::AdvanceMs(20);
@@ -127,6 +127,15 @@ TEST_F(HeadlessTest, WindowCloseBecomesDestroyThroughTheDefaultProcedure) {
     EXPECT_EQ(m.Id, plat::MsgQuit);
     EXPECT_EQ(m.WParam, 0u);
     EXPECT_FALSE(plat::PeekMessage(&m));
+
+    // A second click of the close box adds nothing; a reset forgets the
+    // first, so that the next test's close is heard.
+    headless::Schedule({30, plat::CloseEvent()});
+    EXPECT_FALSE(plat::PeekMessage(&m));
+    headless::Reset();
+    headless::Schedule({0, plat::CloseEvent()});
+    ASSERT_TRUE(plat::PeekMessage(&m));
+    EXPECT_EQ(m.Id, plat::MsgClose);
 }
 
 // A close is a close request, as on the real back ends, and a reset forgets it:
@@ -135,7 +144,7 @@ TEST_F(HeadlessTest, ACloseIsARequestThatAResetForgets) {
     plat::core::RequestClose();
     headless::Reset();
     EXPECT_FALSE(plat::core::CloseRequested());
-    headless::ScheduleClose(0);
+    headless::Schedule({0, plat::CloseEvent()});
     EXPECT_TRUE(plat::core::CloseRequested());
     plat::Message m;
     ASSERT_TRUE(plat::PeekMessage(&m));

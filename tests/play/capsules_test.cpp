@@ -358,7 +358,7 @@ TEST_F(CapsulePlayTest, TheExitPaddleSlidesThroughTheGateIn172StepsAndEndsTheRou
     PaddleX = 558;
     CapsuleActive = 1;
     CapsuleY = 301;
-    headless::ScheduleMouseMove(NowMs(), 3, 0);
+    headless::Schedule({NowMs(), plat::MotionEvent(3, 0)});
     uint64_t presents = 0;
     headless::SetFlipObserver([&](uint64_t) { ++presents; });
     const uint64_t start = NowMs();

@@ -41,10 +41,10 @@ protected:
 };
 
 TEST_F(LaserTest, TheButtonFiresOnItsReleaseOnce) {
-    headless::ScheduleButton(NowMs(), 0, true);
+    headless::Schedule({NowMs(), plat::ButtonEvent(0, true)});
     Steps(2);  // serves, then latches
     EXPECT_EQ(LaserPairA.Active, 0);
-    headless::ScheduleButton(NowMs(), 0, false);
+    headless::Schedule({NowMs(), plat::ButtonEvent(0, false)});
     Steps(2);
     EXPECT_EQ(LaserPairA.Active, 1);
     EXPECT_EQ(LaserPairA.X, 200);

@@ -138,7 +138,7 @@ TEST_F(RoundTest, AStepWithoutTheMouseEndsAtOnce) {
 
 TEST_F(RoundTest, EscapeInPlayPostsDestroyAndTheStepGoesOn) {
     Settle();
-    headless::ScheduleKey(NowMs(), plat::Key::Escape, true);
+    headless::Schedule({NowMs(), plat::KeyEvent(plat::Key::Escape, true)});
     const uint64_t flips = Flips();
     PlayFrame();
     EXPECT_EQ(Flips(), flips + 1);
@@ -151,8 +151,8 @@ TEST_F(RoundTest, F5ShowsGameOverAndTheNextGameStartsAfresh) {
     Settle();
     RoundNumber = 4;
     Score = 560;
-    headless::ScheduleKey(NowMs(), plat::Key::F5, true);
-    headless::ScheduleKey(NowMs() + 20, plat::Key::F5, false);
+    headless::Schedule({NowMs(), plat::KeyEvent(plat::Key::F5, true)});
+    headless::Schedule({NowMs() + 20, plat::KeyEvent(plat::Key::F5, false)});
     const uint64_t before = headless::NowMicros();
     EXPECT_EQ(PlayFrame(), 1);
     EXPECT_EQ(Lives, 0);
@@ -175,8 +175,8 @@ TEST_F(RoundTest, F5ShowsGameOverAndTheNextGameStartsAfresh) {
 
 TEST_F(RoundTest, F5InTheFrameLoopReachesTheTitleInTheSamePass) {
     Settle();
-    headless::ScheduleKey(NowMs(), plat::Key::F5, true);
-    headless::ScheduleKey(NowMs() + 10, plat::Key::F5, false);
+    headless::Schedule({NowMs(), plat::KeyEvent(plat::Key::F5, true)});
+    headless::Schedule({NowMs() + 10, plat::KeyEvent(plat::Key::F5, false)});
     TitleZoomPending = 0;
     int code = 0;
     const uint64_t flips = Flips();
@@ -374,7 +374,7 @@ TEST_F(LifeLostTest, LivesNeverGoBelowZero) {
 TEST_F(RoundTest, TheRoundStartBallLeavesAtTheClampedSpeeds) {
     Settle();
     EXPECT_EQ(BallX, 500);  // no mouse motion yet: it waits at x 500
-    headless::ScheduleButton(NowMs(), 0, true);
+    headless::Schedule({NowMs(), plat::ButtonEvent(0, true)});
     PlayFrame();
     EXPECT_EQ(BallHeld, 0);
     EXPECT_FLOAT_EQ(TheBall.SpeedX, 5.5f);

@@ -78,10 +78,10 @@ TEST_F(AnnouncementTest, TheBannerLastsTheFanfareAndLeavesNoTrace) {
 TEST_F(RoundTest, PauseNeedsF1ReleasedPressedAndReleasedAgain) {
     Settle();
     const uint64_t t = NowMs();
-    headless::ScheduleKey(t, plat::Key::F1, true);  // held into the step
-    headless::ScheduleKey(t + 300, plat::Key::F1, false);
-    headless::ScheduleKey(t + 500, plat::Key::F1, true);
-    headless::ScheduleKey(t + 520, plat::Key::F1, false);
+    headless::Schedule({t, plat::KeyEvent(plat::Key::F1, true)});  // held into the step
+    headless::Schedule({t + 300, plat::KeyEvent(plat::Key::F1, false)});
+    headless::Schedule({t + 500, plat::KeyEvent(plat::Key::F1, true)});
+    headless::Schedule({t + 520, plat::KeyEvent(plat::Key::F1, false)});
     std::vector<uint64_t> presentedAt;
     headless::SetFlipObserver([&](uint64_t) { presentedAt.push_back(NowMs()); });
     PlayFrame();

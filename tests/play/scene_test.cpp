@@ -102,8 +102,8 @@ protected:
         if (RoundFrameCount < 15 || RoundSetupPending == 1 || NewGamePending == 1) return;
         if (call_ % 500 >= 400 && BallHeld == 0) return;
         const int32_t dx = std::clamp(BallX - 48 - PaddleX, -40, 40);
-        if (dx != 0) headless::ScheduleMouseMove(NowMs(), dx, 0);
-        headless::ScheduleButton(NowMs(), 0, BallHeld == 1 && !buttonDown_);
+        if (dx != 0) headless::Schedule({NowMs(), plat::MotionEvent(dx, 0)});
+        headless::Schedule({NowMs(), plat::ButtonEvent(0, BallHeld == 1 && !buttonDown_)});
         buttonDown_ = BallHeld == 1 && !buttonDown_;
     }
     static uint64_t NowMs() { return headless::NowMicros() / 1000; }

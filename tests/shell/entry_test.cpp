@@ -48,8 +48,8 @@ TEST_F(EntryTest, EachPassTakesOneMessage) {
 }
 
 TEST_F(EntryTest, EscapeOnTheTitleQuitsAndReleasesEverything) {
-    headless::ScheduleKey(0, plat::Key::Escape, true);
-    headless::ScheduleKey(3600, plat::Key::Escape, false);
+    headless::Schedule({0, plat::KeyEvent(plat::Key::Escape, true)});
+    headless::Schedule({3600, plat::KeyEvent(plat::Key::Escape, false)});
     const ExitStatus status = GameMain();
     EXPECT_EQ(status.Code, 0);
     EXPECT_EQ(status.Message, "");
@@ -61,10 +61,10 @@ TEST_F(EntryTest, EscapeOnTheTitleQuitsAndReleasesEverything) {
 
 TEST_F(EntryTest, ThePassThatDispatchesDestroyStillRunsItsFrame) {
     ASSERT_TRUE(SetupDevices());
-    headless::ScheduleKey(0, plat::Key::Escape, true);
+    headless::Schedule({0, plat::KeyEvent(plat::Key::Escape, true)});
     int code = -1;
     ASSERT_TRUE(FramePass(&code));  // zoom, then Escape posts the destroy message
-    headless::ScheduleKey(headless::NowMicros() / 1000, plat::Key::Escape, false);
+    headless::Schedule({headless::NowMicros() / 1000, plat::KeyEvent(plat::Key::Escape, false)});
     const uint64_t before = headless::NowMicros();
     ASSERT_TRUE(FramePass(&code));  // takes destroy, and the title still waits its 10 ms
     EXPECT_EQ(headless::NowMicros(), before + 10000);
@@ -77,15 +77,15 @@ TEST_F(EntryTest, ThePassThatDispatchesDestroyStillRunsItsFrame) {
 // system (the close box, SIGTERM) ends the program as promptly as in play.
 TEST_F(EntryTest, AClosePutToAPausedGameEndsItAtOnce) {
     for (uint64_t at : {4000, 5500}) {  // start a game, cut the intro short
-        headless::ScheduleKey(at, plat::Key::Enter, true);
-        headless::ScheduleKey(at + 150, plat::Key::Enter, false);
+        headless::Schedule({at, plat::KeyEvent(plat::Key::Enter, true)});
+        headless::Schedule({at + 150, plat::KeyEvent(plat::Key::Enter, false)});
     }
-    headless::ScheduleKey(20000, plat::Key::F1, true);
-    headless::ScheduleKey(20100, plat::Key::F1, false);
-    headless::ScheduleClose(25000);
+    headless::Schedule({20000, plat::KeyEvent(plat::Key::F1, true)});
+    headless::Schedule({20100, plat::KeyEvent(plat::Key::F1, false)});
+    headless::Schedule({25000, plat::CloseEvent()});
     // Without a prompt end the pause would last until this tap.
-    headless::ScheduleKey(90000, plat::Key::F1, true);
-    headless::ScheduleKey(90100, plat::Key::F1, false);
+    headless::Schedule({90000, plat::KeyEvent(plat::Key::F1, true)});
+    headless::Schedule({90100, plat::KeyEvent(plat::Key::F1, false)});
     static uint64_t pausedSteps = 0;
     pausedSteps = 0;
     PlayFrameObserver = [](int32_t) { pausedSteps += LastPlayFrame.F1 ? 1 : 0; };

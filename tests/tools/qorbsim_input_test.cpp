@@ -17,21 +17,29 @@ TEST(SimScript, ReadsEveryKindOfEventAndSkipsComments) {
         "9000 key f5 down\n"
         "9050 mouse fail\n"
         "9100 close\n";
-    std::vector<InputEvent> events;
+    std::vector<plat::TimedInput> events;
     std::string error;
     ASSERT_TRUE(ParseScript(text, "s.txt", &events, &error)) << error;
-    ASSERT_EQ(events.size(), 8u);
-    EXPECT_EQ(events[0].What, InputEvent::Kind::Key);
-    EXPECT_EQ(events[0].Key, plat::Key::Enter);
-    EXPECT_TRUE(events[0].Down);
-    EXPECT_EQ(events[2].Dx, -12);
-    EXPECT_EQ(events[2].Dy, 3);
-    EXPECT_EQ(events[6].What, InputEvent::Kind::MouseFail);
-    EXPECT_EQ(events[7].What, InputEvent::Kind::Close);
-    EXPECT_EQ(events[7].AtMs, 9100u);
+    // The words name the layer's own events.
+    const std::vector<plat::TimedInput> expected = {{0, plat::KeyEvent(plat::Key::Enter, true)},
+                                                    {150, plat::KeyEvent(plat::Key::Enter, false)},
+                                                    {200, plat::MotionEvent(-12, 3)},
+                                                    {210, plat::ButtonEvent(0, true)},
+                                                    {220, plat::ButtonEvent(0, false)},
+                                                    {9000, plat::KeyEvent(plat::Key::F5, true)},
+                                                    {9050, plat::MouseFailureEvent()},
+                                                    {9100, plat::CloseEvent()}};
+    ASSERT_EQ(events.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(events[i].AtMs, expected[i].AtMs) << i;
+        EXPECT_TRUE(events[i].Event == expected[i].Event) << i;
+    }
+    // What the format has no words for is not written as something else.
+    EXPECT_EQ(FormatEvent({5, plat::ButtonEvent(1, true)}), "");
+    EXPECT_EQ(FormatEvent({5, plat::MotionEvent(0, 0, 120)}), "");
     // Written back, each line reads the same.
-    for (const InputEvent& e : events) {
-        std::vector<InputEvent> again;
+    for (const plat::TimedInput& e : events) {
+        std::vector<plat::TimedInput> again;
         ASSERT_TRUE(ParseScript(FormatEvent(e), "x", &again, &error));
         EXPECT_EQ(FormatEvent(again.at(0)), FormatEvent(e));
     }
@@ -51,13 +59,13 @@ TEST(SimScript, MalformedLinesAreNamedByNumber) {
         {"10", "expected"},
     };
     for (const auto& [line, reason] : cases) {
-        std::vector<InputEvent> events;
+        std::vector<plat::TimedInput> events;
         std::string error;
         EXPECT_FALSE(ParseScript(std::string("0 close\n\n") + line + "\n", "s.txt", &events, &error)) << line;
         EXPECT_EQ(error.rfind("s.txt:3: ", 0), 0u) << error;
         EXPECT_NE(error.find(reason), std::string::npos) << line << " -> " << error;
     }
-    std::vector<InputEvent> events;
+    std::vector<plat::TimedInput> events;
     std::string error;
     EXPECT_FALSE(ReadScript("/nonexistent/script.txt", &events, &error));
     EXPECT_NE(error.find("/nonexistent/script.txt"), std::string::npos);

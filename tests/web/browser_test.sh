@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs browser_test.js against a built site with Debian's Chromium.
-# Usage: browser_test.sh SITE_DIR MODULE NATIVE_BUILD_DIR
+# Runs browser_test.js (or, with --touch, touch_test.js) against a built site
+# with Debian's Chromium.
+# Usage: browser_test.sh SITE_DIR MODULE NATIVE_BUILD_DIR [--touch CMAKE]
 # Exit status 77 (skipped) when Chromium, the npm driver or the native build
 # (its pictures and screen checker) is missing: scripts/install-deps.sh --web
 # and the default preset bring them.
@@ -12,4 +13,7 @@ for need in /usr/bin/chromium "$here/node_modules/playwright-core/package.json" 
             "$site/$module.js"; do
   [[ -e "$need" ]] || { echo "skipped: $need is missing"; exit 77; }
 done
+if [[ ${4:-} == --touch ]]; then
+  exec node "$here/touch_test.js" --site "$site" --assets "$native/assets" --checker "$checker" --cmake "$5"
+fi
 exec node "$here/browser_test.js" --site "$site" --module "$module" --assets "$native/assets" --checker "$checker"

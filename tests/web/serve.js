@@ -1,7 +1,9 @@
 // Serves one folder on 127.0.0.1, files only, for the browser tests and
 // scripts/play-web.sh. Prints the page's address once it listens.
-// Usage: node serve.js DIR [PORT [PAGE]]   (PORT 0 or none: any free port;
-//        PAGE: what the printed address opens, index.html?module=... say)
+// Usage: node serve.js [--lan] DIR [PORT [PAGE]]   (PORT 0 or none: any free
+//        port; PAGE: what the printed address opens, index.html?module=...
+//        say; --lan: on every address of the machine, for a phone on the
+//        same network)
 'use strict';
 
 const fs = require('fs');
@@ -14,9 +16,11 @@ const types = {
   '.wasm': 'application/wasm',
   '.data': 'application/octet-stream',
   '.gz': 'application/gzip',
+  '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
 };
 
-function serve(root, port) {
+function serve(root, port, host = '127.0.0.1') {
   root = path.resolve(root);
   const server = http.createServer((request, response) => {
     let name;
@@ -49,20 +53,34 @@ function serve(root, port) {
   });
   return new Promise((resolve, reject) => {
     server.once('error', reject);
-    server.listen(port, '127.0.0.1', () => resolve(server));
+    server.listen(port, host, () => resolve(server));
   });
 }
 
 module.exports = { serve };
 
 if (require.main === module) {
-  const [dir, port = '0', pageName = ''] = process.argv.slice(2);
+  const args = process.argv.slice(2);
+  const lan = args[0] === '--lan';
+  if (lan) args.shift();
+  const [dir, port = '0', pageName = ''] = args;
   if (!dir || !fs.existsSync(path.join(dir, 'index.html')) || !/^\d+$/.test(port) || !/^[\w.?=&-]*$/.test(pageName)) {
-    console.error('usage: node serve.js DIR [PORT [PAGE]]   (DIR holding index.html)');
+    console.error('usage: node serve.js [--lan] DIR [PORT [PAGE]]   (DIR holding index.html)');
     process.exit(2);
   }
-  serve(dir, Number(port)).then(
-    (server) => console.log(`Qorb is served at http://127.0.0.1:${server.address().port}/${pageName} (Ctrl-C stops)`),
+  serve(dir, Number(port), lan ? '0.0.0.0' : '127.0.0.1').then(
+    (server) => {
+      const at = (host) => `http://${host}:${server.address().port}/${pageName}`;
+      if (!lan) {
+        console.log(`Qorb is served at ${at('127.0.0.1')} (Ctrl-C stops)`);
+        return;
+      }
+      const addresses = Object.values(require('os').networkInterfaces())
+        .flat()
+        .filter((a) => a.family === 'IPv4' && !a.internal)
+        .map((a) => at(a.address));
+      console.log(`Qorb is served at ${[at('127.0.0.1'), ...addresses].join(' and ')} (Ctrl-C stops)`);
+    },
     (error) => {
       console.error(`serve: ${error.message}`);
       process.exit(1);

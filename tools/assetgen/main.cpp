@@ -3,7 +3,8 @@
 //
 //   assetgen [OUTPUT_DIR] [--contact-sheet DIR] [--icons DIR]
 //
-// --icons writes qorb-48.png, qorb-64.png, qorb-128.png and qorb-256.png.
+// --icons writes qorb-48.png, qorb-64.png, qorb-128.png, qorb-256.png, and
+// qorb-192.png and qorb-512.png for the browser's installed app.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
     try {
         if (!iconDir.empty()) {
             std::filesystem::create_directories(iconDir);
-            for (int size : {48, 64, 128, 256}) {
+            for (int size : {48, 64, 128, 192, 256, 512}) {
                 const std::string name = iconDir + "/qorb-" + std::to_string(size) + ".png";
                 if (!assetgen::WritePng(assetgen::DrawIcon(size), name)) {
                     std::fprintf(stderr, "assetgen: cannot write %s\n", name.c_str());

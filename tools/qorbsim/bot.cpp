@@ -16,16 +16,7 @@ constexpr int32_t MaxMotion = 60;  // a brisk hand, not a teleport
 constexpr int32_t BandTop = 543;
 constexpr int32_t Aims[] = {50, 38, 62, 44, 28, 56, 72};  // where on the paddle to meet the ball
 
-// The bot presses only Enter, the button and sideways moves.
-InputEvent Event(InputEvent::Kind what, uint64_t at, bool down, int32_t dx = 0) {
-    InputEvent e;
-    e.What = what;
-    e.AtMs = at;
-    e.Key = plat::Key::Enter;
-    e.Down = down;
-    e.Dx = dx;
-    return e;
-}
+plat::TimedInput At(uint64_t at, const plat::InputEvent& event) { return plat::TimedInput{at, event}; }
 
 // Where a falling ball will first stand inside the paddle band, with the walls
 // but not the bricks (below the bricks there are none).
@@ -45,16 +36,16 @@ int32_t LandingX() {
 
 }  // namespace
 
-std::vector<InputEvent> Bot::Act(uint64_t atMs) { return Lives > 0 ? InPlay(atMs) : OnTitle(atMs); }
+std::vector<plat::TimedInput> Bot::Act(uint64_t atMs) { return Lives > 0 ? InPlay(atMs) : OnTitle(atMs); }
 
 // Enter starts the intro; a second press, once it plays, cuts it short.
-std::vector<InputEvent> Bot::OnTitle(uint64_t atMs) {
+std::vector<plat::TimedInput> Bot::OnTitle(uint64_t atMs) {
     buttonDown_ = false;
     if (startArranged_) return {};
     startArranged_ = true;
-    using Kind = InputEvent::Kind;
-    return {Event(Kind::Key, atMs, true), Event(Kind::Key, atMs + 150, false), Event(Kind::Key, atMs + 1500, true),
-            Event(Kind::Key, atMs + 1650, false)};
+    using plat::Key;
+    return {At(atMs, plat::KeyEvent(Key::Enter, true)), At(atMs + 150, plat::KeyEvent(Key::Enter, false)),
+            At(atMs + 1500, plat::KeyEvent(Key::Enter, true)), At(atMs + 1650, plat::KeyEvent(Key::Enter, false))};
 }
 
 int32_t Bot::TargetPaddleX() const {
@@ -66,9 +57,9 @@ int32_t Bot::TargetPaddleX() const {
     return BallX - 50;
 }
 
-std::vector<InputEvent> Bot::InPlay(uint64_t atMs) {
+std::vector<plat::TimedInput> Bot::InPlay(uint64_t atMs) {
     startArranged_ = false;
-    std::vector<InputEvent> events;
+    std::vector<plat::TimedInput> events;
     if (RoundFrameCount < 15) return events;
     // A new aim after every return from the paddle, so rallies do not repeat.
     if (lastDirY_ > 0 && TheBall.DirY < 0) ++aimIndex_;
@@ -77,13 +68,13 @@ std::vector<InputEvent> Bot::InPlay(uint64_t atMs) {
     // Press to serve or to arm the lasers; release on the next step, which fires.
     const bool wantPress = BallHeld == 1 || (ThePaddle.PaddleKind == PaddleLaser && LaserCooldown == 0);
     if (buttonDown_) {
-        events.push_back(Event(InputEvent::Kind::Button, atMs, false));
+        events.push_back(At(atMs, plat::ButtonEvent(0, false)));
         buttonDown_ = false;
     } else if (wantPress) {
-        events.push_back(Event(InputEvent::Kind::Button, atMs, true));
+        events.push_back(At(atMs, plat::ButtonEvent(0, true)));
         buttonDown_ = true;
     }
     const int32_t dx = std::clamp(TargetPaddleX() - PaddleX, -MaxMotion, MaxMotion);
-    if (dx != 0) events.push_back(Event(InputEvent::Kind::Mouse, atMs, false, dx));
+    if (dx != 0) events.push_back(At(atMs, plat::MotionEvent(dx, 0)));
     return events;
 }

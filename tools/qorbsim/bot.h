@@ -5,16 +5,16 @@
 #include <cstdint>
 #include <vector>
 
-#include "input_script.h"
+#include "platform/input_event.h"
 
 class Bot {
 public:
     // Events to apply from `atMs` on, given the game as it stands now.
-    std::vector<InputEvent> Act(uint64_t atMs);
+    std::vector<plat::TimedInput> Act(uint64_t atMs);
 
 private:
-    std::vector<InputEvent> OnTitle(uint64_t atMs);
-    std::vector<InputEvent> InPlay(uint64_t atMs);
+    std::vector<plat::TimedInput> OnTitle(uint64_t atMs);
+    std::vector<plat::TimedInput> InPlay(uint64_t atMs);
     int32_t TargetPaddleX() const;
 
     bool startArranged_ = false;

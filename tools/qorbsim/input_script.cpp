@@ -4,8 +4,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/headless/headless.h"
-
 namespace {
 
 struct KeyName {
@@ -37,7 +35,7 @@ bool ParseInt(const std::string& word, int64_t lo, int64_t hi, int64_t* value) {
 }
 
 // One line without its comment; false with a reason.
-bool ParseLine(const std::string& line, InputEvent* event, bool* blank, std::string* why) {
+bool ParseLine(const std::string& line, plat::TimedInput* event, bool* blank, std::string* why) {
     std::istringstream words(line.substr(0, line.find('#')));
     std::vector<std::string> w;
     for (std::string word; words >> word;) w.push_back(word);
@@ -51,31 +49,29 @@ bool ParseLine(const std::string& line, InputEvent* event, bool* blank, std::str
         int64_t dx = 0, dy = 0;
         if (!ParseInt(w[2], INT32_MIN, INT32_MAX, &dx) || !ParseInt(w[3], INT32_MIN, INT32_MAX, &dy))
             return *why = "mouse needs two whole numbers", false;
-        event->What = InputEvent::Kind::Mouse;
-        event->Dx = static_cast<int32_t>(dx);
-        event->Dy = static_cast<int32_t>(dy);
+        event->Event = plat::MotionEvent(static_cast<int32_t>(dx), static_cast<int32_t>(dy));
         return true;
     }
     // The next mouse read fails, as when the device is lost.
     if (what == "mouse" && w.size() == 3 && w[2] == "fail") {
-        event->What = InputEvent::Kind::MouseFail;
+        event->Event = plat::MouseFailureEvent();
         return true;
     }
-    if (what == "button" && w.size() == 3 && ParseUpDown(w[2], &event->Down)) {
-        event->What = InputEvent::Kind::Button;
+    bool down = false;
+    if (what == "button" && w.size() == 3 && ParseUpDown(w[2], &down)) {
+        event->Event = plat::ButtonEvent(0, down);
         return true;
     }
-    if (what == "key" && w.size() == 4 && ParseUpDown(w[3], &event->Down)) {
+    if (what == "key" && w.size() == 4 && ParseUpDown(w[3], &down)) {
         for (const KeyName& k : KeyNames)
             if (w[2] == k.Name) {
-                event->What = InputEvent::Kind::Key;
-                event->Key = k.Key;
+                event->Event = plat::KeyEvent(k.Key, down);
                 return true;
             }
         return *why = "unknown key \"" + w[2] + "\" (escape, enter, f1 or f5)", false;
     }
     if (what == "close" && w.size() == 2) {
-        event->What = InputEvent::Kind::Close;
+        event->Event = plat::CloseEvent();
         return true;
     }
     *why = "expected TIME_MS followed by: mouse DX DY | mouse fail | button down|up | key NAME down|up | close";
@@ -84,14 +80,14 @@ bool ParseLine(const std::string& line, InputEvent* event, bool* blank, std::str
 
 }  // namespace
 
-bool ParseScript(const std::string& text, const std::string& name, std::vector<InputEvent>* events,
+bool ParseScript(const std::string& text, const std::string& name, std::vector<plat::TimedInput>* events,
                  std::string* error) {
     std::istringstream lines(text);
     int number = 0;
     for (std::string line; std::getline(lines, line);) {
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        InputEvent event;
+        plat::TimedInput event;
         bool blank = false;
         std::string why;
         if (!ParseLine(line, &event, &blank, &why)) {
@@ -103,7 +99,7 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<I
     return true;
 }
 
-bool ReadScript(const std::string& path, std::vector<InputEvent>* events, std::string* error) {
+bool ReadScript(const std::string& path, std::vector<plat::TimedInput>* events, std::string* error) {
     // A folder opens like a file and reads as empty.
     std::error_code ignored;
     if (std::filesystem::is_directory(path, ignored)) {
@@ -120,28 +116,21 @@ bool ReadScript(const std::string& path, std::vector<InputEvent>* events, std::s
     return ParseScript(text.str(), path, events, error);
 }
 
-std::string FormatEvent(const InputEvent& e) {
-    std::string line = std::to_string(e.AtMs) + " ";
+std::string FormatEvent(const plat::TimedInput& timed) {
+    using Kind = plat::InputEvent::Kind;
+    const plat::InputEvent& e = timed.Event;
+    const std::string at = std::to_string(timed.AtMs) + " ";
     switch (e.What) {
-        case InputEvent::Kind::Mouse: return line + "mouse " + std::to_string(e.Dx) + " " + std::to_string(e.Dy);
-        case InputEvent::Kind::MouseFail: return line + "mouse fail";
-        case InputEvent::Kind::Button: return line + "button " + (e.Down ? "down" : "up");
-        case InputEvent::Kind::Key:
+        case Kind::Motion:
+            if (e.Dz != 0) return "";
+            return at + "mouse " + std::to_string(e.Dx) + " " + std::to_string(e.Dy);
+        case Kind::MouseFailure: return at + "mouse fail";
+        case Kind::Button: return e.Code == 0 ? at + "button " + (e.Down ? "down" : "up") : "";
+        case Kind::Key:
             for (const KeyName& k : KeyNames)
-                if (k.Key == e.Key) return line + "key " + k.Name + (e.Down ? " down" : " up");
-            return line;
-        case InputEvent::Kind::Close: return line + "close";
+                if (static_cast<int32_t>(k.Key) == e.Code) return at + "key " + k.Name + (e.Down ? " down" : " up");
+            return "";
+        case Kind::Close: return at + "close";
     }
-    return line;
-}
-
-void Schedule(const InputEvent& e) {
-    namespace headless = plat::headless;
-    switch (e.What) {
-        case InputEvent::Kind::Mouse: headless::ScheduleMouseMove(e.AtMs, e.Dx, e.Dy); break;
-        case InputEvent::Kind::MouseFail: headless::ScheduleMouseFailure(e.AtMs); break;
-        case InputEvent::Kind::Button: headless::ScheduleButton(e.AtMs, 0, e.Down); break;
-        case InputEvent::Kind::Key: headless::ScheduleKey(e.AtMs, e.Key, e.Down); break;
-        case InputEvent::Kind::Close: headless::ScheduleClose(e.AtMs); break;
-    }
+    return "";
 }

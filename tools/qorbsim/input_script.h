@@ -1,25 +1,19 @@
 // The input timeline format of qorb-sim: one event a line,
 //   TIME_MS mouse DX DY | mouse fail | button down|up | key escape|enter|f1|f5 down|up | close
-// with '#' starting a comment.
+// with '#' starting a comment. The words name the layer's input vocabulary
+// (platform/input_event.h): motion, the first button, a key, the close box, a
+// failing mouse read.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
-
-struct InputEvent {
-    enum class Kind { Mouse, MouseFail, Button, Key, Close } What = Kind::Mouse;
-    uint64_t AtMs = 0;
-    int32_t Dx = 0, Dy = 0;
-    plat::Key Key = plat::Key::Escape;
-    bool Down = false;
-};
+#include "platform/input_event.h"
 
 // Parses a whole script; false with "FILE:LINE: reason" in `error`.
-bool ParseScript(const std::string& text, const std::string& name, std::vector<InputEvent>* events, std::string* error);
-bool ReadScript(const std::string& path, std::vector<InputEvent>* events, std::string* error);
-std::string FormatEvent(const InputEvent& event);
-// Hands the event to the headless back end's timeline.
-void Schedule(const InputEvent& event);
+bool ParseScript(const std::string& text, const std::string& name, std::vector<plat::TimedInput>* events,
+                 std::string* error);
+bool ReadScript(const std::string& path, std::vector<plat::TimedInput>* events, std::string* error);
+// One line of the format; "" for an event the format has no words for (a
+// second button, the wheel).
+std::string FormatEvent(const plat::TimedInput& event);

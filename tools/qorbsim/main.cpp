@@ -60,7 +60,7 @@ struct Run {
     int32_t BestScore = 0;
     Stop End;
     // The timeline applied, kept only to be written as the record.
-    std::vector<InputEvent> Events;
+    std::vector<plat::TimedInput> Events;
     std::vector<bool> TimedShotsTaken;
     // The measure of a run that waits for input that will never come: when
     // the last scripted event was applied, when the game began to wait for
@@ -135,12 +135,12 @@ void AfterPlayFrame(int32_t result) {
 
 // Only what the game took before the stop, so that a replay of the record
 // is the run itself.
-bool WriteRecord(const std::string& path, std::vector<InputEvent> events, uint64_t untilMicros) {
+bool WriteRecord(const std::string& path, std::vector<plat::TimedInput> events, uint64_t untilMicros) {
     std::stable_sort(events.begin(), events.end(),
-                     [](const InputEvent& a, const InputEvent& b) { return a.AtMs < b.AtMs; });
+                     [](const plat::TimedInput& a, const plat::TimedInput& b) { return a.AtMs < b.AtMs; });
     std::ofstream out(path);
     out << "# qorb-sim input timeline: TIME_MS EVENT ARGS\n";
-    for (const InputEvent& e : events)
+    for (const plat::TimedInput& e : events)
         if (e.AtMs * 1000 <= untilMicros) out << FormatEvent(e) << '\n';
     out.close();
     return static_cast<bool>(out);
@@ -238,8 +238,8 @@ int PlayRun() {
         if (Lives == 0) run.WaitingSinceMicros = std::min(run.WaitingSinceMicros, now);  // the title waits for a key
         if (!o.Bot) continue;
         // Strictly after now, so that a replay applies each event at the same moment.
-        for (const InputEvent& e : bot.Act(now / 1000 + 1)) {
-            Schedule(e);
+        for (const plat::TimedInput& e : bot.Act(now / 1000 + 1)) {
+            headless::Schedule(e);
             if (!o.Record.empty()) run.Events.push_back(e);
         }
     }
@@ -262,7 +262,7 @@ int main(int argc, char** argv) {
     for (SimOptions::Shot& shot : o.Shots) shot.File = Absolute(shot.File);
     for (SimOptions::TimedShot& shot : o.TimedShots) shot.File = Absolute(shot.File);
 
-    std::vector<InputEvent> script;
+    std::vector<plat::TimedInput> script;
     if (!o.Script.empty() && !ReadScript(o.Script, &script, &error)) return Fail(error);
     if (!o.Trace.empty()) {
         run.TraceFile.open(o.Trace);
@@ -282,7 +282,7 @@ int main(int argc, char** argv) {
     ForcedStartRound = o.Round;
     plat::DisplaySetWordLayout(o.PixelPacking == Packing::Rgb565 ? plat::WordLayout::Rgb565 : plat::WordLayout::Rgb555);
     headless::Reset(headless::Config{.StartSeconds = o.Seed});
-    for (const InputEvent& e : script) Schedule(e);
+    for (const plat::TimedInput& e : script) headless::Schedule(e);
     run.PendingEvents = headless::PendingEvents();
     if (!o.Record.empty()) run.Events = std::move(script);
     PlayFrameObserver = AfterPlayFrame;

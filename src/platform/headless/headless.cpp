@@ -10,25 +10,16 @@
 
 #include "platform/backend.h"
 #include "platform/core.h"
+#include "platform/input_timeline.h"
 #include "platform/platform.h"
 
 namespace plat {
 namespace {
 
-struct Event {
-    uint64_t AtMicros = 0;
-    uint64_t Order = 0;  // events at one time keep their scheduling order
-    enum class Kind { Move, Button, Key, Close, MouseFailure } What = Kind::Move;
-    int32_t Dx = 0, Dy = 0;
-    int Index = 0;  // button or key
-    bool Down = false;
-};
-
 struct State {
     headless::Config Config;
     uint64_t Now = 0;  // microseconds of virtual time
-    uint64_t EventCounter = 0;
-    std::vector<Event> Timeline;                   // sorted by time, then order
+    core::InputTimeline Timeline;
     std::vector<backend::PresentResult> Presents;  // scripted, next first
     std::vector<backend::RestoreResult> Restores;
     uint64_t RestoreMicros = 0;
@@ -42,36 +33,6 @@ State state;
 // Frames of sound played by a virtual time, so that buffers end exactly
 // after bytes / 176400 seconds.
 uint64_t FramesAt(uint64_t micros) { return micros * SoundRate / 1000000; }
-
-void Apply(const Event& e) {
-    switch (e.What) {
-        case Event::Kind::Move: core::FeedMouseMotion(e.Dx, e.Dy, 0); break;
-        case Event::Kind::Button: core::FeedMouseButton(e.Index, e.Down); break;
-        case Event::Kind::Key: core::FeedKey(static_cast<Key>(e.Index), e.Down); break;
-        // As on the real back ends: the flip and the pause see the request too.
-        case Event::Kind::Close: core::RequestClose(); break;
-        case Event::Kind::MouseFailure:
-            core::SetLastError("MouseRead failed (the device was lost, as scripted)");
-            core::FeedMouseFailure();
-            break;
-    }
-}
-
-void ApplyDueEvents() {
-    auto& t = state.Timeline;
-    size_t due = 0;
-    while (due < t.size() && t[due].AtMicros <= state.Now) Apply(t[due++]);
-    t.erase(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(due));
-}
-
-void Schedule(Event e) {
-    e.Order = state.EventCounter++;
-    auto at = std::upper_bound(state.Timeline.begin(), state.Timeline.end(), e, [](const Event& a, const Event& b) {
-        return a.AtMicros != b.AtMicros ? a.AtMicros < b.AtMicros : a.Order < b.Order;
-    });
-    state.Timeline.insert(at, e);
-    ApplyDueEvents();
-}
 
 // The device plays as virtual time goes by.
 void MoveClockTo(uint64_t micros) {
@@ -90,7 +51,7 @@ void MoveClockTo(uint64_t micros) {
             left -= piece;
         }
     }
-    ApplyDueEvents();
+    state.Timeline.FeedDue(state.Now);
     if (state.ClockObserver) state.ClockObserver(state.Now);
 }
 
@@ -174,18 +135,12 @@ uint64_t NowMicros() { return state.Now; }
 void AdvanceMicros(uint64_t micros) { MoveClockTo(state.Now + micros); }
 void AdvanceMs(uint32_t ms) { AdvanceMicros(uint64_t{ms} * 1000); }
 
-void ScheduleMouseMove(uint64_t atMs, int32_t dx, int32_t dy) {
-    Schedule(Event{atMs * 1000, 0, Event::Kind::Move, dx, dy, 0, false});
+// An event at or before the current time takes effect at once.
+void Schedule(const TimedInput& event) {
+    state.Timeline.Add(event);
+    state.Timeline.FeedDue(state.Now);
 }
-void ScheduleButton(uint64_t atMs, int button, bool down) {
-    Schedule(Event{atMs * 1000, 0, Event::Kind::Button, 0, 0, button, down});
-}
-void ScheduleKey(uint64_t atMs, Key key, bool down) {
-    Schedule(Event{atMs * 1000, 0, Event::Kind::Key, 0, 0, static_cast<int>(key), down});
-}
-void ScheduleClose(uint64_t atMs) { Schedule(Event{atMs * 1000, 0, Event::Kind::Close, 0, 0, 0, false}); }
-void ScheduleMouseFailure(uint64_t atMs) { Schedule(Event{atMs * 1000, 0, Event::Kind::MouseFailure, 0, 0, 0, false}); }
-size_t PendingEvents() { return state.Timeline.size(); }
+size_t PendingEvents() { return state.Timeline.Pending(); }
 
 void ScriptPresents(std::vector<backend::PresentResult> results) { state.Presents = std::move(results); }
 

@@ -11,6 +11,7 @@
 
 #include "platform/backend.h"
 #include "platform/core.h"
+#include "platform/input_event.h"
 #include "platform/platform.h"
 
 namespace plat::headless {
@@ -42,12 +43,7 @@ void ScriptRestores(std::vector<backend::RestoreResult> results, uint64_t restor
 
 // The input timeline. Events take effect when virtual time reaches them;
 // an event at or before the current time takes effect at once.
-void ScheduleMouseMove(uint64_t atMs, int32_t dx, int32_t dy);
-void ScheduleButton(uint64_t atMs, int button, bool down);
-void ScheduleKey(uint64_t atMs, Key key, bool down);
-void ScheduleClose(uint64_t atMs);
-// The first mouse read from then on fails, as a lost device's would.
-void ScheduleMouseFailure(uint64_t atMs);
+void Schedule(const TimedInput& event);
 // Events scheduled that have not yet taken effect.
 size_t PendingEvents();
 

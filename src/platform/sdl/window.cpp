@@ -118,17 +118,17 @@ void ToggleFullscreen() {
 
 void OnKey(SDL_Scancode code, bool down) {
     switch (code) {
-        case SDL_SCANCODE_ESCAPE: core::FeedKey(Key::Escape, down); break;
+        case SDL_SCANCODE_ESCAPE: core::Feed(KeyEvent(Key::Escape, down)); break;
         case SDL_SCANCODE_RETURN:
             state.ReturnHeld = down;
-            core::FeedKey(Key::Enter, state.ReturnHeld || state.KeypadEnterHeld);
+            core::Feed(KeyEvent(Key::Enter, state.ReturnHeld || state.KeypadEnterHeld));
             break;
         case SDL_SCANCODE_KP_ENTER:
             state.KeypadEnterHeld = down;
-            core::FeedKey(Key::Enter, state.ReturnHeld || state.KeypadEnterHeld);
+            core::Feed(KeyEvent(Key::Enter, state.ReturnHeld || state.KeypadEnterHeld));
             break;
-        case SDL_SCANCODE_F1: core::FeedKey(Key::F1, down); break;
-        case SDL_SCANCODE_F5: core::FeedKey(Key::F5, down); break;
+        case SDL_SCANCODE_F1: core::Feed(KeyEvent(Key::F1, down)); break;
+        case SDL_SCANCODE_F5: core::Feed(KeyEvent(Key::F5, down)); break;
         default: break;
     }
 }
@@ -158,7 +158,7 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
             state.Focused = false;
-            for (int b = 0; b < 4; ++b) core::FeedMouseButton(b, false);
+            for (int b = 0; b < 4; ++b) core::Feed(ButtonEvent(b, false));
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
         case SDL_WINDOWEVENT_HIDDEN: state.Minimized = true; break;
@@ -170,7 +170,7 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
             break;
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SIZE_CHANGED: SetPresentationDirty(); break;
-        case SDL_WINDOWEVENT_CLOSE: core::RequestClose(); break;
+        case SDL_WINDOWEVENT_CLOSE: core::Feed(CloseEvent()); break;
         default: break;
     }
 }
@@ -178,7 +178,7 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
 void OnEvent(const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT:  // also SIGINT and SIGTERM
-            core::RequestClose();
+            core::Feed(CloseEvent());
             break;
         case SDL_WINDOWEVENT: OnWindowEvent(e.window); break;
         case SDL_KEYDOWN:
@@ -194,18 +194,18 @@ void OnEvent(const SDL_Event& e) {
             break;
         }
         case SDL_MOUSEMOTION:
-            if (state.Captured && Active()) core::FeedMouseMotion(e.motion.xrel, e.motion.yrel, 0);
+            if (state.Captured && Active()) core::Feed(MotionEvent(e.motion.xrel, e.motion.yrel));
             break;
         case SDL_MOUSEWHEEL:
             if (state.Captured && Active()) {
                 const int32_t notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
-                core::FeedMouseMotion(0, 0, notches * 120);  // one notch, as Windows counts it
+                core::Feed(MotionEvent(0, 0, notches * 120));  // one notch, as Windows counts it
             }
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
             if (e.type == SDL_MOUSEBUTTONDOWN) TakeFocus();
-            core::FeedMouseButton(ButtonIndex(e.button.button), e.type == SDL_MOUSEBUTTONDOWN);
+            core::Feed(ButtonEvent(ButtonIndex(e.button.button), e.type == SDL_MOUSEBUTTONDOWN));
             break;
         }
         case SDL_RENDER_DEVICE_RESET: RecreateTexture(); break;

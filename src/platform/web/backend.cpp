@@ -7,10 +7,12 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/backend.h"
 #include "platform/core.h"
+#include "platform/input_timeline.h"
 #include "platform/platform.h"
 #include "platform/web/pacing.h"
 #include "platform/web/page.h"
@@ -35,6 +37,7 @@ struct Backend {
     std::vector<int16_t> Mix;
     // Input
     bool Captured = false;
+    core::InputTimeline Scheduled;
     void (*PumpHook)() = nullptr;
 };
 Backend s;
@@ -83,21 +86,12 @@ void PumpAudio() {
 }
 
 void TakeInput() {
-    page::InputEvent events[64];
+    InputEvent events[64];
     for (int32_t count; (count = page::TakeInput(events, 64)) > 0;) {
         for (int32_t i = 0; i < count; ++i) {
-            const page::InputEvent& e = events[i];
-            switch (e.Kind) {
-                case page::InputKind::Motion:
-                    if (s.Captured) core::FeedMouseMotion(e.Dx, e.Dy, 0);
-                    break;
-                case page::InputKind::Button: core::FeedMouseButton(e.Code, e.Down != 0); break;
-                case page::InputKind::Key:
-                    if (e.Code >= 0 && e.Code <= static_cast<int32_t>(Key::F5))
-                        core::FeedKey(static_cast<Key>(e.Code), e.Down != 0);
-                    break;
-                case page::InputKind::Close: core::RequestClose(); break;
-            }
+            // Motion counts only while the game holds the mouse.
+            if (events[i].What == InputEvent::Kind::Motion && !s.Captured) continue;
+            core::Feed(events[i]);
         }
     }
 }
@@ -105,6 +99,8 @@ void TakeInput() {
 }  // namespace
 
 void SetPumpHook(void (*hook)()) { s.PumpHook = hook; }
+void Schedule(const TimedInput& event) { s.Scheduled.Add(event); }
+void SetFlipObserver(std::function<void(uint64_t flips)> observer) { core::SetFlipObserver(std::move(observer)); }
 
 }  // namespace web
 
@@ -119,6 +115,7 @@ bool OpenWindow(const char*, int32_t, int32_t) {
 
 void PumpEvents() {
     web::TakeInput();
+    s.Scheduled.FeedDue(uint64_t{Ticks()} * 1000);
     if (s.PumpHook != nullptr) s.PumpHook();
     if (s.PrimaryPending && NowMicros() - s.LastShown >= web::PendingMicros) {
         if (const Surface* primary = core::Chain().Primary) web::Show(*primary);

@@ -2,6 +2,8 @@
 // only moves arguments between the module's memory and the page.
 #include "platform/web/page.h"
 
+#include <cstddef>
+
 #include <emscripten.h>
 #include <emscripten/em_js.h>
 
@@ -27,15 +29,16 @@ EM_JS(bool, qorb_active, (), { return Module.qorbPage.active(); });
 
 EM_ASYNC_JS(void, qorb_wait_until_active, (), { await Module.qorbPage.whenActive(); });
 
-EM_JS(int32_t, qorb_take_input, (int32_t* out, int32_t capacity), {
+EM_JS(int32_t, qorb_take_input, (void* out, int32_t capacity), {
     const events = Module.qorbPage.takeInput(capacity);
     for (let i = 0; i < events.length; ++i) {
-        const e = events[i], at = (out >> 2) + i * 5;
-        HEAP32[at] = e.kind;
-        HEAP32[at + 1] = e.code;
-        HEAP32[at + 2] = e.down;
-        HEAP32[at + 3] = e.dx;
-        HEAP32[at + 4] = e.dy;
+        const e = events[i], at = out + i * 24;  // plat::InputEvent, as page.cpp asserts
+        HEAP32[at >> 2] = e.kind;
+        HEAP32[(at >> 2) + 1] = e.code;
+        HEAP32[(at >> 2) + 2] = e.dx;
+        HEAP32[(at >> 2) + 3] = e.dy;
+        HEAP32[(at >> 2) + 4] = 0;
+        HEAP8[at + 20] = e.down ? 1 : 0;
     }
     return events.length;
 });
@@ -60,6 +63,8 @@ EM_JS(void, qorb_ended, (int32_t code), { Module.qorbPage.ended(code); });
 
 EM_JS(void, qorb_fatal, (const char* message), { Module.qorbPage.fatal(UTF8ToString(message)); });
 
+EM_JS(void, qorb_play_state, (int32_t state), { Module.qorbPage.playState(state); });
+
 EM_JS(void, qorb_set_figure, (const char* name, double value), {
     Module.qorbPage.setFigure(UTF8ToString(name), value);
 });
@@ -67,7 +72,10 @@ EM_JS(void, qorb_set_figure, (const char* name, double value), {
 
 namespace plat::web::page {
 
-static_assert(sizeof(InputEvent) == 5 * sizeof(int32_t), "qorb_take_input writes five words an event");
+// qorb_take_input writes the records in this layout.
+static_assert(sizeof(plat::InputEvent) == 24 && offsetof(plat::InputEvent, Code) == 4 &&
+              offsetof(plat::InputEvent, Dx) == 8 && offsetof(plat::InputEvent, Dz) == 16 &&
+              offsetof(plat::InputEvent, Down) == 20 && sizeof(bool) == 1);
 
 void OpenCanvas(int32_t width, int32_t height) { qorb_open_canvas(width, height); }
 void ShowRgba(const uint8_t* rgba, int32_t width, int32_t height, int32_t x, int32_t y, int32_t w, int32_t h) {
@@ -79,8 +87,8 @@ double NextFrame() { return qorb_next_frame(); }
 void Sleep(uint32_t ms) { qorb_sleep(ms); }
 bool Active() { return qorb_active(); }
 void WaitUntilActive() { qorb_wait_until_active(); }
-int32_t TakeInput(InputEvent* events, int32_t capacity) {
-    return capacity <= 0 ? 0 : qorb_take_input(reinterpret_cast<int32_t*>(events), capacity);
+int32_t TakeInput(plat::InputEvent* events, int32_t capacity) {
+    return capacity <= 0 ? 0 : qorb_take_input(events, capacity);
 }
 void WantPointerLock(bool wanted) { qorb_want_pointer_lock(wanted); }
 bool PointerLocked() { return qorb_pointer_locked(); }
@@ -92,6 +100,7 @@ void QueueAudio(const int16_t* frames, uint32_t count) {
 void Progress(double fraction, const char* what) { qorb_progress(fraction, what); }
 void Ended(int32_t exitCode) { qorb_ended(exitCode); }
 void Fatal(const char* message) { qorb_fatal(message); }
+void PlayState(int32_t state) { qorb_play_state(state); }
 void SetFigure(const char* name, double value) { qorb_set_figure(name, value); }
 
 }  // namespace plat::web::page

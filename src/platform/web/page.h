@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "platform/input_event.h"
+
 namespace plat::web::page {
 
 // --- Picture -----------------------------------------------------------------
@@ -37,16 +39,8 @@ void WaitUntilActive();
 
 // --- Input -------------------------------------------------------------------
 
-enum class InputKind : int32_t { Motion = 0, Button = 1, Key = 2, Close = 3 };
-// Keys are numbered as plat::Key: Escape, Enter, F1, F5.
-struct InputEvent {
-    InputKind Kind = InputKind::Motion;
-    int32_t Code = 0;  // the button (0: the first) or key
-    int32_t Down = 0;
-    int32_t Dx = 0, Dy = 0;
-};
 // Moves up to `capacity` pending events into `events`; returns how many.
-int32_t TakeInput(InputEvent* events, int32_t capacity);
+int32_t TakeInput(plat::InputEvent* events, int32_t capacity);
 // Whether the game wants the mouse: a click on the canvas then takes pointer
 // lock (browsers grant it only in a gesture), and motion counts only locked.
 void WantPointerLock(bool wanted);
@@ -69,6 +63,9 @@ void Progress(double fraction, const char* what);
 void Ended(int32_t exitCode);
 // A failure the player must see, shown when the game has ended.
 void Fatal(const char* message);
+// Where the game stands, for the buttons of touch screens and the screen's
+// wake lock: 0 the title or the intro, 1 a game in play, 2 a game paused.
+void PlayState(int32_t state);
 // A figure for tests and measurements (play steps made, say), kept in the
 // page's stats under `name`.
 void SetFigure(const char* name, double value);

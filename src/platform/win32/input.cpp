@@ -29,11 +29,11 @@ void ReadMouse() {
         result = state.Mouse->GetDeviceState(sizeof mouse, &mouse);
     if (FAILED(result)) {
         SetResultError("IDirectInputDevice::GetDeviceState", result);
-        core::FeedMouseFailure();
+        core::Feed(MouseFailureEvent());
         return;
     }
-    core::FeedMouseMotion(mouse.lX, mouse.lY, mouse.lZ);
-    for (int b = 0; b < 4; ++b) core::FeedMouseButton(b, mouse.rgbButtons[b] != 0);
+    core::Feed(MotionEvent(mouse.lX, mouse.lY, mouse.lZ));
+    for (int b = 0; b < 4; ++b) core::Feed(ButtonEvent(b, mouse.rgbButtons[b] != 0));
 }
 
 }  // namespace win32::detail

@@ -38,7 +38,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_CLOSE:
             // The game's own window procedure decides; the window stays until
             // the program ends.
-            core::RequestClose();
+            core::Feed(CloseEvent());
             return 0;
         case WM_ACTIVATEAPP: state.Active = wParam != 0; return 0;
         case WM_SETCURSOR:
@@ -149,16 +149,16 @@ void PumpEvents() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
-            core::RequestClose();
+            core::Feed(CloseEvent());
             continue;
         }
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    core::FeedKey(Key::Escape, win32::detail::KeyHeld(VK_ESCAPE));
-    core::FeedKey(Key::Enter, win32::detail::KeyHeld(VK_RETURN));  // the keypad's Enter too
-    core::FeedKey(Key::F1, win32::detail::KeyHeld(VK_F1));
-    core::FeedKey(Key::F5, win32::detail::KeyHeld(VK_F5));
+    core::Feed(KeyEvent(Key::Escape, win32::detail::KeyHeld(VK_ESCAPE)));
+    core::Feed(KeyEvent(Key::Enter, win32::detail::KeyHeld(VK_RETURN)));  // the keypad's Enter too
+    core::Feed(KeyEvent(Key::F1, win32::detail::KeyHeld(VK_F1)));
+    core::Feed(KeyEvent(Key::F5, win32::detail::KeyHeld(VK_F5)));
     win32::detail::ReadMouse();
     win32::detail::CheckSoundDevice();
 }

@@ -32,7 +32,7 @@ TEST(NullBackend, RunsTheTitleAndARoundOnTheRealClock) {
     EXPECT_EQ(Lives, 0);
 
     Lives = 3;  // as Enter on the title does
-    plat::core::FeedMouseButton(0, true);
+    plat::core::Feed(plat::ButtonEvent(0, true));
     for (int pass = 0; pass < 200 && Lives > 0; ++pass) ASSERT_TRUE(FramePass(&code));  // about two seconds
     EXPECT_EQ(RoundFrameCount, 17) << "set-up, announcement and play";
     EXPECT_EQ(RoundNumber, 1);

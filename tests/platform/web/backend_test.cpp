@@ -24,7 +24,7 @@ struct FakePage {
     uint64_t AudioTotal = 0;
     int Shows = 0;
     int LastShowRows = 0;
-    std::deque<plat::web::page::InputEvent> Input;
+    std::deque<plat::InputEvent> Input;
 };
 FakePage fake;
 
@@ -50,7 +50,7 @@ void WaitUntilActive() {
     fake.Now = std::max(fake.Now, fake.ActiveAgainAt);
     fake.Active = true;
 }
-int32_t TakeInput(InputEvent* events, int32_t capacity) {
+int32_t TakeInput(plat::InputEvent* events, int32_t capacity) {
     int32_t n = 0;
     for (; n < capacity && !fake.Input.empty(); ++n) {
         events[n] = fake.Input.front();
@@ -69,6 +69,7 @@ void QueueAudio(const int16_t*, uint32_t count) {
 void Progress(double, const char*) {}
 void Ended(int32_t) {}
 void Fatal(const char*) {}
+void PlayState(int32_t) {}
 void SetFigure(const char*, double) {}
 
 }  // namespace plat::web::page
@@ -145,12 +146,11 @@ TEST_F(WebBackend, VoicesKeepTimeBeforeTheFirstGestureAndInputReachesTheGame) {
     EXPECT_EQ(fake.AudioTotal, plat::web::AudioFeed::LeadFrames);
     EXPECT_EQ(plat::SoundGetPosition(voice) - before, plat::web::AudioFeed::LeadFrames * plat::SoundBytesPerFrame);
 
-    using Kind = plat::web::page::InputKind;
     ASSERT_TRUE(plat::InputCreate() && plat::MouseCreate() && plat::MouseAcquire());
-    fake.Input = {{Kind::Key, static_cast<int32_t>(plat::Key::F5), 1, 0, 0},
-                  {Kind::Motion, 0, 0, -30, 4},
-                  {Kind::Button, 0, 1, 0, 0},
-                  {Kind::Key, 9, 1, 0, 0}};
+    plat::InputEvent unknownKey = plat::KeyEvent(plat::Key::F5, true);
+    unknownKey.Code = 9;
+    fake.Input = {plat::KeyEvent(plat::Key::F5, true), plat::MotionEvent(-30, 4), plat::ButtonEvent(0, true),
+                  unknownKey, plat::ButtonEvent(-1, true)};
     EXPECT_TRUE(plat::KeyDown(plat::Key::F5));
     plat::MouseState mouse;
     ASSERT_TRUE(plat::MouseRead(&mouse));
@@ -159,7 +159,7 @@ TEST_F(WebBackend, VoicesKeepTimeBeforeTheFirstGestureAndInputReachesTheGame) {
     EXPECT_EQ(mouse.Buttons[0], 0x80);
     // Once let go, the mouse's motion is the page's, not the game's.
     plat::MouseUnacquire();
-    fake.Input = {{Kind::Motion, 0, 0, 50, 0}};
+    fake.Input = {plat::MotionEvent(50, 0)};
     ASSERT_TRUE(plat::MouseAcquire());
     ASSERT_TRUE(plat::MouseRead(&mouse));
     EXPECT_EQ(mouse.X, 0);

@@ -1,0 +1,18 @@
+# Writes SITE/sw.js from TEMPLATE, keyed by the build: VERSION (the project's)
+# and a hash of every file the worker keeps.
+# Usage: cmake -DSITE=DIR -DVERSION=V -DTEMPLATE=sw.js.in -P site_key.cmake
+set(cached index.html page.js touch.js qorb.js qorb.wasm manifest.webmanifest)
+set(hashes "")
+foreach(name IN LISTS cached)
+  if(NOT EXISTS ${SITE}/${name})
+    message(FATAL_ERROR "site_key: ${SITE}/${name} is missing")
+  endif()
+  file(SHA256 ${SITE}/${name} hash)
+  string(APPEND hashes "${name} ${hash}\n")
+endforeach()
+string(SHA256 key "${hashes}")
+string(SUBSTRING ${key} 0 16 key)
+set(QORB_BUILD "${VERSION}-${key}")
+list(JOIN cached "', '" QORB_CACHED_FILES)
+set(QORB_CACHED_FILES "'${QORB_CACHED_FILES}'")
+configure_file(${TEMPLATE} ${SITE}/sw.js @ONLY)
