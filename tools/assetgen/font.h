@@ -36,6 +36,7 @@ public:
 private:
     std::vector<Stroke> strokes_;
     float weight_;
+    mutable size_t nearest_ = 0;  // the stroke nearest to the last point asked
 };
 
 }  // namespace assetgen
