@@ -23,7 +23,7 @@
   // run out, so the device played silence between; audioLead is how far ahead
   // of the play position the newest sound ends, at each top-up.
   const stats = {
-    shown: 0, firstShownAt: null, audioQueued: 0, audioGaps: 0, audioLeadMax: 0, audioLeadSum: 0, audioTopUps: 0,
+    shown: 0, firstShownAt: null, audioQueued: 0, audioGaps: 0, audioGapLog: [], audioLeadMax: 0, audioLeadSum: 0, audioTopUps: 0,
     ended: null, making: [], madeByWorker: [], figures: {},
   };
 
@@ -153,6 +153,7 @@
 
   let audio = null;
   let audioEnd = 0; // context time at which the queued sound ends
+  let lastTopUpAt = 0;
 
   // Browsers start sound only from a gesture: the first key or click.
   function startAudio() {
@@ -373,7 +374,14 @@
       source.buffer = buffer;
       source.connect(audio.destination);
       // After a gap (a frozen page) the sound starts again a little ahead.
-      if (stats.audioQueued > 0 && audioEnd < audio.currentTime) ++stats.audioGaps;
+      const now = performance.now();
+      if (stats.audioQueued > 0 && audioEnd < audio.currentTime) {
+        ++stats.audioGaps;
+        // When, how long since the top-up before, and how long the silence.
+        if (stats.audioGapLog.length < 50)
+          stats.audioGapLog.push([now, now - lastTopUpAt, (audio.currentTime - audioEnd) * 1000]);
+      }
+      lastTopUpAt = now;
       const at = Math.max(audioEnd, audio.currentTime + 0.01);
       source.start(at);
       audioEnd = at + frames / 44100;
