@@ -319,10 +319,14 @@ async function soundWithoutGaps(browser, address, errors) {
     if (m.type() === 'error') errors.push(`console (bot): ${m.text()}`);
   });
   const run = await sample(bot, seconds * 1000);
+  // When each gap came after the page opened, how long after the top-up
+  // before, and how long the silence (ms).
+  const gapLog = await bot.evaluate(() => window.qorbPage.stats.audioGapLog.map((g) => g.map(Math.round).join('/')));
   await bot.close();
   if (run.stepsPerSecond <= 0) fail('the bot made no play step');
   if (run.audioTopUps <= 0) fail('no sound was queued while the bot played');
-  if (run.audioGaps > 0) fail(`${run.audioGaps} gaps opened in the sound over ${seconds} s of the bot's play`);
+  if (run.audioGaps > 0)
+    fail(`${run.audioGaps} gaps opened in the sound over ${seconds} s of the bot's play (${gapLog.join(' ')})`);
   say(`the bot played ${seconds} s with the sound running and no gap in it`);
 }
 
