@@ -117,7 +117,10 @@ bool OpenWindow(const char*, int32_t, int32_t) {
     return true;
 }
 
+// Every key, mouse and idle poll of the game comes here: the sound is topped
+// up too, so that it runs dry only if the game makes no call for its lead.
 void PumpEvents() {
+    web::PumpAudio();
     web::TakeInput();
     if (s.PumpHook != nullptr) s.PumpHook();
     if (s.PrimaryPending && NowMicros() - s.LastShown >= web::PendingMicros) {

@@ -63,6 +63,9 @@ public:
     // still two frames of 60 Hz ahead, so that the top-up after each frame
     // (or each doze, DozeMs) comes with time to spare.
     static constexpr uint32_t LeadFrames = Rate * 35 / 1000;
+    // Topped up only when this much is missing: the game polls often, and a
+    // sliver of sound a poll would cost the page a buffer each.
+    static constexpr uint32_t LeastTopUp = Rate * 4 / 1000;
 
     // queuedFrames: what the page still has to play, or nothing while its
     // audio does not run.
