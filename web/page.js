@@ -24,10 +24,17 @@
   const leaveButton = document.getElementById('leave');
 
   // What tests read: pictures shown, and when the first one came.
-  const stats = { shown: 0, firstShownAt: null, audioQueued: 0, ended: null, making: [], figures: {}, playState: 0 };
+  // audioGaps counts underruns: sound queued after what was queued before had
+  // run out, so the device played silence between; audioLead is how far ahead
+  // of the play position the newest sound ends, at each top-up.
+  const stats = {
+    shown: 0, firstShownAt: null, audioQueued: 0, audioGaps: 0, audioGapLog: [], audioLeadMax: 0, audioLeadSum: 0, audioTopUps: 0,
+    ended: null, making: [], madeByWorker: [], figures: {}, playState: 0,
+  };
 
   // --- Frame clock -------------------------------------------------------------
 
+  const moduleName = params.get('module') || 'qorb';
   const hz = Number(params.get('hz'));
   const simulatedHz = Number.isFinite(hz) && hz >= 1 && hz <= 1000 ? hz : 0;
 
@@ -64,6 +71,14 @@
     clearTimeout(noticeTimer);
     notice.hidden = true;
   }
+
+  // A doze ends at the first of an input event or its deadline.
+  const dozing = new Set();
+  const wakeDozing = () => {
+    for (const wake of [...dozing]) wake();
+  };
+  for (const type of ['keydown', 'keyup', 'mousedown', 'mouseup', 'mousemove', 'touchstart', 'touchmove', 'touchend'])
+    document.addEventListener(type, wakeDozing, { passive: true });
 
   // --- Mouse and keys ------------------------------------------------------------
 
@@ -421,6 +436,7 @@
 
   let audio = null;
   let audioEnd = 0; // context time at which the queued sound ends
+  let lastTopUpAt = 0;
 
   // Said once, on the page and in the console, as the desktop game warns
   // once; the voices keep their time by the clock.
@@ -461,6 +477,73 @@
         if (audio.state !== 'running' && !document.hidden) tellSilence(`the audio context stayed ${audio.state}`);
       }, AudioStartMs);
     }
+  }
+
+  // --- Files made by a worker ------------------------------------------------------
+
+  // The worker runs this same module (the browser has it already) with
+  // --make, and hands back each file it makes.
+  const made = new Map();
+  let maker = null;
+  let makerFailed = false;
+  const madeWaiting = [];
+  function wakeMadeWaiting() {
+    while (madeWaiting.length) madeWaiting.shift()();
+  }
+  function startMaker(names) {
+    if (!window.Worker || !window.Blob || !window.URL) return false;
+    const base = new URL('.', location.href).href;
+    const script = new URL(`${moduleName}.js`, base).href;
+    const source = `'use strict';
+      const post = (message, transfer) => postMessage(message, transfer || []);
+      self.Module = {
+        arguments: ['--make', ${JSON.stringify(names)}],
+        locateFile: (file) => new URL(file, ${JSON.stringify(base)}).href,
+        print: () => {},
+        printErr: (text) => post({ warning: String(text) }),
+        onAbort: (what) => post({ failed: String(what) }),
+        qorbPage: {
+          handOver: (name, bytes) => post({ name, bytes }, [bytes.buffer]),
+          fatal: (message) => post({ failed: message }),
+          ended: (code) => post({ ended: code }),
+        },
+      };
+      importScripts(${JSON.stringify(script)});`;
+    try {
+      const url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
+      maker = new Worker(url);
+      URL.revokeObjectURL(url);
+    } catch (error) {
+      console.warn(`Qorb makes every file itself: ${error.message}`);
+      return false;
+    }
+    const stop = (why) => {
+      if (why) {
+        makerFailed = true;
+        console.warn(`Qorb's worker stopped: ${why}`);
+      }
+      maker.terminate();
+      wakeMadeWaiting();
+    };
+    maker.onmessage = (e) => {
+      const m = e.data;
+      if (m.name) {
+        stats.madeByWorker.push([performance.now(), m.name]);
+        made.set(m.name, m.bytes);
+        wakeMadeWaiting();
+      } else if (m.warning) {
+        console.warn(m.warning);
+      } else if (m.failed) {
+        stop(m.failed);
+      } else if ('ended' in m) {
+        stop(m.ended === 0 ? '' : `status ${m.ended}`);
+      }
+    };
+    maker.onerror = (e) => {
+      e.preventDefault();
+      stop(e.message || 'an error');
+    };
+    return true;
   }
 
   // --- Full screen ----------------------------------------------------------------------
@@ -531,8 +614,36 @@
         else setTimeout(resolve, ms);
       });
     },
-    nextFrame() {
-      return simulatedHz ? simulatedFrame() : new Promise((resolve) => requestAnimationFrame(resolve));
+    // No animation frame is asked for: asking for one a doze keeps the
+    // browser drawing frames for a page that does not change.
+    doze(ms) {
+      return new Promise((resolve) => {
+        let timer = 0;
+        const wake = () => {
+          if (!dozing.delete(wake)) return;
+          clearTimeout(timer);
+          resolve();
+        };
+        dozing.add(wake);
+        timer = setTimeout(wake, ms);
+      });
+    },
+    nextFrameWithin(ms) {
+      return new Promise((resolve) => {
+        let frame = 0;
+        const timer = setTimeout(() => {
+          if (frame) cancelAnimationFrame(frame);
+          frame = -1;
+          resolve(-1);
+        }, ms);
+        const came = (stamp) => {
+          if (frame === -1) return;
+          clearTimeout(timer);
+          resolve(stamp);
+        };
+        if (simulatedHz) simulatedFrame().then(came);
+        else frame = requestAnimationFrame(came);
+      });
     },
     active,
     whenActive() {
@@ -580,10 +691,37 @@
       source.buffer = buffer;
       source.connect(audio.destination);
       // After a gap (a frozen page) the sound starts again a little ahead.
+      const now = performance.now();
+      if (stats.audioQueued > 0 && audioEnd < audio.currentTime) {
+        ++stats.audioGaps;
+        // When, how long since the top-up before, and how long the silence.
+        if (stats.audioGapLog.length < 50)
+          stats.audioGapLog.push([now, now - lastTopUpAt, (audio.currentTime - audioEnd) * 1000]);
+      }
+      lastTopUpAt = now;
       const at = Math.max(audioEnd, audio.currentTime + 0.01);
       source.start(at);
       audioEnd = at + frames / 44100;
       stats.audioQueued += frames;
+      const lead = (audioEnd - audio.currentTime) * 1000;
+      stats.audioLeadMax = Math.max(stats.audioLeadMax, lead);
+      stats.audioLeadSum += lead;
+      ++stats.audioTopUps;
+    },
+    startMaker,
+    madeSize(name) {
+      const bytes = made.get(name);
+      return bytes ? bytes.length : 0;
+    },
+    takeMade(name) {
+      const bytes = made.get(name);
+      made.delete(name);
+      return bytes;
+    },
+    makerFailed: () => makerFailed,
+    whenMade() {
+      if (makerFailed) return Promise.resolve();
+      return new Promise((resolve) => madeWaiting.push(resolve));
     },
     playState: setPlayState,
     progress(fraction, what) {
@@ -624,7 +762,7 @@
 
   // --- The module ---------------------------------------------------------------------------
 
-  const name = params.get('module') || 'qorb';
+  const name = moduleName;
   const args = (params.get('args') || '').split(',').filter((a) => a !== '');
   window.Module = {
     canvas,

@@ -15,6 +15,7 @@ bool DInputObject = false;
 bool MouseDevice = false;
 
 std::string SetupFailure;
+bool RoundPicturesAtSetup = true;
 
 namespace {
 
@@ -101,7 +102,7 @@ bool SetupArt() {
     }
     // The rounds load these later; a broken one should stop the game now,
     // not blank a round halfway through a game.
-    for (int n = 1; n <= RoundPictureCount; ++n) {
+    for (int n = 1; RoundPicturesAtSetup && n <= RoundPictureCount; ++n) {
         const std::string name = "LEVEL" + std::to_string(n) + ".GRA";
         BmpImage check;
         if (!LoadArt(check, name.c_str(), ScreenWidth, &why)) return Fail("checking the round pictures", why);

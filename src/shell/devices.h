@@ -15,6 +15,11 @@ extern bool MouseDevice;
 // Which step of the last SetupDevices failed, and why; "" after success.
 extern std::string SetupFailure;
 
+// Whether set-up checks the round pictures (LEVELn.GRA) that the rounds load
+// later, as files on disk may be broken. The browser makes them itself,
+// behind the title, and they are not there yet at set-up.
+extern bool RoundPicturesAtSetup;
+
 // Opens the display, surfaces, art, sound and mouse in one fixed order;
 // false at the first required step that fails. A missing sound device only
 // warns: the game then runs silent, every voice lasting as long as its sound.

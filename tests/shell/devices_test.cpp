@@ -128,6 +128,21 @@ TEST_F(DevicesTest, BrokenPicturesStopSetupNamingTheFile) {
     }
 }
 
+// The browser makes the round pictures behind the title: set-up then goes on
+// without them.
+TEST_F(DevicesTest, SetupChecksTheRoundPicturesUnlessTheyComeLater) {
+    std::filesystem::remove(folder / "LEVEL9.GRA");
+    EXPECT_FALSE(SetupDevices());
+    EXPECT_NE(SetupFailure.find("checking the round pictures"), std::string::npos) << SetupFailure;
+    ShutdownDevices();
+    headless::Reset();
+    struct Restore {
+        ~Restore() { RoundPicturesAtSetup = true; }
+    } restore;
+    RoundPicturesAtSetup = false;
+    EXPECT_TRUE(SetupDevices()) << SetupFailure;
+}
+
 TEST_F(DevicesTest, WithoutASoundDeviceTheGameRunsSilentButInTime) {
     headless::FailStep(headless::Step::SoundPrimaryBuffer);
     testing::internal::CaptureStderr();

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -16,13 +18,26 @@ namespace assetgen {
 
 namespace {
 
+// The intro's sky is a picture of its own and the ground of the ships' sheet:
+// drawn once for both, by whichever of them comes first (possibly on
+// another thread).
+struct SharedClouds {
+    std::once_flag Once;
+    Image Sky;
+    const Image& Get() {
+        std::call_once(Once, [this] { Sky = DrawClouds(); });
+        return Sky;
+    }
+};
+
 std::vector<std::pair<std::string, std::function<Image()>>> PictureWork() {
+    auto clouds = std::make_shared<SharedClouds>();
     std::vector<std::pair<std::string, std::function<Image()>>> work = {
         {"ELEMENTS.DAT", DrawElementsSheet},
         {"BELEMNTS.DAT", DrawBElementsSheet},
         {"TITLES.DAT", DrawTitle},
-        {"CLOUDS.DAT", DrawClouds},
-        {"SHIPS1.DAT", [] { return DrawShipsSheet(DrawClouds()); }},
+        {"CLOUDS.DAT", [clouds] { return clouds->Get(); }},
+        {"SHIPS1.DAT", [clouds] { return DrawShipsSheet(clouds->Get()); }},
     };
     for (int i = 0; i < sheets::RoundPictureCount; ++i) {
         work.push_back({"LEVEL" + std::to_string(i + 1) + ".GRA", [i] { return DrawBackdrop(i); }});

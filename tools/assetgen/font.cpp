@@ -115,7 +115,13 @@ float TextWidth(std::string_view text, const TextStyle& style) {
 TextShape::TextShape(std::vector<Stroke> strokes, float weight) : strokes_(std::move(strokes)), weight_(weight) {
     Left = Top = std::numeric_limits<float>::max();
     Right = Bottom = std::numeric_limits<float>::lowest();
-    for (const Stroke& s : strokes_) {
+    for (size_t i = 0; i < strokes_.size(); ++i) {
+        const Stroke& s = strokes_[i];
+        const Box box{std::min(s.X0, s.X1), std::min(s.Y0, s.Y1), std::max(s.X0, s.X1), std::max(s.Y0, s.Y1)};
+        boxes_.push_back(box);
+        if (i % RunLength == 0) runs_.push_back(box);
+        Box& run = runs_.back();
+        run = {std::min(run.X0, box.X0), std::min(run.Y0, box.Y0), std::max(run.X1, box.X1), std::max(run.Y1, box.Y1)};
         Left = std::min({Left, s.X0, s.X1});
         Right = std::max({Right, s.X0, s.X1});
         Top = std::min({Top, s.Y0, s.Y1});
@@ -128,13 +134,27 @@ TextShape::TextShape(std::vector<Stroke> strokes, float weight) : strokes_(std::
 }
 
 float TextShape::operator()(float px, float py) const {
-    float best = 1e9f;
-    for (const Stroke& s : strokes_) {
-        // Cheap reject: a segment's box further away than the best so far.
-        float bx0 = std::min(s.X0, s.X1) - best, bx1 = std::max(s.X0, s.X1) + best;
-        float by0 = std::min(s.Y0, s.Y1) - best, by1 = std::max(s.Y0, s.Y1) + best;
-        if (px < bx0 || px > bx1 || py < by0 || py > by1) continue;
-        best = std::min(best, SdSegment(px, py, s.X0, s.Y0, s.X1, s.Y1));
+    // The distance is the least over the strokes; a stroke whose box lies
+    // further than the best so far cannot lower it, nor can a run of them
+    // whose box does. Neighbouring pixels are mostly nearest to the same
+    // stroke: measured first, it makes the best small at once, so that most
+    // boxes are passed over. The least is the same in any order.
+    if (strokes_.empty()) return 1e9f - weight_;
+    const size_t first = nearest_ < strokes_.size() ? nearest_ : 0;
+    const Stroke& f = strokes_[first];
+    float best = SdSegment(px, py, f.X0, f.Y0, f.X1, f.Y1);
+    for (size_t r = 0; r < runs_.size(); ++r) {
+        if (runs_[r].FurtherThan(px, py, best)) continue;
+        const size_t end = std::min(strokes_.size(), (r + 1) * RunLength);
+        for (size_t i = r * RunLength; i < end; ++i) {
+            if (i == first || boxes_[i].FurtherThan(px, py, best)) continue;
+            const Stroke& s = strokes_[i];
+            const float d = SdSegment(px, py, s.X0, s.Y0, s.X1, s.Y1);
+            if (d < best) {
+                best = d;
+                nearest_ = i;
+            }
+        }
     }
     return best - weight_;
 }

@@ -34,8 +34,19 @@ public:
     float Left, Top, Right, Bottom;
 
 private:
+    struct Box {
+        float X0, Y0, X1, Y1;  // left, top, right, bottom
+        bool FurtherThan(float px, float py, float d) const {
+            return px < X0 - d || px > X1 + d || py < Y0 - d || py > Y1 + d;
+        }
+    };
+    // Strokes in runs of a few, each run with the box around its strokes.
+    static constexpr size_t RunLength = 6;
     std::vector<Stroke> strokes_;
+    std::vector<Box> boxes_;  // one a stroke
+    std::vector<Box> runs_;   // one a run
     float weight_;
+    mutable size_t nearest_ = 0;  // the stroke nearest to the last point asked
 };
 
 }  // namespace assetgen

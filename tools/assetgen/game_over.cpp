@@ -85,7 +85,7 @@ Image DrawGameOver() {
     for (auto [word, y] : {std::pair{"GAME", 200.f}, std::pair{"OVER", 276.f}}) {
         float tw = TextWidth(word, style);
         TextShape glow(LayoutText(word, cx - tw / 2, y, style), style.Weight);
-        AddGlow(layer, 0, 0, w, h, glow, Hex(0xFF3018), 16, 0.5f);
+        AddTextGlow(layer, glow, Hex(0xFF3018), 16, 0.5f);
         DrawLetteringCentred(layer, word, cx, y, style, red);
     }
     // The heap of bricks along the bottom.

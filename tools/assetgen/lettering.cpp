@@ -1,5 +1,7 @@
 #include "lettering.h"
 
+#include <cmath>
+
 #include "palette.h"
 #include "shapes.h"
 
@@ -21,6 +23,14 @@ void DrawLettering(Layer& layer, std::string_view text, float x, float y, const 
 void DrawLetteringCentred(Layer& layer, std::string_view text, float cx, float y, const TextStyle& style,
                           const LetterPaint& paint) {
     DrawLettering(layer, text, cx - TextWidth(text, style) / 2, y, style, paint);
+}
+
+void AddTextGlow(Layer& layer, const TextShape& shape, Color c, float radius, float strength) {
+    // A pixel further than the radius from the box lies further from the ink:
+    // it gets no glow. Two pixels of margin for rounding.
+    const float reach = radius + 2;
+    AddGlow(layer, int(std::floor(shape.Left - reach)), int(std::floor(shape.Top - reach)),
+            int(std::ceil(shape.Right + reach)), int(std::ceil(shape.Bottom + reach)), shape, c, radius, strength);
 }
 
 LetterPaint GoldLetters() { return {Hex(0xFFF2A0), Hex(0xE08A18), Hex(0x2A1606), 1.6f, 2.2f, 0.6f}; }

@@ -26,4 +26,8 @@ void DrawLetteringCentred(Layer& layer, std::string_view text, float cx, float y
 
 LetterPaint GoldLetters();
 
+// Light around lettering, fading over `radius` pixels (AddGlow): only the
+// ink's box widened by the radius is visited, where all the glow falls.
+void AddTextGlow(Layer& layer, const TextShape& shape, Color c, float radius, float strength);
+
 }  // namespace assetgen

@@ -1,5 +1,6 @@
 #include "make_assets.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -30,6 +31,29 @@ bool MakeAssets(const std::string& folder, const std::function<void(double, cons
         }
     }
     if (before) before(1.0, "");
+    return true;
+}
+
+std::vector<std::string> AssetNames() {
+    std::vector<std::string> names;
+    for (const AssetJob& job : AllAssetJobs()) names.push_back(job.Name);
+    return names;
+}
+
+bool MakeEach(const std::vector<std::string>& names,
+              const std::function<bool(const std::string&, const std::vector<uint8_t>&)>& made, std::string* error) {
+    const std::vector<AssetJob> jobs = AllAssetJobs();
+    for (const std::string& name : names) {
+        const auto job = std::find_if(jobs.begin(), jobs.end(), [&](const AssetJob& j) { return j.Name == name; });
+        if (job == jobs.end()) {
+            if (error != nullptr) *error = name + " is no file of the game's";
+            return false;
+        }
+        if (!made(name, job->Make())) {
+            if (error != nullptr) *error = "stopped at " + name;
+            return false;
+        }
+    }
     return true;
 }
 

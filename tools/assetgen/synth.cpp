@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <utility>
 
 #include "exact_math.h"
 #include "rng.h"
@@ -51,6 +52,19 @@ void Render(Bus& mix, const Tone& tone) {
     double phase = 0;
     float lowpass = 0;
     Rng rng(tone.Seed);
+    // A fixed pan and a fixed filter cost their sines and exponentials once a
+    // tone rather than once a sample (the same values either way).
+    const bool panMoves = tone.EndPan >= -1, cutoffMoves = tone.EndCutoff > 0;
+    const auto panGains = [](float pan) {
+        const float angle = (pan + 1) * std::numbers::pi_v<float> / 4;
+        return std::pair{std::cos(angle), std::sin(angle)};
+    };
+    const auto filter = [twoPi](float cutoff) {
+        return std::pair{1 - std::exp(-twoPi * cutoff / SampleRate),
+                         std::min(3.f, std::sqrt(SampleRate / (2 * cutoff)))};
+    };
+    const std::pair<float, float> fixedPan = panGains(tone.Pan);
+    const std::pair<float, float> fixedFilter = tone.Cutoff > 0 ? filter(tone.Cutoff) : std::pair{0.f, 0.f};
     for (size_t i = 0; i < count && first + i < mix.Frames(); ++i) {
         float t = float(i) / SampleRate;
         float along = tone.Held > 0 ? std::min(t / tone.Held, 1.f) : 1.f;
@@ -75,12 +89,11 @@ void Render(Bus& mix, const Tone& tone) {
             case Wave::Sine: v = std::sin(twoPi * p); break;
             case Wave::Noise: {
                 float white = rng.Unit() * 2 - 1;
-                float cutoff =
-                    tone.EndCutoff > 0 ? tone.Cutoff * std::pow(tone.EndCutoff / tone.Cutoff, along) : tone.Cutoff;
+                float cutoff = cutoffMoves ? tone.Cutoff * std::pow(tone.EndCutoff / tone.Cutoff, along) : tone.Cutoff;
                 if (cutoff > 0) {
-                    float k = 1 - std::exp(-twoPi * cutoff / SampleRate);
+                    const auto [k, boost] = cutoffMoves ? filter(cutoff) : fixedFilter;
                     lowpass += (white - lowpass) * k;
-                    v = lowpass * std::min(3.f, std::sqrt(SampleRate / (2 * cutoff)));
+                    v = lowpass * boost;
                 } else {
                     v = white;
                 }
@@ -90,10 +103,10 @@ void Render(Bus& mix, const Tone& tone) {
         phase += dt;
         phase -= std::floor(phase);
         float amp = tone.Gain * tone.Env.Level(t, tone.Held);
-        float pan = tone.EndPan >= -1 ? tone.Pan + (tone.EndPan - tone.Pan) * (t / total) : tone.Pan;
-        float angle = (pan + 1) * std::numbers::pi_v<float> / 4;
-        mix.Left[first + i] += v * amp * std::cos(angle) * std::numbers::sqrt2_v<float>;
-        mix.Right[first + i] += v * amp * std::sin(angle) * std::numbers::sqrt2_v<float>;
+        const auto [toLeft, toRight] =
+            panMoves ? panGains(tone.Pan + (tone.EndPan - tone.Pan) * (t / total)) : fixedPan;
+        mix.Left[first + i] += v * amp * toLeft * std::numbers::sqrt2_v<float>;
+        mix.Right[first + i] += v * amp * toRight * std::numbers::sqrt2_v<float>;
     }
 }
 

@@ -94,7 +94,7 @@ Image DrawTitle() {
     const TextStyle big = TitleLetters(1);
     float tw = TextWidth("QORB", big);
     TextShape name(LayoutText("QORB", ox - tw / 2, 160, big), big.Weight);
-    AddGlow(layer, 0, 0, w, h, name, Hex(0x60D0FF), 26, 0.45f);
+    AddTextGlow(layer, name, Hex(0x60D0FF), 26, 0.45f);
     DrawLettering(layer, "QORB", ox - tw / 2, 160, big, TitleGold(1));
     // A row of the game's bricks under the orb, and the paddle and ball.
     for (int i = 0; i < 9; ++i) PasteIntoLayer(layer, DrawBrick(i), 400 - 9 * 24 + i * 48, 392, true);

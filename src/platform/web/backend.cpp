@@ -113,7 +113,10 @@ bool OpenWindow(const char*, int32_t, int32_t) {
     return true;
 }
 
+// Every key, mouse and idle poll of the game comes here: the sound is topped
+// up too, so that it runs dry only if the game makes no call for its lead.
 void PumpEvents() {
+    web::PumpAudio();
     web::TakeInput();
     s.Scheduled.FeedDue(uint64_t{Ticks()} * 1000);
     if (s.PumpHook != nullptr) s.PumpHook();
@@ -155,7 +158,11 @@ PresentResult Present(const Surface& page) {
     if (s.Pacer.Flip(web::page::NowMs()) == web::FramePacer::Wait::Yield) {
         web::page::Sleep(0);
     } else {
-        while (!s.Pacer.Frame(web::page::NextFrame())) web::PumpAudio();
+        // The sound is topped up while the flip waits, however late the frames.
+        for (double stamp = -1; stamp < 0 || !s.Pacer.Frame(stamp);) {
+            stamp = web::page::NextFrameWithin(web::DozeMs);
+            web::PumpAudio();
+        }
     }
     web::PumpAudio();
     return PresentResult::Shown;
@@ -196,10 +203,14 @@ bool CaptureMouse(bool captured) {
 uint32_t Ticks() { return static_cast<uint32_t>(static_cast<uint64_t>(web::page::NowMs())); }
 uint64_t NowMicros() { return static_cast<uint64_t>(web::page::NowMs() * 1000.0); }
 
-// Yields to the browser: its events, frames and sound go on meanwhile.
+// Yields to the browser: its events, frames and sound go on meanwhile. The
+// game asks for a millisecond between polls; waking for each would suspend
+// and resume the module a thousand times a second. It wakes instead at an
+// input event, or in time for the sound's next top-up (DozeMs).
 void Sleep(uint32_t micros) {
     web::PumpAudio();
-    web::page::Sleep((micros + 500) / 1000);
+    const bool heard = s.Audio && web::page::AudioRunning();
+    web::page::Doze(std::max<uint32_t>((micros + 500) / 1000, heard ? web::DozeMs : web::SilentDozeMs));
 }
 
 int64_t CalendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }

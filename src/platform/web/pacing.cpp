@@ -26,7 +26,7 @@ AudioStep AudioFeed::Pump(uint64_t nowMicros, std::optional<uint32_t> queuedFram
     AudioStep step;
     if (queuedFrames) {
         silent_ = false;
-        if (*queuedFrames < LeadFrames) step.Mix = LeadFrames - *queuedFrames;
+        if (*queuedFrames + LeastTopUp <= LeadFrames) step.Mix = LeadFrames - *queuedFrames;
         return step;
     }
     if (!silent_ || nowMicros < silentSince_) {

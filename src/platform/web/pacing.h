@@ -38,6 +38,13 @@ private:
     double deadline_ = 0;
 };
 
+// The longest a polled wait dozes before it looks again (milliseconds): an
+// input event ends it sooner. While the page plays sound, well inside its
+// lead; before (no gesture yet), a frame of 60 Hz. A wait's deadline is
+// passed by at most this much.
+constexpr uint32_t DozeMs = 8;
+constexpr uint32_t SilentDozeMs = 16;
+
 // What the sound needs at one moment: how many frames to move the mixer on
 // without hearing them (the silent clock), and how many to mix for the page.
 struct AudioStep {
@@ -52,9 +59,13 @@ struct AudioStep {
 class AudioFeed {
 public:
     static constexpr uint32_t Rate = 44100;
-    // 80 ms: above a frame or two of main-thread delay, below what the ear
-    // notices between a bounce and its ping.
-    static constexpr uint32_t LeadFrames = Rate * 80 / 1000;
+    // 35 ms: below what the ear notices between a bounce and its ping, and
+    // still two frames of 60 Hz ahead, so that the top-up after each frame
+    // (or each doze, DozeMs) comes with time to spare.
+    static constexpr uint32_t LeadFrames = Rate * 35 / 1000;
+    // Topped up only when this much is missing: the game polls often, and a
+    // sliver of sound a poll would cost the page a buffer each.
+    static constexpr uint32_t LeastTopUp = Rate * 4 / 1000;
 
     // queuedFrames: what the page still has to play, or nothing while its
     // audio does not run.

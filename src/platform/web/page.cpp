@@ -21,9 +21,11 @@ EM_JS(void, qorb_set_cursor_visible, (bool visible), { Module.qorbPage.setCursor
 
 EM_JS(double, qorb_now_ms, (), { return performance.now(); });
 
-EM_ASYNC_JS(double, qorb_next_frame, (), { return await Module.qorbPage.nextFrame(); });
+EM_ASYNC_JS(double, qorb_next_frame_within, (uint32_t ms), { return await Module.qorbPage.nextFrameWithin(ms); });
 
 EM_ASYNC_JS(void, qorb_sleep, (uint32_t ms), { await Module.qorbPage.sleep(ms); });
+
+EM_ASYNC_JS(void, qorb_doze, (uint32_t ms), { await Module.qorbPage.doze(ms); });
 
 EM_JS(bool, qorb_active, (), { return Module.qorbPage.active(); });
 
@@ -55,6 +57,23 @@ EM_JS(void, qorb_queue_audio, (const int16_t* frames, uint32_t count), {
     Module.qorbPage.queueAudio(new Int16Array(HEAP16.buffer, frames, count * 2), count);
 });
 
+EM_JS(bool, qorb_start_maker, (const char* names), { return Module.qorbPage.startMaker(UTF8ToString(names)); });
+
+EM_JS(uint32_t, qorb_made_size, (const char* name), { return Module.qorbPage.madeSize(UTF8ToString(name)); });
+
+EM_JS(void, qorb_take_made, (const char* name, uint8_t* into), {
+    const bytes = Module.qorbPage.takeMade(UTF8ToString(name));
+    if (into && bytes) HEAPU8.set(bytes, into);
+});
+
+EM_JS(bool, qorb_maker_failed, (), { return Module.qorbPage.makerFailed(); });
+
+EM_ASYNC_JS(void, qorb_wait_for_made, (), { await Module.qorbPage.whenMade(); });
+
+EM_JS(void, qorb_hand_over, (const char* name, const uint8_t* bytes, uint32_t size), {
+    Module.qorbPage.handOver(UTF8ToString(name), HEAPU8.slice(bytes, bytes + size));
+});
+
 EM_JS(void, qorb_progress, (double fraction, const char* what), {
     Module.qorbPage.progress(fraction, UTF8ToString(what));
 });
@@ -83,8 +102,9 @@ void ShowRgba(const uint8_t* rgba, int32_t width, int32_t height, int32_t x, int
 }
 void SetCursorVisible(bool visible) { qorb_set_cursor_visible(visible); }
 double NowMs() { return qorb_now_ms(); }
-double NextFrame() { return qorb_next_frame(); }
+double NextFrameWithin(uint32_t maxMs) { return qorb_next_frame_within(maxMs); }
 void Sleep(uint32_t ms) { qorb_sleep(ms); }
+void Doze(uint32_t maxMs) { qorb_doze(maxMs); }
 bool Active() { return qorb_active(); }
 void WaitUntilActive() { qorb_wait_until_active(); }
 int32_t TakeInput(plat::InputEvent* events, int32_t capacity) {
@@ -97,6 +117,12 @@ uint32_t AudioQueuedFrames() { return qorb_audio_queued_frames(); }
 void QueueAudio(const int16_t* frames, uint32_t count) {
     if (count > 0) qorb_queue_audio(frames, count);
 }
+bool StartMaker(const char* names) { return qorb_start_maker(names); }
+uint32_t MadeSize(const char* name) { return qorb_made_size(name); }
+void TakeMade(const char* name, uint8_t* into) { qorb_take_made(name, into); }
+bool MakerFailed() { return qorb_maker_failed(); }
+void WaitForMade() { qorb_wait_for_made(); }
+void HandOver(const char* name, const uint8_t* bytes, uint32_t size) { qorb_hand_over(name, bytes, size); }
 void Progress(double fraction, const char* what) { qorb_progress(fraction, what); }
 void Ended(int32_t exitCode) { qorb_ended(exitCode); }
 void Fatal(const char* message) { qorb_fatal(message); }

@@ -25,13 +25,19 @@ void SetCursorVisible(bool visible);
 // The page's monotonic clock, in milliseconds.
 double NowMs();
 // Yields until the next animation frame, or the simulated frame clock's next
-// tick when the page was opened with ?hz=N; returns the frame's stamp (ms).
-double NextFrame();
+// tick when the page was opened with ?hz=N, and returns the frame's stamp
+// (ms); or returns a negative number if none came within `maxMs`
+// milliseconds, so that the caller can do something meanwhile.
+double NextFrameWithin(uint32_t maxMs);
 // Yields for about `ms` milliseconds (0: one turn of the browser's loop).
 // Unlike emscripten_sleep, whose timers the browser stretches to 4 ms once
 // they nest, a 1 ms sleep lasts about 1.3 ms where the page has
 // scheduler.postTask (Chromium): the game's polled waits keep their timing.
 void Sleep(uint32_t ms);
+// Yields until an input event comes or `maxMs` milliseconds have passed.
+// The game's polled waits doze here: a poll every few milliseconds or at
+// an event, instead of one a millisecond.
+void Doze(uint32_t maxMs);
 // False while the page is hidden or has lost the focus: the game then waits.
 bool Active();
 // Yields until Active().
@@ -54,6 +60,23 @@ bool AudioRunning();
 uint32_t AudioQueuedFrames();
 // Queues interleaved stereo 16-bit frames at 44.1 kHz after what is queued.
 void QueueAudio(const int16_t* frames, uint32_t count);
+
+// --- Files made beside the game ----------------------------------------------
+
+// Starts a Web Worker that runs this module with `--make NAMES` (names
+// separated by commas) and hands each file back as it is made, on the
+// browser's other core; false where the page cannot start one.
+bool StartMaker(const char* names);
+// The size of a file the worker has handed back and nobody has taken, or 0.
+uint32_t MadeSize(const char* name);
+// Copies that file (MadeSize bytes) into `into`, unless null, and forgets it.
+void TakeMade(const char* name, uint8_t* into);
+// True once the worker has stopped before making every file.
+bool MakerFailed();
+// Yields until the worker hands back another file, or fails.
+void WaitForMade();
+// In the worker: hands a made file to the page.
+void HandOver(const char* name, const uint8_t* bytes, uint32_t size);
 
 // --- The page ------------------------------------------------------------------
 

@@ -2,6 +2,7 @@
 // that can be hidden, Web Audio that starts late, and the page's input queue.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <optional>
@@ -22,6 +23,9 @@ struct FakePage {
     bool AudioRunning = false;
     uint32_t AudioQueued = 0;  // frames queued and not yet heard
     uint64_t AudioTotal = 0;
+    int Dozes = 0;
+    double InputAt = 1e18;   // when an input event arrives and wakes a doze
+    uint32_t QueuedMax = 0;  // the most ever queued ahead
     int Shows = 0;
     int LastShowRows = 0;
     std::deque<plat::InputEvent> Input;
@@ -39,12 +43,28 @@ void ShowRgba(const uint8_t*, int32_t, int32_t, int32_t, int32_t, int32_t, int32
 }
 void SetCursorVisible(bool) {}
 double NowMs() { return fake.Now; }
-double NextFrame() {
+double NextFrameWithin(uint32_t maxMs) {
     const double period = 1000.0 / fake.Hz;
-    // Nudged so that a stamp at a multiple of the period is not returned again.
-    return fake.Now = (std::floor(fake.Now / period + 1e-9) + 1) * period;
+    const double frame = (std::floor(fake.Now / period + 1e-9) + 1) * period;
+    if (frame > fake.Now + maxMs) {
+        fake.Now += maxMs;
+        return -1;
+    }
+    return fake.Now = frame;
 }
 void Sleep(uint32_t ms) { fake.Now += ms > 0 ? ms : 0.05; }
+// A doze ends at an input event or its deadline; the page plays what was
+// queued meanwhile.
+void Doze(uint32_t maxMs) {
+    ++fake.Dozes;
+    double until = fake.Now + maxMs;
+    if (fake.InputAt > fake.Now) until = std::min(until, fake.InputAt);
+    if (fake.AudioRunning) {
+        const uint32_t heard = static_cast<uint32_t>((until - fake.Now) * 44.1);
+        fake.AudioQueued -= std::min(heard, fake.AudioQueued);
+    }
+    fake.Now = until;
+}
 bool Active() { return fake.Active; }
 void WaitUntilActive() {
     fake.Now = std::max(fake.Now, fake.ActiveAgainAt);
@@ -65,6 +85,7 @@ uint32_t AudioQueuedFrames() { return fake.AudioQueued; }
 void QueueAudio(const int16_t*, uint32_t count) {
     fake.AudioQueued += count;
     fake.AudioTotal += count;
+    fake.QueuedMax = std::max(fake.QueuedMax, fake.AudioQueued);
 }
 void Progress(double, const char*) {}
 void Ended(int32_t) {}
@@ -135,16 +156,27 @@ TEST_F(WebBackend, VoicesKeepTimeBeforeTheFirstGestureAndInputReachesTheGame) {
     ASSERT_NE(voice, nullptr);
     ASSERT_TRUE(plat::SoundPlay(voice));
     // No gesture yet: nothing is queued, yet the voice moves on with the clock.
-    for (int i = 0; i < 500; ++i) backend::Sleep(1000);
+    const double start = fake.Now;
+    while (fake.Now < start + 500) backend::Sleep(1000);
+    const double pumpedAt = fake.Now;  // a sleep tops up first, then dozes
     backend::Sleep(0);
     EXPECT_EQ(fake.AudioTotal, 0u);
-    EXPECT_EQ(plat::SoundGetPosition(voice), plat::SoundBytesPerSecond / 2);
+    const auto due = static_cast<uint32_t>(static_cast<uint64_t>(pumpedAt * 1000 - start * 1000) * 44100 / 1000000);
+    EXPECT_EQ(plat::SoundGetPosition(voice), due * plat::SoundBytesPerFrame);
     // The page's audio runs: the mix goes out a little ahead, and no further.
     fake.AudioRunning = true;
     const uint32_t before = plat::SoundGetPosition(voice);
-    for (int i = 0; i < 10; ++i) backend::Sleep(1000);
+    backend::Sleep(1000);
     EXPECT_EQ(fake.AudioTotal, plat::web::AudioFeed::LeadFrames);
     EXPECT_EQ(plat::SoundGetPosition(voice) - before, plat::web::AudioFeed::LeadFrames * plat::SoundBytesPerFrame);
+    // Over a second of polled waits the page never runs dry, nor gets more
+    // than the lead ahead; the lead is under 40 ms.
+    for (const double end = fake.Now + 1000; fake.Now < end;) {
+        backend::Sleep(1000);
+        EXPECT_GT(fake.AudioQueued, 0u) << "the sound ran dry at " << fake.Now;
+    }
+    EXPECT_LE(fake.QueuedMax, plat::web::AudioFeed::LeadFrames);
+    EXPECT_LT(plat::web::AudioFeed::LeadFrames, 44100u * 40 / 1000);
 
     ASSERT_TRUE(plat::InputCreate() && plat::MouseCreate() && plat::MouseAcquire());
     plat::InputEvent unknownKey = plat::KeyEvent(plat::Key::F5, true);
@@ -163,6 +195,38 @@ TEST_F(WebBackend, VoicesKeepTimeBeforeTheFirstGestureAndInputReachesTheGame) {
     ASSERT_TRUE(plat::MouseAcquire());
     ASSERT_TRUE(plat::MouseRead(&mouse));
     EXPECT_EQ(mouse.X, 0);
+}
+
+TEST_F(WebBackend, APolledWaitDozesUntilAnEventOrItsDeadline) {
+    // The title's wait: ten milliseconds polled, a hundred times.
+    const auto wait = [](uint32_t ms) {
+        const uint32_t from = backend::Ticks();
+        while (backend::Ticks() - from < ms) backend::Sleep(1000);
+    };
+    // Before the page's sound runs, and while it runs (and needs topping up).
+    ASSERT_TRUE(plat::SoundCreate());
+    for (const bool heard : {false, true}) {
+        fake = FakePage{};
+        fake.AudioRunning = heard;
+        const uint32_t doze = heard ? plat::web::DozeMs : plat::web::SilentDozeMs;
+        const double start = fake.Now;
+        const int dozes = fake.Dozes;
+        for (int i = 0; i < 100; ++i) wait(10);
+        const double took = fake.Now - start;
+        // Each wait ends at most one doze after its deadline...
+        EXPECT_GE(took, 1000);
+        EXPECT_LE(took, 100 * (10 + doze + 1)) << heard;
+        // ...with one or two wake-ups, not one a millisecond.
+        EXPECT_LE(fake.Dozes - dozes, 100 * (heard ? 2 : 1)) << heard;
+        if (heard) {
+            EXPECT_GT(fake.AudioQueued, 0u) << "the sound ran dry";
+        }
+    }
+    // An input event ends the doze at once.
+    fake = FakePage{};
+    fake.InputAt = fake.Now + 2;
+    backend::Sleep(1000);
+    EXPECT_DOUBLE_EQ(fake.Now, fake.InputAt);
 }
 
 }  // namespace

@@ -120,6 +120,8 @@ TEST(AudioFeed, TheSilentClockKeepsExactTimeAndPlayingKeepsTheLead) {
     EXPECT_EQ(feed.Pump(now, 0u).Mix, AudioFeed::LeadFrames);
     EXPECT_EQ(feed.Pump(now + 1000, 1000u).Mix, AudioFeed::LeadFrames - 1000);
     EXPECT_EQ(feed.Pump(now + 2000, AudioFeed::LeadFrames + 5).Mix, 0u);
+    EXPECT_EQ(feed.Pump(now + 2000, AudioFeed::LeadFrames - AudioFeed::LeastTopUp + 1).Mix, 0u) << "a sliver waits";
+    EXPECT_EQ(feed.Pump(now + 2000, AudioFeed::LeadFrames - AudioFeed::LeastTopUp).Mix, AudioFeed::LeastTopUp);
     EXPECT_EQ(feed.Pump(now + 2000, AudioFeed::LeadFrames).Advance, 0u);
 
     // Audio stops (the context was suspended): the silent clock takes over from
