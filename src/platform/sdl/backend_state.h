@@ -27,10 +27,11 @@ struct Backend {
     // Display
     int32_t Width = 0, Height = 0;
     SDL_Renderer* Renderer = nullptr;
-    bool Software = false;           // the renderer draws into the window's own surface
-    SDL_Texture* Texture = nullptr;  // an accelerated renderer's copy of the shown picture
-    std::vector<uint16_t> OnScreen;  // the words on screen
-    std::vector<uint32_t> Picture;   // the same as 0x00RRGGBB pixels
+    bool Software = false;            // the renderer draws into the window's own surface
+    SDL_Texture* Texture = nullptr;   // an accelerated renderer's copy of the shown picture
+    std::vector<uint16_t> OnScreen;   // the words on screen
+    std::vector<uint64_t> RowHashes;  // RowHash of each of their rows
+    std::vector<uint32_t> Picture;    // the same as 0x00RRGGBB pixels
     SharpScaler Scaler;
     Rect Placed;                  // where the picture lies in the window
     bool Redraw = false;          // the window needs the picture again

@@ -220,10 +220,14 @@ void Show(const Surface* primary) {
     if (whole) {
         s.OnScreen.assign(primary->Words.size(), 0);
         s.Picture.assign(static_cast<size_t>(s.Width) * static_cast<size_t>(s.Height), 0);
+        s.RowHashes.resize(static_cast<size_t>(s.Height));
+        for (int32_t y = 0; y < s.Height; ++y)
+            s.RowHashes[static_cast<size_t>(y)] = RowHash(
+                primary->Words.data() + static_cast<size_t>(y) * static_cast<size_t>(primary->PitchWords), s.Width);
         areas.push_back(Rect{0, 0, s.Width, s.Height});
     } else {
         areas = ChangedAreas(primary->Words.data(), s.OnScreen.data(), primary->PitchWords, primary->Width,
-                             primary->Height);
+                             primary->Height, &s.RowHashes);
         if (areas.empty()) {
             ++counters.Unchanged;
             return;
@@ -277,6 +281,7 @@ void ReleaseRenderer() {
     s.Texture = nullptr;
     s.Renderer = nullptr;
     s.OnScreen.clear();
+    s.RowHashes.clear();
     s.Picture.clear();
     s.Scaler = SharpScaler{};
     s.Placed = Rect{};

@@ -39,10 +39,30 @@ RowSpan ChangedRows(const uint16_t* now, const uint16_t* before, int32_t pitchWo
     return span;
 }
 
+uint64_t RowHash(const uint16_t* words, int32_t count) {
+    // Four lanes, each step a bijection of the lane for a given word: a row
+    // that differs in one word always hashes otherwise.
+    constexpr uint64_t Odd = 0x9E3779B97F4A7C15ull;
+    uint64_t lane[4] = {1, 2, 3, 4};
+    const size_t n = static_cast<size_t>(std::max(count, 0));
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        for (int l = 0; l < 4; ++l) {
+            uint64_t chunk;
+            std::memcpy(&chunk, words + i + 4 * static_cast<size_t>(l), sizeof chunk);
+            lane[l] = (lane[l] ^ chunk) * Odd;
+        }
+    }
+    for (; i < n; ++i) lane[0] = (lane[0] ^ words[i]) * Odd;
+    return ((lane[0] * Odd + lane[1]) * Odd + lane[2]) * Odd + lane[3];
+}
+
 std::vector<Rect> ChangedAreas(const uint16_t* now, const uint16_t* before, int32_t pitchWords, int32_t width,
-                               int32_t height) {
+                               int32_t height, std::vector<uint64_t>* rowHashes) {
     std::vector<Rect> areas;
-    const RowSpan rows = ChangedRows(now, before, pitchWords, width, height);
+    RowSpan rows{0, height - 1};
+    const bool hashed = rowHashes != nullptr && rowHashes->size() == static_cast<size_t>(std::max(height, 0));
+    if (!hashed) rows = ChangedRows(now, before, pitchWords, width, height);
     if (rows.Empty()) return areas;
     // Rows are looked at in bands, columns in tiles; a band's changed tiles
     // make runs, and a gap of one tile is not worth a rectangle of its own.
@@ -55,6 +75,13 @@ std::vector<Rect> ChangedAreas(const uint16_t* now, const uint16_t* before, int3
         int32_t firstRow = -1, lastRow = -1;
         for (int32_t y = top; y < bottom; ++y) {
             const size_t at = static_cast<size_t>(y) * static_cast<size_t>(pitchWords);
+            if (hashed) {
+                // The page is read once; the words shown before only where it changed.
+                uint64_t& known = (*rowHashes)[static_cast<size_t>(y)];
+                const uint64_t hash = RowHash(now + at, width);
+                if (hash == known) continue;
+                known = hash;
+            }
             if (std::memcmp(now + at, before + at, static_cast<size_t>(width) * sizeof(uint16_t)) == 0) continue;
             for (int32_t t = 0; t < tiles; ++t) {
                 const int32_t x = t * Tile, count = std::min(Tile, width - x);

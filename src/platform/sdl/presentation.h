@@ -48,12 +48,18 @@ struct RowSpan {
 };
 RowSpan ChangedRows(const uint16_t* now, const uint16_t* before, int32_t pitchWords, int32_t width, int32_t height);
 
+// A 64-bit hash of `count` words; rows that differ in a single word always
+// hash differently.
+uint64_t RowHash(const uint16_t* words, int32_t count);
+
 // The parts of a picture that differ between two pictures of the same pitch
 // and height: a few rectangles that together cover every difference, so that
 // a ball and the status panel changing at once cost two small areas, not the
-// span between them.
+// span between them. With `rowHashes` (RowHash of each row of `before`, one
+// a row), only the rows whose hash changed are compared, so that an unchanged
+// page is read once instead of twice; the hashes are brought up to `now`.
 std::vector<Rect> ChangedAreas(const uint16_t* now, const uint16_t* before, int32_t pitchWords, int32_t width,
-                               int32_t height);
+                               int32_t height, std::vector<uint64_t>* rowHashes = nullptr);
 
 // Where a width x height picture lies in an output of outWidth x outHeight:
 // as large as fits, its shape kept, centred (Right and Bottom exclusive).

@@ -94,6 +94,31 @@ TEST(SdlPresentation, ChangedAreasCoverEveryDifferenceWithoutTheSpanBetween) {
         area += int64_t{r.Right - r.Left} * (r.Bottom - r.Top);
     }
     EXPECT_LT(area, width * height / 50) << "the span between the changes was taken too";
+
+    // With the rows' hashes the same areas come out, and the hashes follow
+    // the page: the next call finds nothing changed.
+    std::vector<uint64_t> hashes(height);
+    for (int32_t y = 0; y < height; ++y) hashes[y] = RowHash(before.data() + static_cast<size_t>(y) * pitch, width);
+    const std::vector<plat::Rect> hashed = ChangedAreas(now.data(), before.data(), pitch, width, height, &hashes);
+    ASSERT_EQ(hashed.size(), areas.size());
+    for (size_t i = 0; i < areas.size(); ++i) {
+        EXPECT_EQ(hashed[i].Left, areas[i].Left);
+        EXPECT_EQ(hashed[i].Top, areas[i].Top);
+        EXPECT_EQ(hashed[i].Right, areas[i].Right);
+        EXPECT_EQ(hashed[i].Bottom, areas[i].Bottom);
+    }
+    EXPECT_TRUE(ChangedAreas(now.data(), before.data(), pitch, width, height, &hashes).empty());
+
+    // Any one word changed, anywhere in a row, to any other value: another hash.
+    std::vector<uint16_t> row(width, 0x1234);
+    const uint64_t plain = RowHash(row.data(), width);
+    for (int32_t x = 0; x < width; x += 7) {
+        for (uint16_t value : {0x0000, 0x1235, 0x9234, 0xFFFF}) {
+            row[x] = value;
+            ASSERT_NE(RowHash(row.data(), width), plain) << x << " " << value;
+        }
+        row[x] = 0x1234;
+    }
 }
 
 TEST(SdlPresentation, SharpTapsAreNearestAtAWholeFactorAndBlendOneEdgeOtherwise) {
