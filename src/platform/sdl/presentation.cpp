@@ -40,21 +40,22 @@ RowSpan ChangedRows(const uint16_t* now, const uint16_t* before, int32_t pitchWo
 }
 
 uint64_t RowHash(const uint16_t* words, int32_t count) {
-    // Four lanes, each step a bijection of the lane for a given word: a row
-    // that differs in one word always hashes otherwise.
+    // Four lanes, each step a bijection of the lane for the two chunks it
+    // takes: a row that differs in one word always hashes otherwise.
     constexpr uint64_t Odd = 0x9E3779B97F4A7C15ull;
-    uint64_t lane[4] = {1, 2, 3, 4};
+    uint64_t a = 1, b = 2, c = 3, d = 4;
     const size_t n = static_cast<size_t>(std::max(count, 0));
     size_t i = 0;
-    for (; i + 16 <= n; i += 16) {
-        for (int l = 0; l < 4; ++l) {
-            uint64_t chunk;
-            std::memcpy(&chunk, words + i + 4 * static_cast<size_t>(l), sizeof chunk);
-            lane[l] = (lane[l] ^ chunk) * Odd;
-        }
+    for (; i + 32 <= n; i += 32) {
+        uint64_t chunk[8];
+        std::memcpy(chunk, words + i, sizeof chunk);
+        a = (a ^ chunk[0]) * Odd + chunk[4];
+        b = (b ^ chunk[1]) * Odd + chunk[5];
+        c = (c ^ chunk[2]) * Odd + chunk[6];
+        d = (d ^ chunk[3]) * Odd + chunk[7];
     }
-    for (; i < n; ++i) lane[0] = (lane[0] ^ words[i]) * Odd;
-    return ((lane[0] * Odd + lane[1]) * Odd + lane[2]) * Odd + lane[3];
+    for (; i < n; ++i) a = (a ^ words[i]) * Odd;
+    return ((a * Odd + b) * Odd + c) * Odd + d;
 }
 
 std::vector<Rect> ChangedAreas(const uint16_t* now, const uint16_t* before, int32_t pitchWords, int32_t width,
