@@ -42,13 +42,16 @@ start_xvfb() {
     done
     Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.err" &
     xvfb_pid=$!
+    # A whole number, not a file that is still being written.
+    local number=""
     for _ in $(seq 100); do
-        [[ -s "$tmp/display" ]] && break
+        number=$(head -n1 "$tmp/display" 2>/dev/null)
+        [[ "$number" =~ ^[0-9]+$ ]] && break
         kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$tmp/xvfb.err")"
         sleep 0.1
     done
-    [[ -s "$tmp/display" ]] || fail "Xvfb gave no display number"
-    export DISPLAY=":$(head -n1 "$tmp/display")"
+    [[ "$number" =~ ^[0-9]+$ ]] || fail "Xvfb gave no display number"
+    export DISPLAY=":$number"
 }
 
 # The game with a dummy sound device, a session's runtime folder, and no
