@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Qorb for WebAssembly with the `web` preset and checks it: the golden
 # runs and a long bot run under node must give the native traces call for
-# call, and the generated art and voices must match the native ones.
+# call, the generated art and voices must match the native ones, a game is
+# played in headless Chromium, and the page's sharp scaling is read back from
+# its screen.
 # Installs what it needs (Debian packages and tests/web's npm package, only
 # those missing).
 set -euo pipefail
