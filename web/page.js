@@ -66,8 +66,9 @@
     canvas.width = width;
     canvas.height = height;
     factor = Math.max(1, Math.floor(Math.min(width / picture.width, height / picture.height)));
-    enlarged.width = picture.width * factor;
-    enlarged.height = picture.height * factor;
+    // Only a factor above 1 needs the enlarged copy.
+    enlarged.width = factor > 1 ? picture.width * factor : 0;
+    enlarged.height = factor > 1 ? picture.height * factor : 0;
     draw(0, picture.height);
   }
 
@@ -83,8 +84,12 @@
       context.drawImage(picture, 0, top, pw, bottom - top, 0, top * factor, canvas.width, (bottom - top) * factor);
       return;
     }
-    enlargedContext.imageSmoothingEnabled = false;
-    enlargedContext.drawImage(picture, 0, top, pw, bottom - top, 0, top * factor, pw * factor, (bottom - top) * factor);
+    // At a factor of 1 the picture itself is the enlarged one.
+    const source = factor === 1 ? picture : enlarged;
+    if (factor > 1) {
+      enlargedContext.imageSmoothingEnabled = false;
+      enlargedContext.drawImage(picture, 0, top, pw, bottom - top, 0, top * factor, pw * factor, (bottom - top) * factor);
+    }
     // Linear filtering reads a row beyond each edge: draw from two rows
     // further, with the same mapping as a whole draw, and keep only the
     // canvas rows that the changed ones reach.
@@ -101,7 +106,7 @@
     context.imageSmoothingEnabled = true;
     // Linear; at 'low' Chromium weighs too coarsely to give every pixel the same light.
     context.imageSmoothingQuality = 'medium';
-    context.drawImage(enlarged, 0, from * factor, pw * factor, (to - from) * factor,
+    context.drawImage(source, 0, from * factor, pw * factor, (to - from) * factor,
       0, from * factor * down, pw * factor * across, (to - from) * factor * down);
     context.restore();
   }
