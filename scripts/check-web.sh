@@ -2,8 +2,9 @@
 # Builds Qorb for WebAssembly with the `web` preset and checks it: the golden
 # runs and a long bot run under node must give the native traces call for
 # call, and the generated art and voices must match the native ones; then a
-# game in headless Chromium with the mouse and keys, and one by touch alone at
-# a phone's size, online and offline.
+# game in headless Chromium with the mouse and keys, one by touch alone at a
+# phone's size, online and offline, and the page's sharp scaling read back
+# from its screen.
 # Installs what it needs (Debian packages and tests/web's npm package, only
 # those missing).
 set -euo pipefail

@@ -14,30 +14,18 @@ root=$PWD
 
 say() { echo "check-windows: $*"; }
 
-tmp=$(mktemp -d)
-xvfb_pid=""
-game_pid=""
-cleanup() {
-    [[ -n "$game_pid" ]] && kill "$game_pid" 2>/dev/null
-    [[ -n "${WINEPREFIX:-}" && -d "${WINEPREFIX:-}" ]] && wineserver -k 2>/dev/null
-    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "check-windows: FAIL: $*" >&2
-    for f in "$tmp"/game.err "$tmp"/check.out "$tmp"/xvfb.err; do
-        [[ -s "$f" ]] && { echo "--- $(basename "$f"):" >&2; tail -n 30 "$f" >&2; }
-    done
-    exit 1
-}
+# The scratch folder, Xvfb, failing, holding keys and waiting for the game
+# are the tests' in a real window; Wine's server goes with the game.
+fail_prefix="check-windows: FAIL"
+fail_logs=(game.err check.out xvfb.err)
+hold_seconds=0.3  # the game samples the keys once a step: hold them
+cleanup_more() { [[ -n "${WINEPREFIX:-}" && -d "${WINEPREFIX:-}" ]] && wineserver -k 2>/dev/null; }
+source tests/e2e/e2e_lib.sh
 
 # --- packages -----------------------------------------------------------------
 
 scripts/install-deps.sh
-packages=(g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 xvfb xdotool x11-apps)
+packages=(g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 xvfb xdotool x11-apps icoutils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -56,9 +44,9 @@ fi
 
 # --- builds -------------------------------------------------------------------
 
-# The art and the screenshot checker come from the Linux build.
+# The art, the icon and the screenshot checker come from the Linux build.
 cmake --preset default >/dev/null
-cmake --build --preset default --target assets qorb_screen_check
+cmake --build --preset default --target assets icons qorb_screen_check
 built_assets=$root/build/default/assets
 checker=$root/build/default/tests/e2e/qorb_screen_check
 [[ -s "$built_assets/TITLES.DAT" && -x "$checker" ]] || fail "the Linux build made no TITLES.DAT or qorb_screen_check"
@@ -86,6 +74,34 @@ for f in "$folder"/assets/*; do
 done
 assets=$folder/assets
 say "$(basename "$zip"): $(stat -c %s "$zip") bytes"
+
+# --- the programs' resources --------------------------------------------------
+
+# Each carries the orb as its icon from 16 to 256 pixels, the project's
+# version, and a manifest declaring per-monitor DPI awareness and the
+# Windows versions it supports.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows/CMakeCache.txt)
+[[ -n "$version" ]] || fail "no project version in build/windows/CMakeCache.txt"
+value() { grep -a -A2 "$1\$" "$tmp/version.txt" | grep -a -qxF "$2"; }  # a version string's value
+for packing in 565 555; do
+    exe=$folder/game$packing.exe
+    wrestool -x --type=14 "$exe" >"$tmp/icon.ico" 2>/dev/null && [[ -s "$tmp/icon.ico" ]] ||
+        fail "game$packing.exe carries no icon"
+    icons=$(icotool -l "$tmp/icon.ico")
+    for size in 16 32 48 256; do
+        grep -q -- "--width=$size --height=$size --bit-depth=32" <<<"$icons" ||
+            fail "game$packing.exe's icon has no $size x $size picture: $icons"
+    done
+    # The version's strings are UTF-16, each ended by a NUL: one a line.
+    wrestool -x --raw --type=16 "$exe" 2>/dev/null | iconv -c -f UTF-16LE -t UTF-8 | tr '\000' '\n' >"$tmp/version.txt"
+    value ProductVersion "$version" && value FileVersion "$version" && value OriginalFilename "game$packing.exe" ||
+        fail "game$packing.exe carries no version information for $version"
+    wrestool -x --raw --type=24 "$exe" >"$tmp/manifest.xml" 2>/dev/null
+    grep -q "<dpiAwareness[^>]*>PerMonitorV2" "$tmp/manifest.xml" &&
+        (($(grep -c "<supportedOS " "$tmp/manifest.xml") >= 5)) ||
+        fail "game$packing.exe carries no manifest declaring per-monitor DPI awareness and the Windows versions"
+done
+say "game565.exe and game555.exe carry their icon, version $version and manifest"
 
 # --- the picture game555 shows ------------------------------------------------
 
@@ -118,47 +134,20 @@ export WINEPREFIX=$tmp/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # which pipes the sound to a reader that takes it at the pace it plays and
 # counts what is not silence. A home of our own keeps the user's ~/.asoundrc
 # and Wine settings out of it.
-export HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/runtime
-mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+export HOME=$tmp/home
+mkdir -p "$HOME"
 sound=$tmp/sound.count
 printf 'pcm.!default { type file slave.pcm "null" file "| perl %s %s" format wav }\nctl.!default { type hw card 0 }\n' \
     "$root/tests/e2e/sound_sink.pl" "$sound" >"$HOME/.asoundrc"
 
 # SetDisplayMode(800, 600, 16) needs a screen that offers 800 x 600.
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.err" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [[ -s "$tmp/display" ]] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start"
-    sleep 0.1
-done
-[[ -s "$tmp/display" ]] || fail "Xvfb gave no display number"
-export DISPLAY=":$(head -n1 "$tmp/display")"
+start_xvfb 800x600
 
 prefix_start=$SECONDS
 timeout 120 wineboot --init >"$tmp/wineboot.log" 2>&1 || fail "making the Wine prefix failed: $(tail -n 5 "$tmp/wineboot.log")"
 timeout 60 wineserver -w || true
 say "Wine prefix made in $((SECONDS - prefix_start)) s"
 
-# Waits up to $1 seconds for the game to end; sets status.
-wait_for_exit() {
-    local deadline=$((SECONDS + $1))
-    while kill -0 "$game_pid" 2>/dev/null; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.1
-    done
-    status=0
-    wait "$game_pid" || status=$?
-    game_pid=""
-    return 0
-}
-
-# The game samples the keys once a step: hold them.
-hold_key() {
-    xdotool keydown "$1"
-    sleep 0.3
-    xdotool keyup "$1"
-}
 # The game fills the screen. Screens a failed stage left go to the build folder.
 keep_dir=$root/build/windows
 shot() { xwd -silent -root >"$tmp/$1.xwd" 2>/dev/null || fail "no screenshot for $1"; }

@@ -80,6 +80,95 @@
   for (const type of ['keydown', 'keyup', 'mousedown', 'mouseup', 'mousemove', 'touchstart', 'touchmove', 'touchend'])
     document.addEventListener(type, wakeDozing, { passive: true });
 
+  // --- The picture ---------------------------------------------------------------
+
+  // The game's page stays at its own size on `picture`. The canvas holds it
+  // at the screen's own pixels, as large as fits: enlarged by the largest
+  // whole factor with nearest sampling (on `enlarged`), then by the fraction
+  // that remains with linear filtering, so that every picture pixel covers
+  // the same area and an edge is at most a screen pixel soft. The page's
+  // layout shows the canvas 1:1, centred between black bars.
+  const picture = document.createElement('canvas');
+  const pictureContext = picture.getContext('2d', { alpha: false });
+  const enlarged = document.createElement('canvas');
+  const enlargedContext = enlarged.getContext('2d', { alpha: false });
+  let factor = 1; // the whole factor
+  let screenBox = null; // the canvas's box in device pixels, when the browser says
+
+  // Sizes the canvas for the space it has; draws everything again when the
+  // size changed (or `always`).
+  function fit(always) {
+    const ratio = window.devicePixelRatio || 1;
+    const box = screenBox || {
+      width: Math.round(canvas.clientWidth * ratio),
+      height: Math.round(canvas.clientHeight * ratio),
+    };
+    if (!picture.width || !picture.height || !box.width || !box.height) return;
+    const scale = Math.min(box.width / picture.width, box.height / picture.height);
+    // Centred on whole pixels: the bars on either side differ by no half pixel.
+    const even = (size, room) => Math.max(1, size - ((room - size) % 2 !== 0 ? 1 : 0));
+    const width = even(Math.min(box.width, Math.round(picture.width * scale)), box.width);
+    const height = even(Math.min(box.height, Math.round(picture.height * scale)), box.height);
+    if (!always && width === canvas.width && height === canvas.height) return;
+    canvas.width = width;
+    canvas.height = height;
+    factor = Math.max(1, Math.floor(Math.min(width / picture.width, height / picture.height)));
+    // Only a factor above 1 needs the enlarged copy.
+    enlarged.width = factor > 1 ? picture.width * factor : 0;
+    enlarged.height = factor > 1 ? picture.height * factor : 0;
+    draw(0, picture.height);
+  }
+
+  // Draws the picture's rows [top, bottom) onto the canvas.
+  function draw(top, bottom) {
+    const pw = picture.width;
+    const ph = picture.height;
+    top = Math.max(0, top);
+    bottom = Math.min(ph, bottom);
+    if (!pw || !ph || bottom <= top || !canvas.width) return;
+    if (canvas.width === pw * factor && canvas.height === ph * factor) {
+      context.imageSmoothingEnabled = false;
+      context.drawImage(picture, 0, top, pw, bottom - top, 0, top * factor, canvas.width, (bottom - top) * factor);
+      return;
+    }
+    // At a factor of 1 the picture itself is the enlarged one.
+    const source = factor === 1 ? picture : enlarged;
+    if (factor > 1) {
+      enlargedContext.imageSmoothingEnabled = false;
+      enlargedContext.drawImage(picture, 0, top, pw, bottom - top, 0, top * factor, pw * factor, (bottom - top) * factor);
+    }
+    // Linear filtering reads a row beyond each edge: draw from two rows
+    // further, with the same mapping as a whole draw, and keep only the
+    // canvas rows that the changed ones reach.
+    const across = canvas.width / (pw * factor);
+    const down = canvas.height / (ph * factor);
+    const from = Math.max(0, top - 2);
+    const to = Math.min(ph, bottom + 2);
+    const first = Math.max(0, Math.floor((top - 1) * factor * down));
+    const last = Math.min(canvas.height, Math.ceil((bottom + 1) * factor * down));
+    context.save();
+    context.beginPath();
+    context.rect(0, first, canvas.width, last - first);
+    context.clip();
+    context.imageSmoothingEnabled = true;
+    // Linear; at 'low' Chromium weighs too coarsely to give every pixel the same light.
+    context.imageSmoothingQuality = 'medium';
+    context.drawImage(source, 0, from * factor, pw * factor, (to - from) * factor,
+      0, from * factor * down, pw * factor * across, (to - from) * factor * down);
+    context.restore();
+  }
+
+  if (window.ResizeObserver) {
+    new ResizeObserver((entries) => {
+      const entry = entries[entries.length - 1];
+      const size = entry.devicePixelContentBoxSize && entry.devicePixelContentBoxSize[0];
+      screenBox = size ? { width: size.inlineSize, height: size.blockSize } : null;
+      fit(false);
+    }).observe(canvas);
+  } else {
+    window.addEventListener('resize', () => fit(false));
+  }
+
   // --- Mouse and keys ------------------------------------------------------------
 
   // The game's input vocabulary, numbered as plat::InputEvent::Kind.
@@ -596,11 +685,13 @@
 
   const page = {
     openCanvas(width, height) {
-      canvas.width = width;
-      canvas.height = height;
+      picture.width = width;
+      picture.height = height;
+      fit(true);
     },
     show(rgba, width, height, x, y, w, h) {
-      context.putImageData(new ImageData(rgba, width, height), 0, 0, x, y, w, h);
+      pictureContext.putImageData(new ImageData(rgba, width, height), 0, 0, x, y, w, h);
+      draw(y, y + h);
       if (stats.firstShownAt === null) stats.firstShownAt = performance.now();
       ++stats.shown;
     },

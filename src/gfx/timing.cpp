@@ -8,5 +8,5 @@ void StartTimer() { TimerStart = plat::Ticks(); }
 
 void WaitSince(uint32_t ms) {
     // Unsigned difference: stays right when the tick count wraps.
-    while (plat::Ticks() - TimerStart < ms) plat::Idle();
+    plat::IdleUntil(TimerStart, ms);
 }

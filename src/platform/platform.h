@@ -170,6 +170,10 @@ bool KeyDown(Key key);
 uint32_t Ticks();
 // Called by every busy wait between two polls.
 void Idle();
+// A busy wait on the clock: returns once Ticks() - start >= ms, as a loop of
+// Idle() would at the same moment, but naps through all of it but the last
+// millisecond at once instead of waking every millisecond.
+void IdleUntil(uint32_t start, uint32_t ms);
 // Seconds of the calendar clock, for seeding the random numbers.
 int64_t Time();
 // Returns the display counter as the Windows call does: shown while >= 0.

@@ -72,6 +72,15 @@ void Idle() {
     backend::Sleep(1000);
 }
 
+void IdleUntil(uint32_t start, uint32_t ms) {
+    for (uint32_t passed; (passed = Ticks() - start) < ms;) {
+        core::detail::Pump();
+        // Whole milliseconds keep the clock's phase, so the last one ends
+        // where a loop of Idle() would have ended.
+        backend::Sleep(ms - passed >= 2 ? (ms - passed - 1) * 1000 : 1000);
+    }
+}
+
 int64_t Time() { return backend::CalendarSeconds(); }
 
 std::string ExecutableDirectory() { return backend::ExecutableDirectory(); }

@@ -1,15 +1,24 @@
 # What the tests in a real window share: a scratch folder, an Xvfb server of
 # their own, the game's environment, and waiting for the game to end.
-# Sourced by window_test.sh and play_test.sh, which set `game` first.
+# Sourced by window_test.sh, play_test.sh, scripts/measure-memory.sh,
+# scripts/measure-cpu.sh and scripts/check-windows.sh. Before sourcing, a
+# script may set fail_prefix (the start of a failure's line), fail_logs (the
+# files of $tmp a failure shows), hold_seconds (how long hold_key holds) and
+# define cleanup_more (run at exit, after the game is ended and before Xvfb).
 
 tmp=$(mktemp -d)
 xvfb_pid=""
 game_pid=""
 stutter_pid=""
 
+fail_prefix=${fail_prefix:-FAIL}
+[[ -n "${fail_logs+set}" ]] || fail_logs=(game.err game.out)
+hold_seconds=${hold_seconds:-0.2}
+
 cleanup() {
     [[ -n "$stutter_pid" ]] && kill "$stutter_pid" 2>/dev/null
     [[ -n "$game_pid" ]] && kill -CONT "$game_pid" 2>/dev/null && kill "$game_pid" 2>/dev/null
+    declare -F cleanup_more >/dev/null && cleanup_more
     [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$tmp"
@@ -17,29 +26,32 @@ cleanup() {
 trap cleanup EXIT
 
 fail() {
-    echo "FAIL: $*" >&2
-    for f in "$tmp"/game.err "$tmp"/game.out; do
-        [[ -s "$f" ]] && { echo "--- $(basename "$f"):" >&2; cat "$f" >&2; }
+    echo "$fail_prefix: $*" >&2
+    local f
+    for f in "${fail_logs[@]}"; do
+        [[ -s "$tmp/$f" ]] && { echo "--- $f:" >&2; tail -n 100 "$tmp/$f" >&2; }
     done
     exit 1
 }
 
-for tool in Xvfb xdotool xwd; do
-    command -v "$tool" >/dev/null || fail "$tool is missing; scripts/install-deps.sh installs it"
-done
-
 # Xvfb picks a free display number itself and writes it to the descriptor.
 start_xvfb() {
-    local screen=$1
+    local screen=$1 tool
+    for tool in Xvfb xdotool xwd; do
+        command -v "$tool" >/dev/null || fail "$tool is missing; scripts/install-deps.sh installs it"
+    done
     Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.err" &
     xvfb_pid=$!
+    # A whole number, not a file that is still being written.
+    local number=""
     for _ in $(seq 100); do
-        [[ -s "$tmp/display" ]] && break
+        number=$(head -n1 "$tmp/display" 2>/dev/null)
+        [[ "$number" =~ ^[0-9]+$ ]] && break
         kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$tmp/xvfb.err")"
         sleep 0.1
     done
-    [[ -s "$tmp/display" ]] || fail "Xvfb gave no display number"
-    export DISPLAY=":$(head -n1 "$tmp/display")"
+    [[ "$number" =~ ^[0-9]+$ ]] || fail "Xvfb gave no display number"
+    export DISPLAY=":$number"
 }
 
 # The game with a dummy sound device, a session's runtime folder, and no
@@ -55,8 +67,8 @@ wait_for_exit() {
         ((SECONDS < deadline)) || return 1
         sleep 0.1
     done
-    wait "$game_pid"
-    status=$?
+    status=0
+    wait "$game_pid" || status=$?
     game_pid=""
     return 0
 }
@@ -77,7 +89,7 @@ wait_for_window() {
 # The game samples keys once a step: hold a key, do not tap it.
 hold_key() {
     xdotool keydown "$1"
-    sleep 0.2
+    sleep "$hold_seconds"
     xdotool keyup "$1"
 }
 

@@ -31,4 +31,27 @@ TEST(Timing, AWaitAcrossTheTickWrapEndsOnTime) {
     headless::Reset();
 }
 
+TEST(Timing, AWaitEndsWhereALoopOfIdleWouldButWakesLessOften) {
+    // From every phase within a millisecond, and across the tick wrap.
+    for (const uint32_t startTicks : {0u, 0xFFFFFFFAu}) {
+        for (const uint64_t phase : {0u, 1u, 370u, 999u}) {
+            headless::Reset(headless::Config{.StartTicks = startTicks});
+            headless::AdvanceMicros(phase);
+            const uint32_t start = plat::Ticks();
+            while (plat::Ticks() - start < 45) plat::Idle();
+            const uint64_t looped = headless::NowMicros();
+
+            headless::Reset(headless::Config{.StartTicks = startTicks});
+            headless::AdvanceMicros(phase);
+            int wakes = 0;
+            headless::SetClockObserver([&](uint64_t) { ++wakes; });
+            plat::IdleUntil(plat::Ticks(), 45);
+            EXPECT_EQ(headless::NowMicros(), looped) << phase;
+            EXPECT_LE(wakes, 3) << phase;
+            headless::SetClockObserver(nullptr);
+        }
+    }
+    headless::Reset();
+}
+
 }  // namespace

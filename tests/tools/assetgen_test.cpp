@@ -15,6 +15,7 @@
 #include "asset_files.h"
 #include "assets.h"
 #include "bmp_writer.h"
+#include "ico_writer.h"
 #include "voc_writer.h"
 
 using assetgen::Image;
@@ -327,7 +328,7 @@ TEST(Art, TitleZoomStartsFromASmoothCorner) {
 }
 
 TEST(Art, IconIsTheOrbOnATransparentSquareAtEverySize) {
-    for (int size : {48, 64, 128, 256}) {
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
         const assetgen::Layer icon = assetgen::DrawIcon(size);
         ASSERT_EQ(icon.Width, size);
         ASSERT_EQ(icon.Height, size);
@@ -339,6 +340,44 @@ TEST(Art, IconIsTheOrbOnATransparentSquareAtEverySize) {
         for (auto [x, y] : {std::pair{0, 0}, {e, 0}, {0, e}, {e, e}, {c, 0}, {0, c}, {e, c}, {c, e}})
             EXPECT_LT(icon.At(x, y).A, 0.02f) << size << " px at " << x << "," << y;
     }
+}
+
+TEST(Art, IconFileHoldsEverySizeWhereItsDirectorySays) {
+    std::vector<assetgen::Layer> sizes;
+    for (int size : {16, 32, 256}) sizes.push_back(assetgen::DrawIcon(size));
+    const std::vector<uint8_t> ico = assetgen::EncodeIco(sizes);
+    ASSERT_GE(ico.size(), 6u + 3 * 16);
+    EXPECT_EQ(Le(ico, 0, 2), 0u);
+    EXPECT_EQ(Le(ico, 2, 2), 1u);
+    ASSERT_EQ(Le(ico, 4, 2), 3u);
+    size_t end = 6 + 3 * 16;
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        const size_t entry = 6 + 16 * i;
+        const int n = sizes[i].Width;
+        EXPECT_EQ(ico[entry], n == 256 ? 0 : n);
+        EXPECT_EQ(Le(ico, entry + 6, 2), 32u);
+        const size_t bytes = Le(ico, entry + 8, 4), at = Le(ico, entry + 12, 4);
+        EXPECT_EQ(at, end) << "pictures follow one another";
+        const size_t mask = size_t((n + 31) / 32 * 4) * size_t(n);
+        ASSERT_EQ(bytes, 40 + size_t(n) * size_t(n) * 4 + mask);
+        ASSERT_LE(at + bytes, ico.size());
+        EXPECT_EQ(Le(ico, at + 4, 4), uint32_t(n));
+        EXPECT_EQ(Le(ico, at + 8, 4), uint32_t(2 * n)) << "colour and mask";
+        // Bottom row first, BGRA: the centre is the orb, the top corner clear,
+        // and the mask says so.
+        const auto pixel = [&](int x, int y) { return at + 40 + (size_t(n - 1 - y) * size_t(n) + size_t(x)) * 4; };
+        EXPECT_GT(ico[pixel(n / 2, n / 2) + 3], 250);
+        EXPECT_EQ(ico[pixel(0, 0) + 3], 0);
+        const size_t maskAt = at + 40 + size_t(n) * size_t(n) * 4,
+                     topRow = maskAt + size_t(n - 1) * size_t((n + 31) / 32 * 4);
+        EXPECT_EQ(ico[topRow] & 0x80, 0x80);
+        EXPECT_EQ(ico[maskAt + size_t(n / 2) * size_t((n + 31) / 32 * 4) + size_t(n / 2 / 8)] & (0x80 >> (n / 2 % 8)),
+                  0);
+        end = at + bytes;
+    }
+    EXPECT_EQ(end, ico.size());
+    EXPECT_TRUE(assetgen::EncodeIco({assetgen::Layer(300, 300)}).empty());
+    EXPECT_TRUE(assetgen::EncodeIco({assetgen::Layer(16, 32)}).empty());
 }
 
 TEST(Art, BackdropsDifferAndStayDarkUnderTheBricks) {

@@ -3,8 +3,9 @@
 //
 //   assetgen [OUTPUT_DIR] [--contact-sheet DIR] [--icons DIR]
 //
-// --icons writes qorb-48.png, qorb-64.png, qorb-128.png, qorb-256.png, and
-// qorb-192.png and qorb-512.png for the browser's installed app.
+// --icons writes qorb-SIZE.png for each size from 16 to 256 pixels, and all
+// of them in qorb.ico for the Windows programs; 192 and 512 too, for the
+// browser's installed app.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "art.h"
 #include "assets.h"
 #include "contact_sheet.h"
+#include "ico_writer.h"
 #include "png_writer.h"
 
 namespace {
@@ -50,12 +52,20 @@ int main(int argc, char** argv) {
     try {
         if (!iconDir.empty()) {
             std::filesystem::create_directories(iconDir);
-            for (int size : {48, 64, 128, 192, 256, 512}) {
+            std::vector<assetgen::Layer> forIco;
+            for (int size : {16, 24, 32, 48, 64, 128, 192, 256, 512}) {
                 const std::string name = iconDir + "/qorb-" + std::to_string(size) + ".png";
-                if (!assetgen::WritePng(assetgen::DrawIcon(size), name)) {
+                assetgen::Layer icon = assetgen::DrawIcon(size);
+                if (!assetgen::WritePng(icon, name)) {
                     std::fprintf(stderr, "assetgen: cannot write %s\n", name.c_str());
                     return 1;
                 }
+                if (size <= 256) forIco.push_back(std::move(icon));
+            }
+            const std::vector<uint8_t> ico = assetgen::EncodeIco(forIco);
+            if (ico.empty() || !WriteFile(std::filesystem::path(iconDir) / "qorb.ico", ico)) {
+                std::fprintf(stderr, "assetgen: cannot write %s/qorb.ico\n", iconDir.c_str());
+                return 1;
             }
         }
         if (outDir.empty() && sheetDir.empty()) return 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sdl/presentation.h"
 
 namespace plat::sdl::detail {
 
@@ -26,22 +27,31 @@ struct Backend {
     // Display
     int32_t Width = 0, Height = 0;
     SDL_Renderer* Renderer = nullptr;
-    SDL_Texture* Texture = nullptr;
-    std::vector<uint16_t> OnScreen;  // the words the texture holds
-    bool Redraw = false;             // the window needs the picture again
-    bool PrimaryPending = false;     // a draw on the primary waits to be shown
-    uint64_t Epoch = 0;              // the emulated display's first tick
+    bool Software = false;            // the renderer draws into the window's own surface
+    SDL_Texture* Texture = nullptr;   // an accelerated renderer's copy of the shown picture
+    std::vector<uint16_t> OnScreen;   // the words on screen
+    std::vector<uint64_t> RowHashes;  // RowHash of each of their rows
+    std::vector<uint32_t> Picture;    // the same as 0x00RRGGBB pixels
+    SharpScaler Scaler;
+    Rect Placed;                  // where the picture lies in the window
+    bool Redraw = false;          // the window needs the picture again
+    bool PrimaryPending = false;  // a draw on the primary waits to be shown
+    uint64_t Epoch = 0;           // the emulated display's first tick
     uint64_t LastPresent = 0;
 
     // Sound
     SDL_AudioDeviceID Audio = 0;
 
     // Input
+    uint64_t LastPump = 0;  // when the window system was last asked for events
     bool Captured = false;  // the game holds the mouse
     bool Relative = false;  // SDL's relative mode is on
 };
 
 extern Backend state;
+
+// How often the window system is asked for events while the game waits.
+constexpr uint64_t PumpMicros = 4000;
 
 // True while the game may run on: shown, not minimised, and focused (or
 // focus never reported, as without a window manager).

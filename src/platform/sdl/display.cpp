@@ -88,64 +88,155 @@ SDL_Renderer* ChooseRenderer(SDL_Window* window) {
     return SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
 }
 
-// 32-bit pixels like the window's own, so that scaling is a plain stretch
-// instead of a per-pixel format conversion; the words are converted here.
-bool CreateTexture() {
-    s.Texture = SDL_CreateTexture(s.Renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, s.Width, s.Height);
-    if (s.Texture == nullptr) return false;
-    SDL_SetTextureScaleMode(s.Texture, SDL_ScaleModeNearest);
-    s.OnScreen.clear();
-    s.Redraw = true;
-    return true;
-}
-
-bool Upload(const Surface& primary, int32_t firstRow, int32_t rows) {
-    const SDL_Rect area{0, firstRow, primary.Width, rows};
-    void* pixels = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(s.Texture, &area, &pixels, &pitch) != 0) return false;
+// Brings the words of `area` into the picture's 32-bit pixels and notes them
+// as shown.
+void Convert(const Surface& page, const Rect& area) {
     const WordLayout layout = DisplayWordLayout();
-    for (int32_t y = 0; y < rows; ++y) {
-        const size_t at = static_cast<size_t>(firstRow + y) * static_cast<size_t>(primary.PitchWords);
-        ConvertRow(primary.Words.data() + at, reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + y * pitch),
-                   primary.Width, layout);
-        std::copy_n(primary.Words.data() + at, primary.Width, s.OnScreen.data() + at);
+    const size_t pitch = static_cast<size_t>(page.PitchWords);
+    for (int32_t y = area.Top; y < area.Bottom; ++y) {
+        const size_t at = static_cast<size_t>(y) * pitch + static_cast<size_t>(area.Left);
+        ConvertRow(page.Words.data() + at, s.Picture.data() + static_cast<size_t>(y) * page.Width + area.Left,
+                   area.Right - area.Left, layout);
+        std::copy_n(page.Words.data() + at, area.Right - area.Left, s.OnScreen.data() + at);
     }
-    SDL_UnlockTexture(s.Texture);
+}
+
+// Fits the picture to a window of `width` x `height` pixels; true when the
+// whole window must be drawn again.
+bool Place(int32_t width, int32_t height) {
+    const Rect placed = PlacePicture(s.Width, s.Height, width, height);
+    const bool moved = placed.Left != s.Placed.Left || placed.Top != s.Placed.Top || placed.Right != s.Placed.Right ||
+                       placed.Bottom != s.Placed.Bottom;
+    s.Placed = placed;
+    return s.Scaler.Resize(s.Width, s.Height, placed.Right - placed.Left, placed.Bottom - placed.Top) || moved;
+}
+
+// The software renderer draws into the window's own surface: the scaled
+// areas go straight there, and only they are sent to the window system.
+bool DrawSoftware(const std::vector<Rect>& areas, bool whole) {
+    SDL_Surface* surface = SDL_GetWindowSurface(s.Window);
+    if (surface == nullptr) return false;
+    whole = Place(surface->w, surface->h) || whole;
+    std::vector<SDL_Rect> sent;
+    std::vector<Rect> shown;
+    if (whole) {
+        shown.push_back(Rect{0, 0, s.Scaler.ShownWidth(), s.Scaler.ShownHeight()});
+    } else {
+        for (const Rect& area : areas) {
+            const Rect reach = s.Scaler.Reach(area);
+            if (reach.Right > reach.Left && reach.Bottom > reach.Top) shown.push_back(reach);
+        }
+    }
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
+    if (whole) SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));  // the bars
+    // Window surfaces are nearly always 0x00RRGGBB words; others take a
+    // conversion of each area.
+    const bool direct = surface->format->format == SDL_PIXELFORMAT_RGB888;
+    std::vector<uint32_t> scratch;
+    for (const Rect& area : shown) {
+        const int32_t w = area.Right - area.Left, h = area.Bottom - area.Top;
+        const int32_t x = s.Placed.Left + area.Left, y = s.Placed.Top + area.Top;
+        uint8_t* target = static_cast<uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch +
+                          static_cast<size_t>(x) * surface->format->BytesPerPixel;
+        if (direct) {
+            s.Scaler.Draw(s.Picture.data(), s.Width, area, reinterpret_cast<uint32_t*>(target), surface->pitch / 4);
+        } else {
+            scratch.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
+            s.Scaler.Draw(s.Picture.data(), s.Width, area, scratch.data(), w);
+            SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, scratch.data(), w * 4, surface->format->format, target,
+                              surface->pitch);
+        }
+        sent.push_back(SDL_Rect{x, y, w, h});
+        counters.PixelsDrawn += static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    if (whole) return SDL_UpdateWindowSurface(s.Window) == 0;
+    return sent.empty() || SDL_UpdateWindowSurfaceRects(s.Window, sent.data(), static_cast<int>(sent.size())) == 0;
+}
+
+// An accelerated renderer keeps the scaled picture in a texture of the
+// window's size; the changed areas are scaled into it and it is drawn 1:1.
+bool DrawAccelerated(const std::vector<Rect>& areas, bool whole) {
+    int width = 0, height = 0;
+    if (SDL_GetRendererOutputSize(s.Renderer, &width, &height) != 0) return false;
+    whole = Place(width, height) || whole;
+    const int32_t shownW = s.Scaler.ShownWidth(), shownH = s.Scaler.ShownHeight();
+    int textureW = 0, textureH = 0;
+    if (s.Texture != nullptr && (SDL_QueryTexture(s.Texture, nullptr, nullptr, &textureW, &textureH) != 0 ||
+                                 textureW != shownW || textureH != shownH)) {
+        SDL_DestroyTexture(s.Texture);
+        s.Texture = nullptr;
+    }
+    if (s.Texture == nullptr) {
+        if (shownW <= 0 || shownH <= 0) return false;
+        s.Texture = SDL_CreateTexture(s.Renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, shownW, shownH);
+        if (s.Texture == nullptr) return false;
+        SDL_SetTextureScaleMode(s.Texture, SDL_ScaleModeNearest);
+        whole = true;
+    }
+    std::vector<Rect> shown;
+    if (whole) {
+        shown.push_back(Rect{0, 0, shownW, shownH});
+    } else {
+        for (const Rect& area : areas) {
+            const Rect reach = s.Scaler.Reach(area);
+            if (reach.Right > reach.Left && reach.Bottom > reach.Top) shown.push_back(reach);
+        }
+    }
+    for (const Rect& area : shown) {
+        const SDL_Rect rect{area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top};
+        void* pixels = nullptr;
+        int pitch = 0;
+        if (SDL_LockTexture(s.Texture, &rect, &pixels, &pitch) != 0) {
+            // A lost texture: made again, with everything, next time.
+            SDL_DestroyTexture(s.Texture);
+            s.Texture = nullptr;
+            return false;
+        }
+        s.Scaler.Draw(s.Picture.data(), s.Width, area, static_cast<uint32_t*>(pixels), pitch / 4);
+        SDL_UnlockTexture(s.Texture);
+        counters.PixelsDrawn += static_cast<uint64_t>(rect.w) * static_cast<uint64_t>(rect.h);
+    }
+    const SDL_Rect placed{s.Placed.Left, s.Placed.Top, shownW, shownH};
+    SDL_SetRenderDrawColor(s.Renderer, 0, 0, 0, 255);
+    SDL_RenderClear(s.Renderer);  // the bars beside the picture
+    SDL_RenderCopy(s.Renderer, s.Texture, nullptr, &placed);
+    SDL_RenderPresent(s.Renderer);
     return true;
 }
 
-// Shows a page. Only the rows that changed are converted, and a picture
-// already on screen is not sent again unless the window lost it.
+// Shows a page. Only the areas that changed are converted and scaled, and a
+// picture already on screen is not drawn again unless the window lost it.
 void Show(const Surface* primary) {
-    if (s.Renderer == nullptr || s.Texture == nullptr || primary == nullptr) return;
+    if (s.Renderer == nullptr || primary == nullptr || primary->Width != s.Width || primary->Height != s.Height ||
+        primary->PitchWords < primary->Width ||
+        primary->Words.size() < static_cast<size_t>(primary->PitchWords) * static_cast<size_t>(primary->Height))
+        return;
     const uint64_t start = backend::NowMicros();
     s.PrimaryPending = false;
     s.LastPresent = start;
-    RowSpan rows{0, primary->Height - 1};
-    if (s.OnScreen.size() == primary->Words.size()) {
-        rows =
-            ChangedRows(primary->Words.data(), s.OnScreen.data(), primary->PitchWords, primary->Width, primary->Height);
+    std::vector<Rect> areas;
+    const bool whole = s.OnScreen.size() != primary->Words.size() || s.Redraw;
+    if (whole) {
+        s.OnScreen.assign(primary->Words.size(), 0);
+        s.Picture.assign(static_cast<size_t>(s.Width) * static_cast<size_t>(s.Height), 0);
+        s.RowHashes.resize(static_cast<size_t>(s.Height));
+        for (int32_t y = 0; y < s.Height; ++y)
+            s.RowHashes[static_cast<size_t>(y)] = RowHash(
+                primary->Words.data() + static_cast<size_t>(y) * static_cast<size_t>(primary->PitchWords), s.Width);
+        areas.push_back(Rect{0, 0, s.Width, s.Height});
     } else {
-        s.OnScreen.assign(primary->Words.size(), 0);
+        areas = ChangedAreas(primary->Words.data(), s.OnScreen.data(), primary->PitchWords, primary->Width,
+                             primary->Height, &s.RowHashes);
+        if (areas.empty()) {
+            ++counters.Unchanged;
+            return;
+        }
     }
-    if (rows.Empty() && !s.Redraw) {
-        ++counters.Unchanged;
-        return;
-    }
-    if (!rows.Empty() && !Upload(*primary, rows.First, rows.Last - rows.First + 1)) {
-        // A lost texture: make it again and send the whole picture.
-        SDL_DestroyTexture(s.Texture);
-        s.Texture = nullptr;
-        if (!CreateTexture()) return;
-        s.OnScreen.assign(primary->Words.size(), 0);
-        if (!Upload(*primary, 0, primary->Height)) return;
-    }
-    SDL_SetRenderDrawColor(s.Renderer, 0, 0, 0, 255);
-    SDL_RenderClear(s.Renderer);  // the bars beside the picture
-    SDL_RenderCopy(s.Renderer, s.Texture, nullptr, nullptr);
-    SDL_RenderPresent(s.Renderer);
-    s.Redraw = false;
+    for (const Rect& area : areas) Convert(*primary, area);
+    const bool drawn = s.Software ? DrawSoftware(areas, whole) : DrawAccelerated(areas, whole);
+    // What could not be drawn is drawn whole next time.
+    s.Redraw = !drawn;
     ++counters.Presents;
     counters.PresentMicros += backend::NowMicros() - start;
 }
@@ -155,9 +246,21 @@ void WaitUntil(uint64_t deadline) {
         backend::PumpEvents();
         const uint64_t now = backend::NowMicros();
         if (now >= deadline) return;
-        // Short naps keep a close request and the keys fresh.
-        backend::Sleep(static_cast<uint32_t>(std::min<uint64_t>(deadline - now, 2000)));
+        // Asleep until an event comes (a close request, a key) or the tick is
+        // a millisecond away; that last part is slept out to the microsecond.
+        const uint64_t left = deadline - now;
+        if (left >= 2000)
+            SDL_WaitEventTimeout(nullptr, static_cast<int>(left / 1000 - 1));
+        else
+            backend::Sleep(static_cast<uint32_t>(left));
     }
+}
+
+// SDL's software renderer draws into the window's surface, which the display
+// then fills itself; every other renderer gets a texture.
+bool DrawsIntoWindowSurface(SDL_Renderer* renderer) {
+    SDL_RendererInfo info;
+    return SDL_GetRendererInfo(renderer, &info) == 0 && info.name != nullptr && std::strcmp(info.name, "software") == 0;
 }
 
 }  // namespace
@@ -178,14 +281,17 @@ void ReleaseRenderer() {
     s.Texture = nullptr;
     s.Renderer = nullptr;
     s.OnScreen.clear();
+    s.RowHashes.clear();
+    s.Picture.clear();
+    s.Scaler = SharpScaler{};
+    s.Placed = Rect{};
     s.PrimaryPending = false;
 }
 
 void RecreateTexture() {
-    if (s.Renderer == nullptr || s.Texture == nullptr) return;
-    SDL_DestroyTexture(s.Texture);
+    if (s.Texture != nullptr) SDL_DestroyTexture(s.Texture);
     s.Texture = nullptr;
-    CreateTexture();
+    s.Redraw = true;
 }
 
 }  // namespace sdl::detail
@@ -206,21 +312,20 @@ bool OpenDisplay(int32_t width, int32_t height, PixelFormat* format) {
             return false;
         }
     }
-    // Scaled as large as fits, shape kept, black bars elsewhere.
-    if (SDL_RenderSetLogicalSize(s.Renderer, width, height) != 0) {
-        sdl::detail::SetSdlError("DisplaySetMode");
-        sdl::detail::ReleaseRenderer();
+    if (width <= 0 || height <= 0) {
+        core::SetLastError("DisplaySetMode: no picture of that size");
         return false;
     }
+    s.Software = sdl::detail::DrawsIntoWindowSurface(s.Renderer);
+    // Scaled as large as fits, shape kept, black bars elsewhere: placed at
+    // the first present, and again whenever the window's size changes.
     s.Width = width;
     s.Height = height;
+    s.Placed = Rect{};
     if (s.Texture != nullptr) SDL_DestroyTexture(s.Texture);
     s.Texture = nullptr;
-    if (!sdl::detail::CreateTexture()) {
-        sdl::detail::SetSdlError("DisplaySetMode");
-        sdl::detail::ReleaseRenderer();
-        return false;
-    }
+    s.OnScreen.clear();
+    s.Redraw = true;
     SDL_ShowWindow(s.Window);
     SDL_RaiseWindow(s.Window);
     s.Shown = true;
@@ -279,13 +384,9 @@ bool ReadScreen(int32_t* width, int32_t* height, std::vector<uint32_t>* pixels) 
     // The whole window, bars included.
     int w = 0, h = 0;
     if (SDL_GetRendererOutputSize(detail::s.Renderer, &w, &h) != 0) return false;
-    int logicalW = 0, logicalH = 0;
-    SDL_RenderGetLogicalSize(detail::s.Renderer, &logicalW, &logicalH);
-    SDL_RenderSetLogicalSize(detail::s.Renderer, 0, 0);
     pixels->assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
-    const int read = SDL_RenderReadPixels(detail::s.Renderer, nullptr, SDL_PIXELFORMAT_RGB888, pixels->data(), w * 4);
-    SDL_RenderSetLogicalSize(detail::s.Renderer, logicalW, logicalH);
-    if (read != 0) return false;
+    if (SDL_RenderReadPixels(detail::s.Renderer, nullptr, SDL_PIXELFORMAT_RGB888, pixels->data(), w * 4) != 0)
+        return false;
     *width = w;
     *height = h;
     return true;

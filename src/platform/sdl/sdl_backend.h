@@ -22,6 +22,7 @@ struct PresentCounters {
     uint64_t Presents = 0;       // pictures sent to the window
     uint64_t Unchanged = 0;      // flips of a picture already on screen
     uint64_t PresentMicros = 0;  // time spent converting and presenting
+    uint64_t PixelsDrawn = 0;    // screen pixels scaled and sent to the window
 };
 PresentCounters GetPresentCounters();
 
@@ -33,5 +34,8 @@ void PostTestMotion(int32_t dx, int32_t dy);
 void PostTestButton(int sdlButton, bool down);  // 1 left, 2 middle, 3 right
 enum class TestWindowEvent { FocusGained, FocusLost, Minimized, Restored, Close, Quit };
 void PostTestWindowEvent(TestWindowEvent what);
+// Leaves full screen for a window of width x height pixels, as a window
+// manager might size it.
+void SetTestWindowSize(int32_t width, int32_t height);
 
 }  // namespace plat::sdl

@@ -282,8 +282,15 @@ bool OpenWindow(const char* title, int32_t, int32_t) {
 
 void PumpEvents() {
     if (SDL_WasInit(SDL_INIT_EVENTS) != 0) {
+        // The game's waits call this every millisecond: the window system is
+        // asked every few of them, what is queued already is taken each time.
+        const uint64_t now = NowMicros();
+        if (now - state.LastPump >= sdl::detail::PumpMicros) {
+            SDL_PumpEvents();
+            state.LastPump = now;
+        }
         SDL_Event e;
-        while (SDL_PollEvent(&e) != 0) sdl::detail::OnEvent(e);
+        while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) sdl::detail::OnEvent(e);
         sdl::detail::UpdateRelativeMode();
     }
     sdl::detail::PresentPrimaryIfDue();
@@ -375,6 +382,14 @@ void PostTestWindowEvent(TestWindowEvent what) {
         e.window.event = events[static_cast<int>(what)];
     }
     SDL_PushEvent(&e);
+}
+
+void SetTestWindowSize(int32_t width, int32_t height) {
+    if (state.Window == nullptr) return;
+    SDL_SetWindowFullscreen(state.Window, 0);
+    state.Fullscreen = false;
+    SDL_SetWindowSize(state.Window, width, height);
+    detail::SetPresentationDirty();
 }
 
 }  // namespace sdl

@@ -111,7 +111,10 @@ bool RegisterClassOnce() {
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
     windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = state.Instance;
-    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    // The program's own icon (resource 1), so that the task bar shows what
+    // Explorer shows; the stock one for a program built without it.
+    windowClass.hIcon = LoadIconA(state.Instance, MAKEINTRESOURCEA(1));
+    if (windowClass.hIcon == nullptr) windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = "QORBCLASS";

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -65,6 +67,96 @@ TEST(SdlPresentation, ChangedRowsSpanEveryDifferenceAndIgnoreThePadding) {
     span = ChangedRows(now.data(), before.data(), pitch, width, height);
     EXPECT_EQ(span.First, 0);
     EXPECT_EQ(span.Last, 6);
+}
+
+TEST(SdlPresentation, ChangedAreasCoverEveryDifferenceWithoutTheSpanBetween) {
+    const int32_t width = 800, pitch = 808, height = 600;
+    std::vector<uint16_t> before(static_cast<size_t>(pitch) * height, 7), now = before;
+    EXPECT_TRUE(ChangedAreas(now.data(), before.data(), pitch, width, height).empty());
+    now[5 * pitch + 800] = 1;  // padding only
+    EXPECT_TRUE(ChangedAreas(now.data(), before.data(), pitch, width, height).empty());
+
+    // A ball near the top left, a panel digit near the bottom right, and a
+    // pixel in the last column.
+    const std::vector<std::pair<int32_t, int32_t>> changed = {{12, 14}, {19, 21}, {700, 580}, {799, 599}, {0, 0}};
+    for (auto [x, y] : changed) now[static_cast<size_t>(y) * pitch + x] = 9;
+    const std::vector<plat::Rect> areas = ChangedAreas(now.data(), before.data(), pitch, width, height);
+    for (auto [x, y] : changed) {
+        const bool covered = std::any_of(areas.begin(), areas.end(), [&](const plat::Rect& r) {
+            return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+        });
+        EXPECT_TRUE(covered) << x << "," << y;
+    }
+    int64_t area = 0;
+    for (const plat::Rect& r : areas) {
+        EXPECT_TRUE(r.Left >= 0 && r.Right <= width && r.Top >= 0 && r.Bottom <= height && r.Left < r.Right &&
+                    r.Top < r.Bottom);
+        area += int64_t{r.Right - r.Left} * (r.Bottom - r.Top);
+    }
+    EXPECT_LT(area, width * height / 50) << "the span between the changes was taken too";
+
+    // With the rows' hashes the same areas come out, and the hashes follow
+    // the page: the next call finds nothing changed.
+    std::vector<uint64_t> hashes(height);
+    for (int32_t y = 0; y < height; ++y) hashes[y] = RowHash(before.data() + static_cast<size_t>(y) * pitch, width);
+    const std::vector<plat::Rect> hashed = ChangedAreas(now.data(), before.data(), pitch, width, height, &hashes);
+    ASSERT_EQ(hashed.size(), areas.size());
+    for (size_t i = 0; i < areas.size(); ++i) {
+        EXPECT_EQ(hashed[i].Left, areas[i].Left);
+        EXPECT_EQ(hashed[i].Top, areas[i].Top);
+        EXPECT_EQ(hashed[i].Right, areas[i].Right);
+        EXPECT_EQ(hashed[i].Bottom, areas[i].Bottom);
+    }
+    EXPECT_TRUE(ChangedAreas(now.data(), before.data(), pitch, width, height, &hashes).empty());
+
+    // Any one word changed, anywhere in a row, to any other value: another hash.
+    std::vector<uint16_t> row(width, 0x1234);
+    const uint64_t plain = RowHash(row.data(), width);
+    for (int32_t x = 0; x < width; x += 7) {
+        for (uint16_t value : {0x0000, 0x1235, 0x9234, 0xFFFF}) {
+            row[x] = value;
+            ASSERT_NE(RowHash(row.data(), width), plain) << x << " " << value;
+        }
+        row[x] = 0x1234;
+    }
+}
+
+TEST(SdlPresentation, SharpTapsAreNearestAtAWholeFactorAndBlendOneEdgeOtherwise) {
+    // Whole factors: every shown pixel is one picture pixel, each k times.
+    for (int32_t k : {1, 2, 3}) {
+        const auto taps = SharpScaler::Taps(800, 800 * k);
+        for (int32_t i = 0; i < 800 * k; ++i) {
+            ASSERT_EQ(taps[static_cast<size_t>(i)].First, i / k) << k;
+            ASSERT_EQ(taps[static_cast<size_t>(i)].Weight, 0u) << k;
+        }
+    }
+    // 1.8 and 2.5: the edge between two picture pixels softens at most two
+    // shown pixels, the columns go in order, and the picture's ends are exact.
+    for (int32_t shown : {1440, 2000}) {
+        const auto taps = SharpScaler::Taps(800, shown);
+        EXPECT_EQ(taps.front().First, 0);
+        EXPECT_EQ(taps.front().Weight, 0u);
+        EXPECT_EQ(taps.back().First, 799);
+        EXPECT_EQ(taps.back().Weight, 0u);
+        std::vector<int> soft(800, 0);
+        for (size_t i = 1; i < taps.size(); ++i) {
+            ASSERT_GE(taps[i].First, taps[i - 1].First);
+            ASSERT_LE(taps[i].First, 799);
+            soft[static_cast<size_t>(taps[i].First)] += taps[i].Weight != 0;
+        }
+        EXPECT_LE(*std::max_element(soft.begin(), soft.end()), 2) << shown;
+    }
+    // Placed as large as fits, centred.
+    const plat::Rect wide = PlacePicture(800, 600, 1920, 1080);
+    EXPECT_EQ(wide.Left, 240);
+    EXPECT_EQ(wide.Right, 1680);
+    EXPECT_EQ(wide.Top, 0);
+    EXPECT_EQ(wide.Bottom, 1080);
+    const plat::Rect tall = PlacePicture(800, 600, 1024, 1000);
+    EXPECT_EQ(tall.Right - tall.Left, 1024);
+    EXPECT_EQ(tall.Bottom - tall.Top, 768);
+    EXPECT_EQ(tall.Top, 116);
+    EXPECT_EQ(PlacePicture(800, 600, 0, 600).Right, 0);
 }
 
 TEST(SdlPresentation, WindowedScaleGrowsOnDenseScreensOnlyAsFarAsFits) {

@@ -1,8 +1,10 @@
 // The SDL back end on SDL's dummy video and audio drivers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -157,6 +159,122 @@ TEST_F(SdlBackend, F11SwitchesToAWindowShowingThePixelsOneToOne) {
     ASSERT_TRUE(Flip());
     screen = ReadScreen();
     EXPECT_GT(screen.Width, 800);  // back to the whole (dummy) desktop
+}
+
+// A page of one-pixel white and black columns (top third), a white block on
+// black (middle third: plain edges) and one-pixel rows (bottom third), shown
+// by the software renderer in a window of the given size.
+class SdlSharp : public SdlBackend {
+protected:
+    static uint16_t PageAt(int32_t x, int32_t y) {
+        if (y < 200) return x % 2 == 1 ? 0xFFFF : 0;
+        if (y < 400) return x >= 300 && x < 500 && y >= 250 && y < 350 ? 0xFFFF : 0;
+        return y % 2 == 1 ? 0xFFFF : 0;
+    }
+    void DrawPage() {
+        for (int32_t y = 0; y < 600; ++y)
+            for (int32_t x = 0; x < 800; ++x) back->Words[static_cast<size_t>(y) * back->PitchWords + x] = PageAt(x, y);
+    }
+    Screen ShowPage(int32_t width, int32_t height) {
+        setenv("SDL_RENDER_DRIVER", "software", 1);
+        OpenDisplay(WordLayout::Rgb565);
+        unsetenv("SDL_RENDER_DRIVER");
+        EXPECT_EQ(sdl::RendererName(), "software");
+        sdl::SetTestWindowSize(width, height);
+        DrawPage();
+        EXPECT_TRUE(Flip());
+        Screen screen = ReadScreen();
+        EXPECT_EQ(screen.Width, width);
+        EXPECT_EQ(screen.Height, height);
+        return screen;
+    }
+    static int Light(uint32_t pixel) { return static_cast<int>(pixel & 0xFF); }
+};
+
+TEST_F(SdlSharp, AtAFractionEveryPicturePixelGetsTheSameLightAndEdgesStaySharp) {
+    constexpr double scale = 1.8;
+    const Screen screen = ShowPage(1440, 1080);
+    ASSERT_EQ(screen.Pixels.size(), size_t{1440} * 1080);
+
+    // A screen pixel blends at most two neighbouring picture pixels, one of
+    // them black: its light belongs to the white (odd) line nearest it.
+    auto white = [&](int32_t screenLine) {
+        const double at = (screenLine + 0.5) / scale;
+        return static_cast<int32_t>(std::lround((at - 1.5) / 2)) * 2 + 1;
+    };
+    std::vector<double> columns(800, 0), rows(600, 0);
+    for (int32_t x = 0; x < 1440; ++x)
+        for (int32_t y = 40; y < 320; y += 7)
+            columns[static_cast<size_t>(std::clamp(white(x), 0, 799))] += Light(screen.At(x, y));
+    for (int32_t y = 720; y < 1080; ++y)
+        for (int32_t x = 100; x < 1300; x += 13)
+            rows[static_cast<size_t>(std::clamp(white(y), 0, 599))] += Light(screen.At(x, y));
+    auto spread = [](const std::vector<double>& light, int32_t from, int32_t to) {
+        double least = light[static_cast<size_t>(from)], most = least;
+        for (int32_t line = from; line < to; line += 2) {
+            least = std::min(least, light[static_cast<size_t>(line)]);
+            most = std::max(most, light[static_cast<size_t>(line)]);
+        }
+        return least > 0 ? most / least - 1 : 99.0;
+    };
+    EXPECT_LT(spread(columns, 3, 797), 0.10) << "white picture columns get unequal light";
+    EXPECT_LT(spread(rows, 403, 597), 0.10) << "white picture rows get unequal light";
+
+    // The block's edges: at most two screen pixels between black and white,
+    // and the block as wide and high as 200 x 100 picture pixels scaled.
+    auto edges = [&](bool across, int32_t line) {
+        int run = 0, longest = 0, lit = 0;
+        for (int32_t i = across ? 500 : 420; i < (across ? 940 : 660); ++i) {
+            const int light = Light(across ? screen.At(i, line) : screen.At(line, i));
+            run = light != 0 && light != 255 ? run + 1 : 0;
+            longest = std::max(longest, run);
+            lit += light >= 128;
+        }
+        return std::pair{longest, lit};
+    };
+    for (int32_t y = 470; y < 610; y += 5) {
+        const auto [ramp, lit] = edges(true, y);
+        EXPECT_LE(ramp, 2) << "row " << y;
+        EXPECT_NEAR(lit, 360, 1) << "row " << y;
+    }
+    for (int32_t x = 560; x < 880; x += 5) {
+        const auto [ramp, lit] = edges(false, x);
+        EXPECT_LE(ramp, 2) << "column " << x;
+        EXPECT_NEAR(lit, 180, 1) << "column " << x;
+    }
+}
+
+TEST_F(SdlSharp, AtAWholeFactorItIsPlainNearest) {
+    const Screen screen = ShowPage(1600, 1200);
+    ASSERT_EQ(screen.Pixels.size(), size_t{1600} * 1200);
+    int wrong = 0;
+    for (int32_t y = 0; y < 1200; ++y)
+        for (int32_t x = 0; x < 1600; ++x) wrong += screen.At(x, y) != (PageAt(x / 2, y / 2) != 0 ? 0xFFFFFFu : 0u);
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(SdlSharp, AFlipDrawsOnlyWhatChanged) {
+    ShowPage(1440, 1080);
+    sdl::PresentCounters before = sdl::GetPresentCounters();
+    DrawPage();
+    ASSERT_TRUE(Flip());
+    sdl::PresentCounters after = sdl::GetPresentCounters();
+    EXPECT_EQ(after.Unchanged, before.Unchanged + 1);
+    EXPECT_EQ(after.PixelsDrawn, before.PixelsDrawn) << "an unchanged page was drawn again";
+
+    // A ball's worth in one corner and a panel's in the other: two small
+    // areas, not the span between them.
+    DrawPage();
+    ASSERT_TRUE(Fill(back, RectAt(10, 10, 8, 8), 0x07E0));
+    ASSERT_TRUE(Fill(back, RectAt(760, 580, 30, 12), 0xF800));
+    ASSERT_TRUE(Flip());
+    after = sdl::GetPresentCounters();
+    EXPECT_GT(after.PixelsDrawn, before.PixelsDrawn);
+    EXPECT_LT(after.PixelsDrawn - before.PixelsDrawn, 1440u * 1080 / 100);
+    const Screen screen = ReadScreen();
+    EXPECT_EQ(screen.At(25, 25), 0x00FF00u);
+    EXPECT_EQ(screen.At(1390, 1055), 0xFF0000u);
+    EXPECT_EQ(screen.At(720, 540), 0xFFFFFFu);  // the block, shown before and kept
 }
 
 TEST_F(SdlBackend, ADrawOnThePrimaryShowsWithoutAFlip) {
