@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 #include "platform/sdl/presentation.h"
+#include "platform/sdl/sdl_backend.h"
 
 namespace plat::sdl::detail {
 
@@ -58,6 +59,7 @@ constexpr uint64_t PumpMicros = 4000;
 bool Active();
 
 // In display.cpp
+extern PresentCounters counters;  // what presenting has cost since set-up
 void PresentPrimaryIfDue();
 void ReleaseRenderer();
 void RecreateTexture();

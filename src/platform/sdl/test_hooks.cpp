@@ -1,6 +1,10 @@
-// Control of the SDL back end for tests: a fresh start, and input queued as
-// the window system would deliver it.
+// Control and inspection of the SDL back end for tests: a fresh start, input
+// queued as the window system would deliver it, and what the window shows.
 #include <SDL.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/core.h"
 #include "platform/platform.h"
@@ -69,6 +73,26 @@ void SetTestWindowSize(int32_t width, int32_t height) {
     SDL_SetWindowSize(state.Window, width, height);
     detail::SetPresentationDirty();
 }
+
+std::string RendererName() {
+    SDL_RendererInfo info;
+    if (state.Renderer == nullptr || SDL_GetRendererInfo(state.Renderer, &info) != 0) return "";
+    return info.name != nullptr ? info.name : "";
+}
+
+bool ReadScreen(int32_t* width, int32_t* height, std::vector<uint32_t>* pixels) {
+    if (state.Renderer == nullptr || width == nullptr || height == nullptr || pixels == nullptr) return false;
+    // The whole window, bars included.
+    int w = 0, h = 0;
+    if (SDL_GetRendererOutputSize(state.Renderer, &w, &h) != 0) return false;
+    pixels->assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
+    if (SDL_RenderReadPixels(state.Renderer, nullptr, SDL_PIXELFORMAT_RGB888, pixels->data(), w * 4) != 0) return false;
+    *width = w;
+    *height = h;
+    return true;
+}
+
+PresentCounters GetPresentCounters() { return detail::counters; }
 
 }  // namespace sdl
 }  // namespace plat
