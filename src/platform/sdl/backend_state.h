@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 #include "platform/sdl/presentation.h"
+#include "platform/sdl/sdl_backend.h"
 
 namespace plat::sdl::detail {
 
@@ -58,6 +59,7 @@ constexpr uint64_t PumpMicros = 4000;
 bool Active();
 
 // In display.cpp
+extern PresentCounters counters;  // what presenting has cost since set-up
 void PresentPrimaryIfDue();
 void ReleaseRenderer();
 void RecreateTexture();
@@ -66,8 +68,18 @@ void SetPresentationDirty();
 // In audio.cpp
 void CloseAudioDevice();
 
+// In input.cpp
+// Turns SDL's relative mouse mode on while the game holds the mouse in front.
+void UpdateRelativeMode();
+void OnKey(SDL_Scancode code, bool down);
+// The core's button number of an SDL button; -1 for one the game ignores.
+int ButtonIndex(uint8_t button);
+
+// In window.cpp
 // Brings up SDL's video and events once; false with LastError on failure.
 bool EnsureVideo();
 void SetSdlError(const char* caller);
+// Closes the renderer, the audio device and the window, and SDL itself.
+void ShutDownSdl();
 
 }  // namespace plat::sdl::detail

@@ -23,10 +23,10 @@
 
 namespace plat {
 namespace sdl::detail {
-namespace {
 
-Backend& s = state;
 PresentCounters counters;
+
+namespace {
 
 bool DrawsOnCpu(SDL_Renderer* renderer) {
     SDL_RendererInfo info;
@@ -95,35 +95,36 @@ void Convert(const Surface& page, const Rect& area) {
     const size_t pitch = static_cast<size_t>(page.PitchWords);
     for (int32_t y = area.Top; y < area.Bottom; ++y) {
         const size_t at = static_cast<size_t>(y) * pitch + static_cast<size_t>(area.Left);
-        ConvertRow(page.Words.data() + at, s.Picture.data() + static_cast<size_t>(y) * page.Width + area.Left,
+        ConvertRow(page.Words.data() + at, state.Picture.data() + static_cast<size_t>(y) * page.Width + area.Left,
                    area.Right - area.Left, layout);
-        std::copy_n(page.Words.data() + at, area.Right - area.Left, s.OnScreen.data() + at);
+        std::copy_n(page.Words.data() + at, area.Right - area.Left, state.OnScreen.data() + at);
     }
 }
 
 // Fits the picture to a window of `width` x `height` pixels; true when the
 // whole window must be drawn again.
 bool Place(int32_t width, int32_t height) {
-    const Rect placed = PlacePicture(s.Width, s.Height, width, height);
-    const bool moved = placed.Left != s.Placed.Left || placed.Top != s.Placed.Top || placed.Right != s.Placed.Right ||
-                       placed.Bottom != s.Placed.Bottom;
-    s.Placed = placed;
-    return s.Scaler.Resize(s.Width, s.Height, placed.Right - placed.Left, placed.Bottom - placed.Top) || moved;
+    const Rect placed = PlacePicture(state.Width, state.Height, width, height);
+    const bool moved = placed.Left != state.Placed.Left || placed.Top != state.Placed.Top ||
+                       placed.Right != state.Placed.Right || placed.Bottom != state.Placed.Bottom;
+    state.Placed = placed;
+    return state.Scaler.Resize(state.Width, state.Height, placed.Right - placed.Left, placed.Bottom - placed.Top) ||
+           moved;
 }
 
 // The software renderer draws into the window's own surface: the scaled
 // areas go straight there, and only they are sent to the window system.
 bool DrawSoftware(const std::vector<Rect>& areas, bool whole) {
-    SDL_Surface* surface = SDL_GetWindowSurface(s.Window);
+    SDL_Surface* surface = SDL_GetWindowSurface(state.Window);
     if (surface == nullptr) return false;
     whole = Place(surface->w, surface->h) || whole;
     std::vector<SDL_Rect> sent;
     std::vector<Rect> shown;
     if (whole) {
-        shown.push_back(Rect{0, 0, s.Scaler.ShownWidth(), s.Scaler.ShownHeight()});
+        shown.push_back(Rect{0, 0, state.Scaler.ShownWidth(), state.Scaler.ShownHeight()});
     } else {
         for (const Rect& area : areas) {
-            const Rect reach = s.Scaler.Reach(area);
+            const Rect reach = state.Scaler.Reach(area);
             if (reach.Right > reach.Left && reach.Bottom > reach.Top) shown.push_back(reach);
         }
     }
@@ -135,14 +136,15 @@ bool DrawSoftware(const std::vector<Rect>& areas, bool whole) {
     std::vector<uint32_t> scratch;
     for (const Rect& area : shown) {
         const int32_t w = area.Right - area.Left, h = area.Bottom - area.Top;
-        const int32_t x = s.Placed.Left + area.Left, y = s.Placed.Top + area.Top;
+        const int32_t x = state.Placed.Left + area.Left, y = state.Placed.Top + area.Top;
         uint8_t* target = static_cast<uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch +
                           static_cast<size_t>(x) * surface->format->BytesPerPixel;
         if (direct) {
-            s.Scaler.Draw(s.Picture.data(), s.Width, area, reinterpret_cast<uint32_t*>(target), surface->pitch / 4);
+            state.Scaler.Draw(state.Picture.data(), state.Width, area, reinterpret_cast<uint32_t*>(target),
+                              surface->pitch / 4);
         } else {
             scratch.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
-            s.Scaler.Draw(s.Picture.data(), s.Width, area, scratch.data(), w);
+            state.Scaler.Draw(state.Picture.data(), state.Width, area, scratch.data(), w);
             SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, scratch.data(), w * 4, surface->format->format, target,
                               surface->pitch);
         }
@@ -150,28 +152,29 @@ bool DrawSoftware(const std::vector<Rect>& areas, bool whole) {
         counters.PixelsDrawn += static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
     }
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-    if (whole) return SDL_UpdateWindowSurface(s.Window) == 0;
-    return sent.empty() || SDL_UpdateWindowSurfaceRects(s.Window, sent.data(), static_cast<int>(sent.size())) == 0;
+    if (whole) return SDL_UpdateWindowSurface(state.Window) == 0;
+    return sent.empty() || SDL_UpdateWindowSurfaceRects(state.Window, sent.data(), static_cast<int>(sent.size())) == 0;
 }
 
 // An accelerated renderer keeps the scaled picture in a texture of the
 // window's size; the changed areas are scaled into it and it is drawn 1:1.
 bool DrawAccelerated(const std::vector<Rect>& areas, bool whole) {
     int width = 0, height = 0;
-    if (SDL_GetRendererOutputSize(s.Renderer, &width, &height) != 0) return false;
+    if (SDL_GetRendererOutputSize(state.Renderer, &width, &height) != 0) return false;
     whole = Place(width, height) || whole;
-    const int32_t shownW = s.Scaler.ShownWidth(), shownH = s.Scaler.ShownHeight();
+    const int32_t shownW = state.Scaler.ShownWidth(), shownH = state.Scaler.ShownHeight();
     int textureW = 0, textureH = 0;
-    if (s.Texture != nullptr && (SDL_QueryTexture(s.Texture, nullptr, nullptr, &textureW, &textureH) != 0 ||
-                                 textureW != shownW || textureH != shownH)) {
-        SDL_DestroyTexture(s.Texture);
-        s.Texture = nullptr;
+    if (state.Texture != nullptr && (SDL_QueryTexture(state.Texture, nullptr, nullptr, &textureW, &textureH) != 0 ||
+                                     textureW != shownW || textureH != shownH)) {
+        SDL_DestroyTexture(state.Texture);
+        state.Texture = nullptr;
     }
-    if (s.Texture == nullptr) {
+    if (state.Texture == nullptr) {
         if (shownW <= 0 || shownH <= 0) return false;
-        s.Texture = SDL_CreateTexture(s.Renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, shownW, shownH);
-        if (s.Texture == nullptr) return false;
-        SDL_SetTextureScaleMode(s.Texture, SDL_ScaleModeNearest);
+        state.Texture =
+            SDL_CreateTexture(state.Renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, shownW, shownH);
+        if (state.Texture == nullptr) return false;
+        SDL_SetTextureScaleMode(state.Texture, SDL_ScaleModeNearest);
         whole = true;
     }
     std::vector<Rect> shown;
@@ -179,7 +182,7 @@ bool DrawAccelerated(const std::vector<Rect>& areas, bool whole) {
         shown.push_back(Rect{0, 0, shownW, shownH});
     } else {
         for (const Rect& area : areas) {
-            const Rect reach = s.Scaler.Reach(area);
+            const Rect reach = state.Scaler.Reach(area);
             if (reach.Right > reach.Left && reach.Bottom > reach.Top) shown.push_back(reach);
         }
     }
@@ -187,56 +190,56 @@ bool DrawAccelerated(const std::vector<Rect>& areas, bool whole) {
         const SDL_Rect rect{area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top};
         void* pixels = nullptr;
         int pitch = 0;
-        if (SDL_LockTexture(s.Texture, &rect, &pixels, &pitch) != 0) {
+        if (SDL_LockTexture(state.Texture, &rect, &pixels, &pitch) != 0) {
             // A lost texture: made again, with everything, next time.
-            SDL_DestroyTexture(s.Texture);
-            s.Texture = nullptr;
+            SDL_DestroyTexture(state.Texture);
+            state.Texture = nullptr;
             return false;
         }
-        s.Scaler.Draw(s.Picture.data(), s.Width, area, static_cast<uint32_t*>(pixels), pitch / 4);
-        SDL_UnlockTexture(s.Texture);
+        state.Scaler.Draw(state.Picture.data(), state.Width, area, static_cast<uint32_t*>(pixels), pitch / 4);
+        SDL_UnlockTexture(state.Texture);
         counters.PixelsDrawn += static_cast<uint64_t>(rect.w) * static_cast<uint64_t>(rect.h);
     }
-    const SDL_Rect placed{s.Placed.Left, s.Placed.Top, shownW, shownH};
-    SDL_SetRenderDrawColor(s.Renderer, 0, 0, 0, 255);
-    SDL_RenderClear(s.Renderer);  // the bars beside the picture
-    SDL_RenderCopy(s.Renderer, s.Texture, nullptr, &placed);
-    SDL_RenderPresent(s.Renderer);
+    const SDL_Rect placed{state.Placed.Left, state.Placed.Top, shownW, shownH};
+    SDL_SetRenderDrawColor(state.Renderer, 0, 0, 0, 255);
+    SDL_RenderClear(state.Renderer);  // the bars beside the picture
+    SDL_RenderCopy(state.Renderer, state.Texture, nullptr, &placed);
+    SDL_RenderPresent(state.Renderer);
     return true;
 }
 
 // Shows a page. Only the areas that changed are converted and scaled, and a
 // picture already on screen is not drawn again unless the window lost it.
 void Show(const Surface* primary) {
-    if (s.Renderer == nullptr || primary == nullptr || primary->Width != s.Width || primary->Height != s.Height ||
-        primary->PitchWords < primary->Width ||
+    if (state.Renderer == nullptr || primary == nullptr || primary->Width != state.Width ||
+        primary->Height != state.Height || primary->PitchWords < primary->Width ||
         primary->Words.size() < static_cast<size_t>(primary->PitchWords) * static_cast<size_t>(primary->Height))
         return;
     const uint64_t start = backend::NowMicros();
-    s.PrimaryPending = false;
-    s.LastPresent = start;
+    state.PrimaryPending = false;
+    state.LastPresent = start;
     std::vector<Rect> areas;
-    const bool whole = s.OnScreen.size() != primary->Words.size() || s.Redraw;
+    const bool whole = state.OnScreen.size() != primary->Words.size() || state.Redraw;
     if (whole) {
-        s.OnScreen.assign(primary->Words.size(), 0);
-        s.Picture.assign(static_cast<size_t>(s.Width) * static_cast<size_t>(s.Height), 0);
-        s.RowHashes.resize(static_cast<size_t>(s.Height));
-        for (int32_t y = 0; y < s.Height; ++y)
-            s.RowHashes[static_cast<size_t>(y)] = RowHash(
-                primary->Words.data() + static_cast<size_t>(y) * static_cast<size_t>(primary->PitchWords), s.Width);
-        areas.push_back(Rect{0, 0, s.Width, s.Height});
+        state.OnScreen.assign(primary->Words.size(), 0);
+        state.Picture.assign(static_cast<size_t>(state.Width) * static_cast<size_t>(state.Height), 0);
+        state.RowHashes.resize(static_cast<size_t>(state.Height));
+        for (int32_t y = 0; y < state.Height; ++y)
+            state.RowHashes[static_cast<size_t>(y)] = RowHash(
+                primary->Words.data() + static_cast<size_t>(y) * static_cast<size_t>(primary->PitchWords), state.Width);
+        areas.push_back(Rect{0, 0, state.Width, state.Height});
     } else {
-        areas = ChangedAreas(primary->Words.data(), s.OnScreen.data(), primary->PitchWords, primary->Width,
-                             primary->Height, &s.RowHashes);
+        areas = ChangedAreas(primary->Words.data(), state.OnScreen.data(), primary->PitchWords, primary->Width,
+                             primary->Height, &state.RowHashes);
         if (areas.empty()) {
             ++counters.Unchanged;
             return;
         }
     }
     for (const Rect& area : areas) Convert(*primary, area);
-    const bool drawn = s.Software ? DrawSoftware(areas, whole) : DrawAccelerated(areas, whole);
+    const bool drawn = state.Software ? DrawSoftware(areas, whole) : DrawAccelerated(areas, whole);
     // What could not be drawn is drawn whole next time.
-    s.Redraw = !drawn;
+    state.Redraw = !drawn;
     ++counters.Presents;
     counters.PresentMicros += backend::NowMicros() - start;
 }
@@ -265,49 +268,49 @@ bool DrawsIntoWindowSurface(SDL_Renderer* renderer) {
 
 }  // namespace
 
-void SetPresentationDirty() { s.Redraw = true; }
+void SetPresentationDirty() { state.Redraw = true; }
 
 // A draw on the primary, or a window that lost its picture, is shown at the
 // latest one emulated refresh later, without waiting for a flip; many small
 // draws in a row cost one present, not one each.
 void PresentPrimaryIfDue() {
-    if ((s.PrimaryPending || s.Redraw) && backend::NowMicros() - s.LastPresent >= TickMicros)
+    if ((state.PrimaryPending || state.Redraw) && backend::NowMicros() - state.LastPresent >= TickMicros)
         Show(core::Chain().Primary);
 }
 
 void ReleaseRenderer() {
-    if (s.Texture != nullptr) SDL_DestroyTexture(s.Texture);
-    if (s.Renderer != nullptr) SDL_DestroyRenderer(s.Renderer);
-    s.Texture = nullptr;
-    s.Renderer = nullptr;
-    s.OnScreen.clear();
-    s.RowHashes.clear();
-    s.Picture.clear();
-    s.Scaler = SharpScaler{};
-    s.Placed = Rect{};
-    s.PrimaryPending = false;
+    if (state.Texture != nullptr) SDL_DestroyTexture(state.Texture);
+    if (state.Renderer != nullptr) SDL_DestroyRenderer(state.Renderer);
+    state.Texture = nullptr;
+    state.Renderer = nullptr;
+    state.OnScreen.clear();
+    state.RowHashes.clear();
+    state.Picture.clear();
+    state.Scaler = SharpScaler{};
+    state.Placed = Rect{};
+    state.PrimaryPending = false;
 }
 
 void RecreateTexture() {
-    if (s.Texture != nullptr) SDL_DestroyTexture(s.Texture);
-    s.Texture = nullptr;
-    s.Redraw = true;
+    if (state.Texture != nullptr) SDL_DestroyTexture(state.Texture);
+    state.Texture = nullptr;
+    state.Redraw = true;
 }
 
 }  // namespace sdl::detail
 
-using sdl::detail::s;
+using sdl::detail::state;
 
 namespace backend {
 
 bool OpenDisplay(int32_t width, int32_t height, PixelFormat* format) {
-    if (s.Window == nullptr) {
+    if (state.Window == nullptr) {
         core::SetLastError("DisplaySetMode: no window");
         return false;
     }
-    if (s.Renderer == nullptr) {
-        s.Renderer = sdl::detail::ChooseRenderer(s.Window);
-        if (s.Renderer == nullptr) {
+    if (state.Renderer == nullptr) {
+        state.Renderer = sdl::detail::ChooseRenderer(state.Window);
+        if (state.Renderer == nullptr) {
             sdl::detail::SetSdlError("DisplaySetMode");
             return false;
         }
@@ -316,24 +319,24 @@ bool OpenDisplay(int32_t width, int32_t height, PixelFormat* format) {
         core::SetLastError("DisplaySetMode: no picture of that size");
         return false;
     }
-    s.Software = sdl::detail::DrawsIntoWindowSurface(s.Renderer);
+    state.Software = sdl::detail::DrawsIntoWindowSurface(state.Renderer);
     // Scaled as large as fits, shape kept, black bars elsewhere: placed at
     // the first present, and again whenever the window's size changes.
-    s.Width = width;
-    s.Height = height;
-    s.Placed = Rect{};
-    if (s.Texture != nullptr) SDL_DestroyTexture(s.Texture);
-    s.Texture = nullptr;
-    s.OnScreen.clear();
-    s.Redraw = true;
-    SDL_ShowWindow(s.Window);
-    SDL_RaiseWindow(s.Window);
-    s.Shown = true;
-    s.Minimized = false;
-    SDL_SetRenderDrawColor(s.Renderer, 0, 0, 0, 255);
-    SDL_RenderClear(s.Renderer);
-    SDL_RenderPresent(s.Renderer);
-    s.Epoch = NowMicros();
+    state.Width = width;
+    state.Height = height;
+    state.Placed = Rect{};
+    if (state.Texture != nullptr) SDL_DestroyTexture(state.Texture);
+    state.Texture = nullptr;
+    state.OnScreen.clear();
+    state.Redraw = true;
+    SDL_ShowWindow(state.Window);
+    SDL_RaiseWindow(state.Window);
+    state.Shown = true;
+    state.Minimized = false;
+    SDL_SetRenderDrawColor(state.Renderer, 0, 0, 0, 255);
+    SDL_RenderClear(state.Renderer);
+    SDL_RenderPresent(state.Renderer);
+    state.Epoch = NowMicros();
     sdl::detail::counters = sdl::PresentCounters{};
     const bool wide = DisplayWordLayout() == WordLayout::Rgb565;
     format->RgbBitCount = wide ? 16 : 15;
@@ -345,8 +348,8 @@ bool OpenDisplay(int32_t width, int32_t height, PixelFormat* format) {
 
 void CloseDisplay() {
     sdl::detail::ReleaseRenderer();
-    if (s.Window != nullptr && s.Shown) SDL_HideWindow(s.Window);
-    s.Shown = false;
+    if (state.Window != nullptr && state.Shown) SDL_HideWindow(state.Window);
+    state.Shown = false;
 }
 
 // Frozen while in the background; a close request ends the wait at once.
@@ -357,7 +360,7 @@ PresentResult Present(const Surface& page) {
         PumpEvents();
     }
     sdl::detail::Show(&page);
-    sdl::detail::WaitUntil(s.Epoch + sdl::NextTickMicros(NowMicros() - s.Epoch));
+    sdl::detail::WaitUntil(state.Epoch + sdl::NextTickMicros(NowMicros() - state.Epoch));
     return PresentResult::Shown;
 }
 
@@ -365,34 +368,9 @@ PresentResult Present(const Surface& page) {
 RestoreResult RestoreDisplay() { return RestoreResult::Restored; }
 
 void ShowArea(const Surface&, const Rect&) {
-    s.PrimaryPending = true;
+    state.PrimaryPending = true;
     sdl::detail::PresentPrimaryIfDue();
 }
 
 }  // namespace backend
-
-namespace sdl {
-
-std::string RendererName() {
-    SDL_RendererInfo info;
-    if (detail::s.Renderer == nullptr || SDL_GetRendererInfo(detail::s.Renderer, &info) != 0) return "";
-    return info.name != nullptr ? info.name : "";
-}
-
-bool ReadScreen(int32_t* width, int32_t* height, std::vector<uint32_t>* pixels) {
-    if (detail::s.Renderer == nullptr || width == nullptr || height == nullptr || pixels == nullptr) return false;
-    // The whole window, bars included.
-    int w = 0, h = 0;
-    if (SDL_GetRendererOutputSize(detail::s.Renderer, &w, &h) != 0) return false;
-    pixels->assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
-    if (SDL_RenderReadPixels(detail::s.Renderer, nullptr, SDL_PIXELFORMAT_RGB888, pixels->data(), w * 4) != 0)
-        return false;
-    *width = w;
-    *height = h;
-    return true;
-}
-
-PresentCounters GetPresentCounters() { return detail::counters; }
-
-}  // namespace sdl
 }  // namespace plat

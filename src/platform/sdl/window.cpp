@@ -1,21 +1,17 @@
-// The SDL back end's window, events, input, time and cursor.
+// The SDL back end's window, its events and the cursor.
 #include <SDL.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
-#include <thread>
 
 #include "platform/backend.h"
 #include "platform/core.h"
 #include "platform/platform.h"
 #include "platform/sdl/backend_state.h"
 #include "platform/sdl/presentation.h"
-#include "platform/sdl/sdl_backend.h"
 
 namespace plat {
 namespace sdl::detail {
@@ -71,6 +67,8 @@ std::string NoDisplay(std::string why, const std::string& printed) {
     return NoDisplayMessage(std::getenv("DISPLAY"), wayland, why);
 }
 
+}  // namespace
+
 void ShutDownSdl() {
     ReleaseRenderer();
     CloseAudioDevice();
@@ -79,18 +77,11 @@ void ShutDownSdl() {
     SDL_Quit();
 }
 
+namespace {
+
 void ApplyCursor() {
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
     SDL_ShowCursor(state.CursorHidden ? SDL_DISABLE : SDL_ENABLE);
-}
-
-// Relative motion only while the game runs in front, so the paddle does not
-// follow a mouse that works elsewhere.
-void UpdateRelativeMode() {
-    const bool want = state.Window != nullptr && state.Captured && Active();
-    if (want == state.Relative) return;
-    SDL_SetRelativeMouseMode(want ? SDL_TRUE : SDL_FALSE);
-    state.Relative = want;
 }
 
 void ToggleFullscreen() {
@@ -114,33 +105,6 @@ void ToggleFullscreen() {
     }
     state.Fullscreen = !state.Fullscreen;
     SetPresentationDirty();
-}
-
-void OnKey(SDL_Scancode code, bool down) {
-    switch (code) {
-        case SDL_SCANCODE_ESCAPE: core::Feed(KeyEvent(Key::Escape, down)); break;
-        case SDL_SCANCODE_RETURN:
-            state.ReturnHeld = down;
-            core::Feed(KeyEvent(Key::Enter, state.ReturnHeld || state.KeypadEnterHeld));
-            break;
-        case SDL_SCANCODE_KP_ENTER:
-            state.KeypadEnterHeld = down;
-            core::Feed(KeyEvent(Key::Enter, state.ReturnHeld || state.KeypadEnterHeld));
-            break;
-        case SDL_SCANCODE_F1: core::Feed(KeyEvent(Key::F1, down)); break;
-        case SDL_SCANCODE_F5: core::Feed(KeyEvent(Key::F5, down)); break;
-        default: break;
-    }
-}
-
-int ButtonIndex(uint8_t button) {
-    switch (button) {
-        case SDL_BUTTON_LEFT: return 0;
-        case SDL_BUTTON_RIGHT: return 1;
-        case SDL_BUTTON_MIDDLE: return 2;
-        case SDL_BUTTON_X1: return 3;
-        default: return -1;
-    }
 }
 
 // A key pressed in the window, or a click on it, means the person is here,
@@ -301,96 +265,5 @@ void SetCursorVisible(bool visible) {
     sdl::detail::ApplyCursor();
 }
 
-bool OpenInput() { return true; }
-
-void CloseInput() { CaptureMouse(false); }
-
-bool CaptureMouse(bool captured) {
-    if (captured && !state.Captured) {
-        PumpEvents();  // what came before belongs to no read
-        core::ClearMouse();
-    }
-    state.Captured = captured;
-    PumpEvents();
-    return true;
-}
-
-uint32_t Ticks() { return static_cast<uint32_t>(SDL_GetTicks64()); }
-
-uint64_t NowMicros() {
-    using namespace std::chrono;
-    return static_cast<uint64_t>(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-void Sleep(uint32_t micros) { std::this_thread::sleep_for(std::chrono::microseconds(micros)); }
-
-int64_t CalendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
-
-void ReportFatal(const std::string& message) { std::fprintf(stderr, "qorb: %s\n", message.c_str()); }
-
 }  // namespace backend
-
-// --- control --------------------------------------------------------------
-
-namespace sdl {
-
-void Reset() {
-    DisplayRelease();
-    SoundRelease();
-    InputRelease();
-    detail::ShutDownSdl();
-    core::ResetAll();
-    state = detail::Backend{};
-}
-
-void PostTestKey(TestKey key, bool down) {
-    static constexpr SDL_Scancode codes[] = {SDL_SCANCODE_ESCAPE, SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER,
-                                             SDL_SCANCODE_F1,     SDL_SCANCODE_F5,     SDL_SCANCODE_F11};
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.key.keysym.scancode = codes[static_cast<int>(key)];
-    e.key.keysym.sym = SDL_GetKeyFromScancode(e.key.keysym.scancode);
-    SDL_PushEvent(&e);
-}
-
-void PostTestMotion(int32_t dx, int32_t dy) {
-    SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.xrel = dx;
-    e.motion.yrel = dy;
-    SDL_PushEvent(&e);
-}
-
-void PostTestButton(int sdlButton, bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    e.button.button = static_cast<uint8_t>(sdlButton);
-    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    SDL_PushEvent(&e);
-}
-
-void PostTestWindowEvent(TestWindowEvent what) {
-    SDL_Event e{};
-    if (what == TestWindowEvent::Quit) {
-        e.type = SDL_QUIT;
-    } else {
-        static constexpr uint8_t events[] = {SDL_WINDOWEVENT_FOCUS_GAINED, SDL_WINDOWEVENT_FOCUS_LOST,
-                                             SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_RESTORED,
-                                             SDL_WINDOWEVENT_CLOSE};
-        e.type = SDL_WINDOWEVENT;
-        e.window.event = events[static_cast<int>(what)];
-    }
-    SDL_PushEvent(&e);
-}
-
-void SetTestWindowSize(int32_t width, int32_t height) {
-    if (state.Window == nullptr) return;
-    SDL_SetWindowFullscreen(state.Window, 0);
-    state.Fullscreen = false;
-    SDL_SetWindowSize(state.Window, width, height);
-    detail::SetPresentationDirty();
-}
-
-}  // namespace sdl
 }  // namespace plat

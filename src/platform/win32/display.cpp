@@ -8,7 +8,7 @@
 
 #include "platform/backend.h"
 #include "platform/core.h"
-#include "platform/win32/win32_api.h"
+#include "platform/win32/backend_state.h"
 
 namespace plat {
 namespace win32::detail {

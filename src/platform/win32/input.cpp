@@ -1,11 +1,11 @@
-// The Windows back end's mouse: DirectInput 5, the system mouse, shared and
-// read in the background.
+// The Windows back end's keys, read as held or not at every pump, and its
+// mouse: DirectInput 5, the system mouse, shared and read in the background.
 #include <algorithm>
 #include <string>
 
 #include "platform/backend.h"
 #include "platform/core.h"
-#include "platform/win32/win32_api.h"
+#include "platform/win32/backend_state.h"
 
 namespace plat {
 namespace win32::detail {
@@ -18,7 +18,16 @@ bool Failed(const char* call, HRESULT result) {
     return false;
 }
 
+bool KeyHeld(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
+
 }  // namespace
+
+void ReadKeys() {
+    core::Feed(KeyEvent(Key::Escape, KeyHeld(VK_ESCAPE)));
+    core::Feed(KeyEvent(Key::Enter, KeyHeld(VK_RETURN)));  // the keypad's Enter too
+    core::Feed(KeyEvent(Key::F1, KeyHeld(VK_F1)));
+    core::Feed(KeyEvent(Key::F5, KeyHeld(VK_F5)));
+}
 
 void ReadMouse() {
     if (state.Mouse == nullptr || !state.Captured) return;

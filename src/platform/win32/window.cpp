@@ -1,13 +1,11 @@
-// The Windows back end's window, message pump, keys, time and cursor.
+// The Windows back end's window, its message pump and the cursor.
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <filesystem>
 #include <string>
 
 #include "platform/backend.h"
 #include "platform/core.h"
-#include "platform/win32/win32_api.h"
+#include "platform/win32/backend_state.h"
 
 namespace plat {
 namespace win32::detail {
@@ -126,8 +124,6 @@ bool RegisterClassOnce() {
     return true;
 }
 
-bool KeyHeld(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
-
 }  // namespace win32::detail
 
 using win32::detail::state;
@@ -158,10 +154,7 @@ void PumpEvents() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    core::Feed(KeyEvent(Key::Escape, win32::detail::KeyHeld(VK_ESCAPE)));
-    core::Feed(KeyEvent(Key::Enter, win32::detail::KeyHeld(VK_RETURN)));  // the keypad's Enter too
-    core::Feed(KeyEvent(Key::F1, win32::detail::KeyHeld(VK_F1)));
-    core::Feed(KeyEvent(Key::F5, win32::detail::KeyHeld(VK_F5)));
+    win32::detail::ReadKeys();
     win32::detail::ReadMouse();
     win32::detail::CheckSoundDevice();
 }
@@ -169,39 +162,6 @@ void PumpEvents() {
 void SetCursorVisible(bool visible) {
     state.CursorHidden = !visible;
     ::ShowCursor(visible ? TRUE : FALSE);
-}
-
-uint32_t Ticks() { return GetTickCount(); }
-
-uint64_t NowMicros() {
-    static const uint64_t frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<uint64_t>(f.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    const uint64_t count = static_cast<uint64_t>(now.QuadPart);
-    return count / frequency * 1000000 + count % frequency * 1000000 / frequency;
-}
-
-void Sleep(uint32_t micros) { ::Sleep((micros + 999) / 1000); }
-
-int64_t CalendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
-
-std::string ExecutableDirectory() {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return "";
-    return std::filesystem::path(path).parent_path().string();
-}
-
-// A windowed program's error line goes unseen: show it too. The window, which
-// exclusive mode left covering the screen, goes first.
-void ReportFatal(const std::string& message) {
-    std::fprintf(stderr, "qorb: %s\n", message.c_str());
-    if (state.Window != nullptr) ShowWindow(state.Window, SW_HIDE);
-    MessageBoxA(nullptr, message.c_str(), "Qorb", MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
 }  // namespace backend

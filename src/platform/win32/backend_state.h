@@ -65,10 +65,12 @@ void ReleaseCom(T*& object) {
     object = nullptr;
 }
 
+// In input.cpp: hands the keys the game reads, held or not, to the layer.
+void ReadKeys();
 // In input.cpp: hands the mouse's motion and buttons since the last call to
 // the layer.
 void ReadMouse();
-// In sound.cpp: falls back to the silent clock if the device stopped playing.
+// In audio.cpp: falls back to the silent clock if the device stopped playing.
 void CheckSoundDevice();
 
 }  // namespace plat::win32::detail

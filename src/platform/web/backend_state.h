@@ -1,0 +1,45 @@
+// State shared by the files of the browser back end. Not for the game.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/input_timeline.h"
+#include "platform/platform.h"
+#include "platform/web/pacing.h"
+#include "platform/web/rgba_page.h"
+
+namespace plat::web::detail {
+
+struct Backend {
+    bool Window = false;
+    // Display
+    FramePacer Pacer;
+    RgbaPage Rgba;
+    std::vector<uint16_t> OnScreen;  // the words the canvas shows
+    bool PrimaryPending = false;     // a draw on the primary waits to be shown
+    uint64_t LastShown = 0;
+    // Sound
+    bool Audio = false;
+    AudioFeed Feed;
+    std::vector<int16_t> Mix;
+    // Input
+    bool Captured = false;
+    core::InputTimeline Scheduled;
+    void (*PumpHook)() = nullptr;
+};
+
+extern Backend state;
+
+// A draw straight onto the visible page shows within one sixtieth.
+constexpr uint64_t PendingMicros = 16667;
+
+// In display.cpp: puts the rows of `page` that differ from what the canvas
+// holds on it.
+void Show(const Surface& page);
+// In audio.cpp: keeps the mix a little ahead of what the page plays.
+void PumpAudio();
+// In input.cpp: feeds the page's recorded input to the core.
+void TakeInput();
+
+}  // namespace plat::web::detail

@@ -1,0 +1,45 @@
+// The browser back end's keys and mouse, as the page (and its touch controls)
+// records them.
+#include <cstdint>
+
+#include "platform/backend.h"
+#include "platform/core.h"
+#include "platform/input_event.h"
+#include "platform/web/backend_state.h"
+#include "platform/web/page.h"
+
+namespace plat {
+namespace web::detail {
+
+void TakeInput() {
+    InputEvent events[64];
+    for (int32_t count; (count = page::TakeInput(events, 64)) > 0;) {
+        for (int32_t i = 0; i < count; ++i) {
+            // Motion counts only while the game holds the mouse.
+            if (events[i].What == InputEvent::Kind::Motion && !state.Captured) continue;
+            core::Feed(events[i]);
+        }
+    }
+}
+
+}  // namespace web::detail
+
+using web::detail::state;
+
+namespace backend {
+
+bool OpenInput() { return true; }
+void CloseInput() { CaptureMouse(false); }
+
+bool CaptureMouse(bool captured) {
+    if (captured && !state.Captured) {
+        web::detail::TakeInput();  // what came before belongs to no read
+        core::ClearMouse();
+    }
+    state.Captured = captured;
+    web::page::WantPointerLock(captured);
+    return true;
+}
+
+}  // namespace backend
+}  // namespace plat
