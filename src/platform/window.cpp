@@ -1,5 +1,6 @@
 // The window, the close box, the cursor, time and idling: the layer's
 // Windows-shaped calls over the back end's primitives.
+#include <algorithm>
 #include <string>
 
 #include "platform/backend.h"
@@ -75,9 +76,10 @@ void Idle() {
 void IdleUntil(uint32_t start, uint32_t ms) {
     for (uint32_t passed; (passed = Ticks() - start) < ms;) {
         core::detail::Pump();
-        // Whole milliseconds keep the clock's phase, so the last one ends
-        // where a loop of Idle() would have ended.
-        backend::Sleep(ms - passed >= 2 ? (ms - passed - 1) * 1000 : 1000);
+        // One nap for all that is left, in whole milliseconds: the clock's
+        // phase is kept, so it ends where a loop of Idle() would have ended,
+        // and the process wakes once a wait, not once a millisecond.
+        backend::Sleep(std::min<uint32_t>(ms - passed, 1000) * 1000);
     }
 }
 

@@ -245,17 +245,13 @@ void Show(const Surface* primary) {
 }
 
 void WaitUntil(uint64_t deadline) {
+    // One sleep to the tick, to the microsecond: events wait for the pump
+    // after it, at most a tick later, and the process wakes once a flip.
     for (;;) {
         backend::PumpEvents();
         const uint64_t now = backend::NowMicros();
         if (now >= deadline) return;
-        // Asleep until an event comes (a close request, a key) or the tick is
-        // a millisecond away; that last part is slept out to the microsecond.
-        const uint64_t left = deadline - now;
-        if (left >= 2000)
-            SDL_WaitEventTimeout(nullptr, static_cast<int>(left / 1000 - 1));
-        else
-            backend::Sleep(static_cast<uint32_t>(left));
+        backend::Sleep(static_cast<uint32_t>(std::min<uint64_t>(deadline - now, 1000000)));
     }
 }
 
