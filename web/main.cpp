@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,17 +95,47 @@ bool WriteAsset(const std::string& name, const std::vector<uint8_t>& bytes, std:
     return true;
 }
 
-// The files set-up reads, in the order the worker makes them: the reverse
-// of set-up's own, the pictures and then the voices. The tab makes each as
-// set-up comes to it, unless the worker has, so that the two meet where the
-// work is shared evenly, whatever each core's speed.
+// The files' recipes, kept while set-up's files are made: the intro's sky
+// (CLOUDS.DAT) is also the ships' ground, drawn once for both when one thread
+// makes both.
+std::unique_ptr<std::vector<assetgen::AssetJob>> jobs;
+
+// Makes one file and hands its bytes to `made`; false with the reason when
+// it is no file of the game's or `made` says no.
+bool MakeOne(const std::string& name, const std::function<bool(const std::vector<uint8_t>&)>& made,
+             std::string* error) {
+    if (!jobs) jobs = std::make_unique<std::vector<assetgen::AssetJob>>(assetgen::AllAssetJobs());
+    const auto job = std::find_if(jobs->begin(), jobs->end(), [&](const auto& j) { return j.Name == name; });
+    if (job == jobs->end()) {
+        *error = name + " is no file of the game's";
+        return false;
+    }
+    if (made(job->Make())) return true;
+    *error = "stopped at " + name;
+    return false;
+}
+
+// The files set-up reads, in the order the worker makes them. The tab
+// makes each as set-up comes to it, unless the worker has, so that the two
+// meet where the work is shared evenly, whatever each core's speed. The
+// worker begins with the intro's sky and the ships' sheet drawn over it (one
+// drawing of the sky for both), which set-up reads last of the pictures,
+// then the voices, the longest (the slowest to make) first, then the other
+// pictures from the last set-up reads.
 std::vector<std::string> SetupFiles() {
-    std::vector<std::string> files;
-    for (const std::string& name : assetgen::AssetNames())
-        if (name.rfind("LEVEL", 0) != 0 && !name.ends_with(".voc")) files.push_back(name);
-    for (const VoiceFile& v : VoiceInventory)
+    std::vector<std::string> files, pictures;
+    for (const std::string& name : assetgen::AssetNames()) {
+        if (name == "CLOUDS.DAT" || name == "SHIPS1.DAT")
+            files.push_back(name);
+        else if (name.rfind("LEVEL", 0) != 0 && !name.ends_with(".voc"))
+            pictures.push_back(name);
+    }
+    std::vector<VoiceFile> voices(std::begin(VoiceInventory), std::end(VoiceInventory));
+    std::stable_sort(voices.begin(), voices.end(),
+                     [](const auto& a, const auto& b) { return a.ByteBudget > b.ByteBudget; });
+    for (const VoiceFile& v : voices)
         if (std::find(files.begin(), files.end(), v.FileName) == files.end()) files.push_back(v.FileName);
-    std::reverse(files.begin(), files.end());
+    files.insert(files.end(), pictures.rbegin(), pictures.rend());
     return files;
 }
 
@@ -124,16 +155,17 @@ int MakeForPage() {
     for (const std::string& name : RoundFiles()) names.push_back(name);
     std::string error;
     bool made = true;
-    for (const std::string& name : names) {
-        if (!page::StillWanted(name.c_str())) continue;
-        made = assetgen::MakeEach(
-            {name},
-            [](const std::string& n, const std::vector<uint8_t>& bytes) {
-                page::HandOver(n.c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()));
+    const size_t setupCount = names.size() - RoundFiles().size();
+    for (size_t i = 0; i < names.size() && made; ++i) {
+        if (i == setupCount) jobs.reset();  // the rounds share nothing
+        if (!page::StillWanted(names[i].c_str())) continue;
+        made = MakeOne(
+            names[i],
+            [&](const std::vector<uint8_t>& bytes) {
+                page::HandOver(names[i].c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()));
                 return true;
             },
             &error);
-        if (!made) break;
     }
     if (!made) page::Fatal(error.c_str());
     page::Ended(made ? 0 : 1);
@@ -247,15 +279,16 @@ bool PutSetupFile(const std::string name, std::string* error) {
         }
         setupLeft.erase(at);
         if (helped) page::MadeHere(name.c_str());
-        const bool made = assetgen::MakeEach(
-            {name},
-            [&](const std::string& n, const std::vector<uint8_t>& bytes) { return WriteAsset(n, bytes, error); },
-            error);
-        if (!made) return false;
+        if (!MakeOne(
+                name, [&](const std::vector<uint8_t>& bytes) { return WriteAsset(name, bytes, error); }, error))
+            return false;
         SetupFilePut(name);
         break;
     }
-    if (setupLeft.empty()) page::Progress(1, "");
+    if (setupLeft.empty()) {
+        jobs.reset();
+        page::Progress(1, "");
+    }
     return true;
 }
 
