@@ -1,8 +1,9 @@
-// The entry of the browser's module `qorb`: it makes the art and voices in
-// the tab (the download carries none), then runs the game as game565 does.
-// A Web Worker running this same module (`--make NAMES`) makes the voices
-// meanwhile on the other core, then the round pictures behind the title; a
-// game's first round waits for them only if they are not made yet.
+// The entry of the browser's module `qorb`: it makes the art and voices (the
+// download carries none), then runs the game as game565 does. A Web Worker
+// that the page starts as it opens runs this same module (`--maker`) on the
+// other core: it makes set-up's files from one end while the tab makes them
+// from the other, then the round pictures behind the title; a game's first
+// round waits for them only if they are not made yet.
 //
 // With the argument --bot (index.html?args=--bot) qorb-sim's built-in player
 // plays, for measurements: it acts after each pass of the game's loop, and
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +22,7 @@
 #include "assets.h"
 #include "bot.h"
 #include "make_assets.h"
+#include "platform/file_open.h"
 #include "platform/platform.h"
 #include "platform/web/page.h"
 #include "platform/web/web_backend.h"
@@ -28,6 +31,7 @@
 #include "shell/devices.h"
 #include "shell/entry.h"
 #include "shell/executable_packing.h"
+#include "sound/voice.h"
 
 namespace {
 
@@ -78,8 +82,10 @@ ExitStatus BotMain() {
 // Where the game looks for its art: beside the program, which is "/".
 constexpr const char* AssetFolder = "/assets";
 
+std::string AssetFile(const std::string& name) { return std::string(AssetFolder) + "/" + name; }
+
 bool WriteAsset(const std::string& name, const std::vector<uint8_t>& bytes, std::string* error) {
-    const std::string path = std::string(AssetFolder) + "/" + name;
+    const std::string path = AssetFile(name);
     std::unique_ptr<FILE, int (*)(FILE*)> out(std::fopen(path.c_str(), "wb"), std::fclose);
     if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out.get()) != bytes.size() ||
         std::fclose(out.release()) != 0) {
@@ -89,46 +95,100 @@ bool WriteAsset(const std::string& name, const std::vector<uint8_t>& bytes, std:
     return true;
 }
 
-std::string Joined(const std::vector<std::string>& names) {
-    std::string joined;
-    for (const std::string& n : names) joined += (joined.empty() ? "" : ",") + n;
-    return joined;
+// The files' recipes, kept while set-up's files are made: the intro's sky
+// (CLOUDS.DAT) is also the ships' ground, drawn once for both when one thread
+// makes both.
+std::unique_ptr<std::vector<assetgen::AssetJob>> jobs;
+
+// Makes one file and hands its bytes to `made`; false with the reason when
+// it is no file of the game's or `made` says no.
+bool MakeOne(const std::string& name, const std::function<bool(const std::vector<uint8_t>&)>& made,
+             std::string* error) {
+    if (!jobs) jobs = std::make_unique<std::vector<assetgen::AssetJob>>(assetgen::AllAssetJobs());
+    const auto job = std::find_if(jobs->begin(), jobs->end(), [&](const auto& j) { return j.Name == name; });
+    if (job == jobs->end()) {
+        *error = name + " is no file of the game's";
+        return false;
+    }
+    if (made(job->Make())) return true;
+    *error = "stopped at " + name;
+    return false;
 }
 
-// The worker's side: makes the files and hands each to the page.
-int MakeForPage(const std::string& list) {
-    std::vector<std::string> names;
-    for (size_t start = 0; start <= list.size();) {
-        const size_t comma = std::min(list.find(',', start), list.size());
-        if (comma > start) names.push_back(list.substr(start, comma - start));
-        start = comma + 1;
+// The files set-up reads, in the order the worker makes them. The tab
+// makes each as set-up comes to it, unless the worker has, so that the two
+// meet where the work is shared evenly, whatever each core's speed. The
+// worker begins with the intro's sky and the ships' sheet drawn over it (one
+// drawing of the sky for both), which set-up reads last of the pictures,
+// then the voices, the longest (the slowest to make) first, then the other
+// pictures from the last set-up reads.
+std::vector<std::string> SetupFiles() {
+    std::vector<std::string> files, pictures;
+    for (const std::string& name : assetgen::AssetNames()) {
+        if (name == "CLOUDS.DAT" || name == "SHIPS1.DAT")
+            files.push_back(name);
+        else if (name.rfind("LEVEL", 0) != 0 && !name.ends_with(".voc"))
+            pictures.push_back(name);
     }
+    std::vector<VoiceFile> voices(std::begin(VoiceInventory), std::end(VoiceInventory));
+    std::stable_sort(voices.begin(), voices.end(),
+                     [](const auto& a, const auto& b) { return a.ByteBudget > b.ByteBudget; });
+    for (const VoiceFile& v : voices)
+        if (std::find(files.begin(), files.end(), v.FileName) == files.end()) files.push_back(v.FileName);
+    files.insert(files.end(), pictures.rbegin(), pictures.rend());
+    return files;
+}
+
+// The round pictures (LEVELn.GRA): the rounds read them as they start.
+std::vector<std::string> RoundFiles() {
+    std::vector<std::string> rounds;
+    for (const std::string& name : assetgen::AssetNames())
+        if (name.rfind("LEVEL", 0) == 0) rounds.push_back(name);
+    return rounds;
+}
+
+// The worker's side (--maker): makes the set-up files from the front, then
+// the round pictures, skipping what the tab has made meanwhile, and hands
+// each to the page.
+int MakeForPage() {
+    std::vector<std::string> names = SetupFiles();
+    for (const std::string& name : RoundFiles()) names.push_back(name);
     std::string error;
-    const bool made = assetgen::MakeEach(
-        names,
-        [](const std::string& name, const std::vector<uint8_t>& bytes) {
-            page::HandOver(name.c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()));
-            return true;
-        },
-        &error);
+    bool made = true;
+    const size_t setupCount = names.size() - RoundFiles().size();
+    for (size_t i = 0; i < names.size() && made; ++i) {
+        if (i == setupCount) jobs.reset();  // the rounds share nothing
+        if (!page::StillWanted(names[i].c_str())) continue;
+        made = MakeOne(
+            names[i],
+            [&](const std::vector<uint8_t>& bytes) {
+                page::HandOver(names[i].c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()));
+                return true;
+            },
+            &error);
+    }
     if (!made) page::Fatal(error.c_str());
     page::Ended(made ? 0 : 1);
     return made ? 0 : 1;
 }
 
-// The files the worker makes and nobody has written yet, in its order, and
-// those it makes that were made here meanwhile.
-std::vector<std::string> fromWorker, unwanted;
+// Writes a file the worker has handed back where the game reads it.
+bool StoreMade(const std::string& name, std::string* error) {
+    if (page::TakeMade(name.c_str(), AssetFile(name).c_str())) return true;
+    *error = "cannot write " + AssetFile(name);
+    return false;
+}
+
+// The round pictures the worker makes that nobody has written yet, in its order.
+std::vector<std::string> fromWorker;
 
 // Writes the worker's next file if it has come, or makes it here if the
 // worker has stopped; false with nothing done while it is still to come.
 bool WriteNextFromWorker(std::string* error, bool* failed) {
     const std::string& name = fromWorker.front();
-    if (const uint32_t size = page::MadeSize(name.c_str()); size > 0) {
-        std::vector<uint8_t> bytes(size);
-        page::TakeMade(name.c_str(), bytes.data());
-        *failed = !WriteAsset(name, bytes, error);
-    } else if (page::MakerFailed()) {
+    if (page::MadeSize(name.c_str()) > 0) {
+        *failed = !StoreMade(name, error);
+    } else if (page::MakerStopped()) {
         *failed = !assetgen::MakeEach(
             {name},
             [&](const std::string& n, const std::vector<uint8_t>& bytes) { return WriteAsset(n, bytes, error); },
@@ -162,20 +222,11 @@ void StopOnMissingArt(const std::string& error) {
 // Between the game's polls: a round picture that has come is written, one a
 // poll, so that no poll takes long.
 void BetweenPolls() {
-    for (auto u = unwanted.begin(); u != unwanted.end();) {
-        if (page::MadeSize(u->c_str()) == 0) {
-            ++u;
-            continue;
-        }
-        page::TakeMade(u->c_str(), nullptr);
-        u = unwanted.erase(u);
-    }
-    if (!fromWorker.empty()) {
-        std::string error;
-        bool failed = false;
-        WriteNextFromWorker(&error, &failed);
-        if (failed) StopOnMissingArt(error);
-    }
+    if (fromWorker.empty()) return;
+    std::string error;
+    bool failed = false;
+    WriteNextFromWorker(&error, &failed);
+    if (failed) StopOnMissingArt(error);
 }
 
 // Before a game's round loads its picture: every round picture written, which
@@ -185,8 +236,77 @@ void RoundPicturesBeforePlay() {
     if (!fromWorker.empty() && !WaitForWorker(0, &error)) StopOnMissingArt(error);
 }
 
-// Makes what set-up reads, sharing the work with a worker where the page can
-// start one; false with the reason when a file cannot be made.
+// Set-up's files not in the folder yet, in the worker's order, and whether
+// the worker shares them.
+std::vector<std::string> setupLeft;
+bool helped = false;
+size_t setupMade = 0;
+
+// The progress bar, once `name` is in the folder and out of setupLeft.
+void SetupFilePut(const std::string& name) {
+    ++setupMade;
+    page::Progress(static_cast<double>(setupMade) / static_cast<double>(setupMade + setupLeft.size()), name.c_str());
+}
+
+// Writes whichever of set-up's files the worker has handed back.
+bool StoreSetupFilesMade(std::string* error) {
+    for (auto f = setupLeft.begin(); f != setupLeft.end();) {
+        if (page::MadeSize(f->c_str()) == 0) {
+            ++f;
+            continue;
+        }
+        if (!StoreMade(*f, error)) return false;
+        const std::string name = *f;
+        f = setupLeft.erase(f);
+        SetupFilePut(name);
+    }
+    return true;
+}
+
+// Puts `name`, a file set-up reads, in the folder: the worker's copy if it
+// has come, else made here, unless the worker is making it (the first it
+// still has to make), which is then waited for. (`name` is a copy: the list
+// changes meanwhile.)
+bool PutSetupFile(const std::string name, std::string* error) {
+    for (;;) {
+        page::Sleep(0);  // hear the worker, and let the page draw its progress bar
+        if (!StoreSetupFilesMade(error)) return false;
+        const auto at = std::find(setupLeft.begin(), setupLeft.end(), name);
+        if (at == setupLeft.end()) break;
+        if (helped && at == setupLeft.begin() && !page::MakerStopped()) {
+            page::WaitForMade();
+            continue;
+        }
+        setupLeft.erase(at);
+        if (helped) page::MadeHere(name.c_str());
+        if (!MakeOne(
+                name, [&](const std::vector<uint8_t>& bytes) { return WriteAsset(name, bytes, error); }, error))
+            return false;
+        SetupFilePut(name);
+        break;
+    }
+    if (setupLeft.empty()) {
+        jobs.reset();
+        page::Progress(1, "");
+    }
+    return true;
+}
+
+// Set-up opens its files in its own order; each is put in the folder as it
+// is opened, so that set-up reads one while the worker makes the next.
+void PutBeforeOpen(const char* path) {
+    if (setupLeft.empty() || path == nullptr) return;
+    const std::string file(path);
+    const std::string name = file.substr(file.find_last_of('/') + 1);
+    if (std::find(setupLeft.begin(), setupLeft.end(), name) == setupLeft.end()) return;
+    std::string error;
+    if (!PutSetupFile(name, &error)) plat::ReportFatalError("making the art and sounds: " + error);
+}
+
+// Readies the making of the art and voices, sharing it with the worker where
+// the page started one: the first file set-up reads, by which it finds the
+// folder, is made now, the rest as set-up reads them; false with the reason
+// when a file cannot be made.
 bool MakeArt(std::string* error) {
     std::error_code folder;
     std::filesystem::create_directories(AssetFolder, folder);
@@ -194,66 +314,27 @@ bool MakeArt(std::string* error) {
         *error = std::string(AssetFolder) + ": " + folder.message();
         return false;
     }
-    // Set-up reads the five pictures and the voices; the rounds read their
-    // pictures (LEVELn.GRA) when they start.
-    std::vector<std::string> pictures, voices, rounds;
-    for (const std::string& name : assetgen::AssetNames()) {
-        if (name.rfind("LEVEL", 0) == 0)
-            rounds.push_back(name);
-        else if (!name.ends_with(".voc"))
-            pictures.push_back(name);
-    }
-    // The longest voices first: the longer, the longer to make.
-    std::vector<assetgen::SoundRecipe> recipes = assetgen::SoundRecipes();
-    std::stable_sort(recipes.begin(), recipes.end(),
-                     [](const auto& a, const auto& b) { return a.ByteBudget > b.ByteBudget; });
-    for (const assetgen::SoundRecipe& r : recipes) voices.push_back(r.Name);
-    std::vector<std::string> forWorker = voices;
-    forWorker.insert(forWorker.end(), rounds.begin(), rounds.end());
-    const bool helped = page::StartMaker(Joined(forWorker).c_str());
-
-    const double total = static_cast<double>(pictures.size() + voices.size());
-    size_t count = 0;
-    const auto write = [&](const std::string& name, const std::vector<uint8_t>& bytes) {
-        page::Progress(static_cast<double>(++count) / total, name.c_str());
-        page::Sleep(0);  // let the page draw its progress bar, and hear the worker
-        return WriteAsset(name, bytes, error);
-    };
-    if (!assetgen::MakeEach(pictures, write, error)) return false;
-    // The voices: the worker makes them from the longest, this thread from the
-    // shortest once its pictures are done, until they meet.
-    while (!voices.empty()) {
-        for (auto v = voices.begin(); v != voices.end();) {
-            if (const uint32_t size = page::MadeSize(v->c_str()); size > 0) {
-                std::vector<uint8_t> bytes(size);
-                page::TakeMade(v->c_str(), bytes.data());
-                if (!write(*v, bytes)) return false;
-                v = voices.erase(v);
-            } else {
-                ++v;
-            }
-        }
-        if (voices.empty()) break;
-        if (!assetgen::MakeEach({voices.back()}, write, error)) return false;
-        if (helped) unwanted.push_back(voices.back());
-        voices.pop_back();
-    }
-    if (helped) fromWorker = rounds;
+    helped = page::MakerStarted();
+    setupLeft = SetupFiles();
     RoundPicturesAtSetup = !helped;
-    if (!helped &&
-        !assetgen::MakeEach(
-            rounds,
-            [&](const std::string& name, const std::vector<uint8_t>& bytes) { return WriteAsset(name, bytes, error); },
-            error))
+    if (helped) {
+        fromWorker = RoundFiles();
+    } else if (!assetgen::MakeEach(
+                   RoundFiles(),
+                   [&](const std::string& name, const std::vector<uint8_t>& bytes) {
+                       return WriteAsset(name, bytes, error);
+                   },
+                   error)) {
         return false;
-    page::Progress(1, "");
-    return true;
+    }
+    plat::BeforeOpen = PutBeforeOpen;
+    return PutSetupFile(setupLeft.back(), error);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::string(argv[1]) == "--make") return MakeForPage(argv[2]);
+    if (argc == 2 && std::string(argv[1]) == "--maker") return MakeForPage();
     const bool withBot = argc == 2 && std::string(argv[1]) == "--bot";
     if (argc > 1 && !withBot) {
         plat::ReportFatalError("the only argument is --bot");

@@ -29,7 +29,7 @@
   // of the play position the newest sound ends, at each top-up.
   const stats = {
     shown: 0, firstShownAt: null, audioQueued: 0, audioGaps: 0, audioGapLog: [], audioLeadMax: 0, audioLeadSum: 0, audioTopUps: 0,
-    ended: null, making: [], madeByWorker: [], figures: {}, playState: 0,
+    ended: null, making: [], madeByWorker: [], compiledAt: null, figures: {}, playState: 0,
   };
 
   // --- Frame clock -------------------------------------------------------------
@@ -89,6 +89,8 @@
   // the same area and an edge is at most a screen pixel soft. The page's
   // layout shows the canvas 1:1, centred between black bars.
   const picture = document.createElement('canvas');
+  // Nothing to draw until the module opens it (a new canvas is 300 x 150).
+  picture.width = picture.height = 0;
   const pictureContext = picture.getContext('2d', { alpha: false });
   const enlarged = document.createElement('canvas');
   const enlargedContext = enlarged.getContext('2d', { alpha: false });
@@ -570,55 +572,92 @@
 
   // --- Files made by a worker ------------------------------------------------------
 
-  // The worker runs this same module (the browser has it already) with
-  // --make, and hands back each file it makes.
+  // The module compiled once, as it downloads, for the tab and the worker.
+  function compileModule(url) {
+    return fetch(url, { credentials: 'same-origin' }).then((response) => {
+      if (!response.ok) throw new Error(`${url}: status ${response.status}`);
+      // Compiled as it comes only when served as application/wasm.
+      const wasm = (response.headers.get('Content-Type') || '').startsWith('application/wasm');
+      if (wasm && WebAssembly.compileStreaming) return WebAssembly.compileStreaming(response);
+      return response.arrayBuffer().then((bytes) => WebAssembly.compile(bytes));
+    });
+  }
+
+  // The worker runs this same module with --maker, from the moment the page
+  // opens, and hands back each file it makes; main.cpp shares the files out.
   const made = new Map();
+  const madeHere = new Set(); // made by the tab: the worker's copy is not wanted
   let maker = null;
-  let makerFailed = false;
+  let makerStopped = false;
   const madeWaiting = [];
   function wakeMadeWaiting() {
     while (madeWaiting.length) madeWaiting.shift()();
   }
-  function startMaker(names) {
-    if (!window.Worker || !window.Blob || !window.URL) return false;
+  function startMaker(scriptUrl, compiled) {
+    if (!window.Worker || !window.Blob || !window.URL || !window.MessageChannel) return;
     const base = new URL('.', location.href).href;
-    const script = new URL(`${moduleName}.js`, base).href;
     const source = `'use strict';
       const post = (message, transfer) => postMessage(message, transfer || []);
+      let give = null;
+      const compiled = new Promise((resolve) => (give = resolve));
+      const unwanted = new Set();
+      onmessage = (e) => {
+        if (e.data.script) importScripts(e.data.script);
+        else if (e.data.module) give(e.data.module);
+        else if (e.data.unwanted) unwanted.add(e.data.unwanted);
+      };
+      // One turn of the worker's loop, so that the page's word comes in.
+      const turn = new MessageChannel();
+      const turns = [];
+      turn.port1.onmessage = () => turns.shift()();
       self.Module = {
-        arguments: ['--make', ${JSON.stringify(names)}],
+        arguments: ['--maker'],
         locateFile: (file) => new URL(file, ${JSON.stringify(base)}).href,
+        instantiateWasm: (imports, receive) => {
+          compiled
+            .then((module) => WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module)))
+            .catch((error) => post({ failed: String(error) }));
+          return {};
+        },
         print: () => {},
         printErr: (text) => post({ warning: String(text) }),
         onAbort: (what) => post({ failed: String(what) }),
         qorbPage: {
-          handOver: (name, bytes) => post({ name, bytes }, [bytes.buffer]),
+          stillWanted: (name) =>
+            new Promise((resolve) => {
+              turns.push(() => resolve(!unwanted.has(name)));
+              turn.port2.postMessage(0);
+            }),
+          handOver: (name, bytes) => post({ name, bytes, at: performance.timeOrigin + performance.now() }, [bytes.buffer]),
           fatal: (message) => post({ failed: message }),
           ended: (code) => post({ ended: code }),
         },
-      };
-      importScripts(${JSON.stringify(script)});`;
+      };`;
     try {
       const url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
       maker = new Worker(url);
       URL.revokeObjectURL(url);
     } catch (error) {
       console.warn(`Qorb makes every file itself: ${error.message}`);
-      return false;
+      maker = null;
+      return;
     }
+    // What it has not handed back when it stops, the tab makes itself.
     const stop = (why) => {
-      if (why) {
-        makerFailed = true;
-        console.warn(`Qorb's worker stopped: ${why}`);
-      }
+      if (why) console.warn(`Qorb's worker stopped: ${why}`);
+      makerStopped = true;
       maker.terminate();
       wakeMadeWaiting();
     };
+    // The script first: it asks for the module as it runs.
+    scriptUrl.then((script) => maker.postMessage({ script }), () => stop(''));
+    compiled.then((module) => maker.postMessage({ module }), (error) => stop(error.message || String(error)));
     maker.onmessage = (e) => {
       const m = e.data;
       if (m.name) {
-        stats.madeByWorker.push([performance.now(), m.name]);
-        made.set(m.name, m.bytes);
+        // When it came, and when the worker had made it.
+        stats.madeByWorker.push([performance.now(), m.name, m.at - performance.timeOrigin]);
+        if (!madeHere.has(m.name)) made.set(m.name, m.bytes);
         wakeMadeWaiting();
       } else if (m.warning) {
         console.warn(m.warning);
@@ -632,7 +671,6 @@
       e.preventDefault();
       stop(e.message || 'an error');
     };
-    return true;
   }
 
   // --- Full screen ----------------------------------------------------------------------
@@ -799,7 +837,12 @@
       stats.audioLeadSum += lead;
       ++stats.audioTopUps;
     },
-    startMaker,
+    makerStarted: () => maker !== null && !makerStopped,
+    madeHere(name) {
+      madeHere.add(name);
+      made.delete(name);
+      if (maker) maker.postMessage({ unwanted: name });
+    },
     madeSize(name) {
       const bytes = made.get(name);
       return bytes ? bytes.length : 0;
@@ -809,9 +852,9 @@
       made.delete(name);
       return bytes;
     },
-    makerFailed: () => makerFailed,
+    makerStopped: () => makerStopped,
     whenMade() {
-      if (makerFailed) return Promise.resolve();
+      if (makerStopped) return Promise.resolve();
       return new Promise((resolve) => madeWaiting.push(resolve));
     },
     playState: setPlayState,
@@ -819,7 +862,10 @@
       stats.making.push([performance.now(), what]);
       makingBar.value = fraction;
       makingWhat.textContent = what || '\u00a0';
-      if (fraction >= 1) making.hidden = true;
+      if (fraction >= 1) {
+        making.hidden = true;
+        setTimeout(keepOffline, OfflineAfterMs);
+      }
     },
     setFigure(name, value) {
       if (/^[A-Za-z]\w{0,39}$/.test(name)) stats.figures[name] = value;
@@ -846,8 +892,13 @@
 
   // The worker keeps this build's files for visits without a network
   // (sw.js, generated with the build's key). Only where browsers allow it:
-  // https, or this machine.
-  if ('serviceWorker' in navigator && window.isSecureContext) {
+  // https, or this machine. Registered once the game has started and the
+  // title has zoomed in, since its first install fetches every file again.
+  const OfflineAfterMs = 4000;
+  let offlineAsked = false;
+  function keepOffline() {
+    if (offlineAsked || !('serviceWorker' in navigator) || !window.isSecureContext) return;
+    offlineAsked = true;
     navigator.serviceWorker.register('sw.js').catch((error) => console.warn(`Qorb works online only: ${error.message}`));
   }
 
@@ -869,8 +920,31 @@
     failed('the module and its arguments may hold only letters, digits, dots, equals signs and dashes');
     return;
   }
-  const script = document.createElement('script');
-  script.src = `${name}.js`;
-  script.onerror = () => failed(`${script.src} could not be loaded`);
-  document.body.appendChild(script);
+  // The module's script and its compile, both begun now and each done once
+  // for the tab and the worker.
+  const base = new URL('.', location.href).href;
+  const scriptUrl = fetch(new URL(`${name}.js`, base).href, { credentials: 'same-origin' })
+    .then((response) => {
+      if (!response.ok) throw new Error(`status ${response.status}`);
+      return response.blob();
+    })
+    .then((script) => URL.createObjectURL(new Blob([script], { type: 'text/javascript' })));
+  const compiled = compileModule(new URL(`${name}.wasm`, base).href);
+  startMaker(scriptUrl, compiled);
+  compiled.then(() => (stats.compiledAt = performance.now()), () => {});
+  window.Module.instantiateWasm = (imports, receive) => {
+    compiled
+      .then((module) => WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module)))
+      .catch((error) => failed(`${name}.wasm could not be started: ${error.message || error}`));
+    return {};
+  };
+  scriptUrl.then(
+    (url) => {
+      const script = document.createElement('script');
+      script.src = url;
+      script.onerror = () => failed(`${name}.js could not be run`);
+      document.body.appendChild(script);
+    },
+    (error) => failed(`${name}.js could not be loaded (${error.message})`),
+  );
 })();

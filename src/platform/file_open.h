@@ -8,6 +8,10 @@
 
 namespace plat {
 
+// Called, when set, with a file's name just before a loader opens it: the
+// browser's entry makes each file set-up reads as set-up comes to it.
+extern void (*BeforeOpen)(const char* fileName);
+
 // Sets `why` (when asked for) to "<file>: <reason>" and gives false, so a
 // loader can refuse in one line.
 inline bool RefuseFile(std::string* why, const char* fileName, const std::string& reason) {
@@ -20,6 +24,7 @@ inline bool RefuseFile(std::string* why, const char* fileName, const std::string
 // opened or measured.
 inline bool OpenAndMeasure(const char* fileName, std::ifstream& in, uint64_t& bytes, std::string* why) {
     if (fileName == nullptr) return RefuseFile(why, "(null)", "no file name");
+    if (BeforeOpen != nullptr) BeforeOpen(fileName);
     in.open(fileName, std::ios::binary);
     if (!in) return RefuseFile(why, fileName, "cannot be opened");
     in.seekg(0, std::ios::end);

@@ -2,6 +2,7 @@
 
 #include "gfx/bitmap.h"
 #include "gfx/pixel_packing.h"
+#include "platform/file_open.h"
 #include "shell/devices.h"
 #include "support/bitmap_files.h"
 #include "support/game_display.h"
@@ -176,6 +177,33 @@ TEST_F(BitmapTest, FreeAndFlipRows) {
     uint8_t rows[] = {1, 1, 2, 2, 3, 3};
     EXPECT_TRUE(FlipRows(rows, 2, 3));
     EXPECT_EQ(std::vector<uint8_t>(rows, rows + 6), (std::vector<uint8_t>{3, 3, 2, 2, 1, 1}));
+}
+
+// The browser makes each file set-up reads as set-up comes to it: the hook
+// runs, with the very path, before the file is opened, so what it writes is
+// what is read; a file it does not make still fails as missing.
+std::vector<std::string> opened;
+std::vector<uint8_t> madeOnOpen;
+void MakeOnOpen(const char* path) {
+    opened.push_back(path);
+    if (!madeOnOpen.empty()) testing_support::WriteFile(path, madeOnOpen);
+}
+
+TEST_F(BitmapTest, AFileMadeAsItIsOpenedIsRead) {
+    opened.clear();
+    madeOnOpen = MakeBmp24(4, 3, Sample);
+    plat::BeforeOpen = MakeOnOpen;
+    const std::string path = (dir / "late.bmp").string();
+    const bool loaded = LoadBmp(image, path.c_str());
+    madeOnOpen.clear();
+    std::string why;
+    const bool missing = LoadBmp(image, (dir / "never.bmp").string().c_str(), &why);
+    plat::BeforeOpen = nullptr;
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(WordAt(0), 0xF800);
+    EXPECT_FALSE(missing);
+    EXPECT_NE(why.find("cannot be opened"), std::string::npos);
+    EXPECT_EQ(opened, (std::vector<std::string>{path, (dir / "never.bmp").string()}));
 }
 
 class UploadTest : public testing_support::GameDisplayTest {

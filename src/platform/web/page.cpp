@@ -57,18 +57,33 @@ EM_JS(void, qorb_queue_audio, (const int16_t* frames, uint32_t count), {
     Module.qorbPage.queueAudio(new Int16Array(HEAP16.buffer, frames, count * 2), count);
 });
 
-EM_JS(bool, qorb_start_maker, (const char* names), { return Module.qorbPage.startMaker(UTF8ToString(names)); });
+EM_JS(bool, qorb_maker_started, (), { return Module.qorbPage.makerStarted(); });
 
 EM_JS(uint32_t, qorb_made_size, (const char* name), { return Module.qorbPage.madeSize(UTF8ToString(name)); });
 
-EM_JS(void, qorb_take_made, (const char* name, uint8_t* into), {
+// The module's own file system takes the worker's bytes as they are.
+EM_JS(bool, qorb_take_made, (const char* name, const char* path), {
     const bytes = Module.qorbPage.takeMade(UTF8ToString(name));
-    if (into && bytes) HEAPU8.set(bytes, into);
+    if (!path) return true;
+    if (!bytes) return false;
+    try {
+        FS.writeFile(UTF8ToString(path), bytes, { canOwn: true });
+        return true;
+    } catch (error) {
+        return false;
+    }
 });
 
-EM_JS(bool, qorb_maker_failed, (), { return Module.qorbPage.makerFailed(); });
+EM_JS(void, qorb_made_here, (const char* name), { Module.qorbPage.madeHere(UTF8ToString(name)); });
+
+EM_JS(bool, qorb_maker_stopped, (), { return Module.qorbPage.makerStopped(); });
 
 EM_ASYNC_JS(void, qorb_wait_for_made, (), { await Module.qorbPage.whenMade(); });
+
+EM_ASYNC_JS(bool, qorb_still_wanted, (const char* name), {
+    const file = UTF8ToString(name);
+    return await Module.qorbPage.stillWanted(file);
+});
 
 EM_JS(void, qorb_hand_over, (const char* name, const uint8_t* bytes, uint32_t size), {
     Module.qorbPage.handOver(UTF8ToString(name), HEAPU8.slice(bytes, bytes + size));
@@ -117,11 +132,13 @@ uint32_t AudioQueuedFrames() { return qorb_audio_queued_frames(); }
 void QueueAudio(const int16_t* frames, uint32_t count) {
     if (count > 0) qorb_queue_audio(frames, count);
 }
-bool StartMaker(const char* names) { return qorb_start_maker(names); }
+bool MakerStarted() { return qorb_maker_started(); }
 uint32_t MadeSize(const char* name) { return qorb_made_size(name); }
-void TakeMade(const char* name, uint8_t* into) { qorb_take_made(name, into); }
-bool MakerFailed() { return qorb_maker_failed(); }
+bool TakeMade(const char* name, const char* path) { return qorb_take_made(name, path); }
+void MadeHere(const char* name) { qorb_made_here(name); }
+bool MakerStopped() { return qorb_maker_stopped(); }
 void WaitForMade() { qorb_wait_for_made(); }
+bool StillWanted(const char* name) { return qorb_still_wanted(name); }
 void HandOver(const char* name, const uint8_t* bytes, uint32_t size) { qorb_hand_over(name, bytes, size); }
 void Progress(double fraction, const char* what) { qorb_progress(fraction, what); }
 void Ended(int32_t exitCode) { qorb_ended(exitCode); }

@@ -63,18 +63,27 @@ void QueueAudio(const int16_t* frames, uint32_t count);
 
 // --- Files made beside the game ----------------------------------------------
 
-// Starts a Web Worker that runs this module with `--make NAMES` (names
-// separated by commas) and hands each file back as it is made, on the
-// browser's other core; false where the page cannot start one.
-bool StartMaker(const char* names);
+// True when the page has started, as it opened, a Web Worker that runs this
+// module with --maker on the browser's other core and hands back each file
+// it makes (main.cpp chooses which).
+bool MakerStarted();
 // The size of a file the worker has handed back and nobody has taken, or 0.
 uint32_t MadeSize(const char* name);
-// Copies that file (MadeSize bytes) into `into`, unless null, and forgets it.
-void TakeMade(const char* name, uint8_t* into);
-// True once the worker has stopped before making every file.
-bool MakerFailed();
-// Yields until the worker hands back another file, or fails.
+// Writes that file into the module's file system at `path` as it came, with
+// no copy through the module's memory, and forgets it; only forgets it when
+// `path` is null. False when the file cannot be written.
+bool TakeMade(const char* name, const char* path);
+// Tells the worker that this file is made here: it skips it unless it has
+// begun it.
+void MadeHere(const char* name);
+// True once the worker has stopped, done or failed: what it has not handed
+// back by then, the tab makes itself.
+bool MakerStopped();
+// Yields until the worker hands back another file, or stops.
 void WaitForMade();
+// In the worker: yields one turn to hear the page, then tells whether the
+// page still wants the file (it has not made it itself).
+bool StillWanted(const char* name);
 // In the worker: hands a made file to the page.
 void HandOver(const char* name, const uint8_t* bytes, uint32_t size);
 
