@@ -24,11 +24,16 @@
   const leaveButton = document.getElementById('leave');
 
   // What tests read: pictures shown, and when the first one came.
-  // audioGaps counts underruns: sound queued after what was queued before had
-  // run out, so the device played silence between; audioLead is how far ahead
-  // of the play position the newest sound ends, at each top-up.
+  // audioGaps counts underruns: the device asked for sound past all that was
+  // queued and played silence. audioLead is, at each mix the game's change
+  // made afresh, how long at most after the change it is heard: from the
+  // play position when the game last looked before it. audioLate counts
+  // frames that reached the device after their time; audioPumpGapMax is the
+  // longest the game went without looking at the sound (ms), audioAheadLeast
+  // the least sound queued ahead that the device found (ms).
   const stats = {
     shown: 0, firstShownAt: null, audioQueued: 0, audioGaps: 0, audioGapLog: [], audioLeadMax: 0, audioLeadSum: 0, audioTopUps: 0,
+    audioChanges: 0, audioLate: 0, audioLateLog: [], audioPumpGapMax: 0, audioAheadLeast: null, audioWay: '',
     ended: null, making: [], madeByWorker: [], figures: {}, playState: 0,
   };
 
@@ -524,8 +529,8 @@
   // --- Sound -------------------------------------------------------------------------
 
   let audio = null;
-  let audioEnd = 0; // context time at which the queued sound ends
-  let lastTopUpAt = 0;
+  let sound = null; // how the mix reaches the device, once it can
+  const Rate = 44100;
 
   // Said once, on the page and in the console, as the desktop game warns
   // once; the voices keep their time by the clock.
@@ -557,6 +562,7 @@
         return;
       }
     }
+    if (!sound) sound = soundWay(audio);
     if (audio.state === 'running') return;
     const resumed = audio.resume();
     if (resumed && resumed.catch) resumed.catch((error) => tellSilence(error.message || String(error)));
@@ -567,6 +573,178 @@
       }, AudioStartMs);
     }
   }
+
+  // The device plays from a ring in an audio worklet, on the audio thread:
+  // the page's stalls do not stop it while the ring holds sound. Each piece
+  // the game sends replaces what the ring held from its first frame on.
+  // Frames are counted on the context's clock (currentFrame).
+  function soundProcessor() {
+    const Size = 1 << 16; // frames, about 1.5 s: more than the game ever sends ahead
+    class QorbSound extends AudioWorkletProcessor {
+      constructor() {
+        super();
+        this.left = new Float32Array(Size);
+        this.right = new Float32Array(Size);
+        this.start = 0; // the frames [start, end) hold sound
+        this.end = 0;
+        this.played = false; // some sound has been heard: running out now is a gap
+        this.dryFrom = -1; // where the current gap began
+        this.least = Infinity; // the least queued ahead since the last report
+        this.reportAt = 0;
+        this.next = 0; // the first frame not yet played
+        this.port.onmessage = (e) => this.take(e.data);
+      }
+      take(m) {
+        const samples = m.samples;
+        const frames = samples.length >> 1;
+        const at = m.at;
+        if (this.end <= this.next) {
+          this.start = at;
+        } else if (at > this.end) {
+          // Sound still to play, then a hole before this piece: a gap.
+          for (let f = this.end; f < at && f < this.end + Size; ++f) this.left[f & (Size - 1)] = this.right[f & (Size - 1)] = 0;
+          this.port.postMessage({ gap: at - this.end });
+        }
+        // Frames whose time has passed are not played late: later ones keep their time.
+        const first = Math.min(frames, Math.max(0, this.next - at));
+        if (first > 0) this.port.postMessage({ late: first, by: this.next - at });
+        for (let i = first, j = (at + first) & (Size - 1); i < frames; ++i, j = (j + 1) & (Size - 1)) {
+          this.left[j] = samples[2 * i] / 32768;
+          this.right[j] = samples[2 * i + 1] / 32768;
+        }
+        this.end = at + frames;
+      }
+      process(inputs, outputs) {
+        const left = outputs[0][0];
+        const right = outputs[0][1] || left;
+        const n = left.length;
+        for (let i = 0; i < n; ++i) {
+          const f = currentFrame + i;
+          if (f >= this.start && f < this.end) {
+            const j = f & (Size - 1);
+            left[i] = this.left[j];
+            right[i] = this.right[j];
+            this.played = true;
+            if (this.dryFrom >= 0) {
+              this.port.postMessage({ gap: f - this.dryFrom });
+              this.dryFrom = -1;
+            }
+          } else {
+            left[i] = right[i] = 0;
+            if (this.played && this.dryFrom < 0 && f >= this.end) this.dryFrom = f;
+          }
+        }
+        this.next = currentFrame + n;
+        if (this.played) this.least = Math.min(this.least, this.end - currentFrame);
+        if (currentFrame >= this.reportAt) {
+          if (this.least !== Infinity) this.port.postMessage({ least: this.least });
+          this.least = Infinity;
+          this.reportAt = currentFrame + sampleRate;
+        }
+        return true;
+      }
+    }
+    registerProcessor('qorb-sound', QorbSound);
+  }
+
+  // Where a browser has no audio worklet (pages not served securely), buffer
+  // sources scheduled on the context's clock, stopped where a later piece
+  // replaces them.
+  function bufferSources(context) {
+    let held = []; // { source, start, end } in frames
+    let end = 0;
+    let played = false;
+    return {
+      queue(at, samples, frames) {
+        const now = Math.round(context.currentTime * Rate);
+        if (played && end < now && at >= end) noteGap(now - end);
+        held = held.filter((h) => h.end > now);
+        for (const h of held) {
+          if (h.end <= at) continue;
+          try {
+            h.source.stop(Math.max(h.start, at) / Rate);
+          } catch {}
+          h.end = Math.max(h.start, at);
+        }
+        end = at + frames;
+        if (frames === 0) return;
+        const buffer = context.createBuffer(2, frames, Rate);
+        const left = buffer.getChannelData(0);
+        const right = buffer.getChannelData(1);
+        for (let i = 0; i < frames; ++i) {
+          left[i] = samples[2 * i] / 32768;
+          right[i] = samples[2 * i + 1] / 32768;
+        }
+        const source = context.createBufferSource();
+        source.buffer = buffer;
+        source.connect(context.destination);
+        source.start(at / Rate);
+        if (at < now) stats.audioLate += Math.min(frames, now - at);
+        held.push({ source, start: at, end: at + frames });
+        played = true;
+      },
+    };
+  }
+
+  function noteGap(frames) {
+    ++stats.audioGaps;
+    // When, how long since the game last sent sound, and how long the silence (ms).
+    const now = performance.now();
+    if (stats.audioGapLog.length < 50) stats.audioGapLog.push([now, now - lastSentAt, (frames * 1000) / Rate]);
+  }
+
+  // The worklet when it loads, buffer sources until then or without it.
+  function soundWay(context) {
+    const way = { send: null };
+    if (!context.audioWorklet || !window.AudioWorkletNode || !window.Blob || !window.URL) {
+      if (context.createBuffer) way.send = bufferSources(context);
+      stats.audioWay = 'buffer sources';
+      return way;
+    }
+    const url = URL.createObjectURL(new Blob([`(${soundProcessor})();`], { type: 'text/javascript' }));
+    context.audioWorklet
+      .addModule(url)
+      .then(() => {
+        const node = new AudioWorkletNode(context, 'qorb-sound', {
+          numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [2],
+        });
+        node.port.onmessage = (e) => {
+          const m = e.data;
+          if (m.gap) noteGap(m.gap);
+          if (m.late) {
+            stats.audioLate += m.late;
+            // When, how long since the sound was sent before, and how late (ms).
+            if (stats.audioLateLog.length < 50) stats.audioLateLog.push([performance.now(), performance.now() - lastSentAt, (m.by * 1000) / Rate]);
+          }
+          if (m.least !== undefined) {
+            const ms = (m.least * 1000) / Rate;
+            stats.audioAheadLeast = stats.audioAheadLeast === null ? ms : Math.min(stats.audioAheadLeast, ms);
+          }
+        };
+        node.connect(context.destination);
+        way.send = {
+          queue(at, samples, frames) {
+            const copy = samples.slice(0, frames * 2);
+            node.port.postMessage({ at, samples: copy }, [copy.buffer]);
+          },
+        };
+        stats.audioWay = 'audio worklet';
+        stats.audioLatency = [context.baseLatency || 0, context.outputLatency || 0].map((l) => l * 1000);
+      })
+      .catch((error) => {
+        console.warn(`Qorb plays its sound through buffer sources: ${error.message || error}`);
+        way.send = bufferSources(context);
+        stats.audioWay = 'buffer sources';
+      })
+      .finally(() => URL.revokeObjectURL(url));
+    return way;
+  }
+
+  // What the page tells of the sound the game sends.
+  let lastSentAt = 0;
+  let heldEnd = 0; // the end of what was sent
+  let playedAsked = null; // the play position when the game last looked, and the time before
+  let playedAskedBefore = null;
 
   // --- Files made by a worker ------------------------------------------------------
 
@@ -763,41 +941,30 @@
     },
     pointerLocked: locked,
     audioRunning() {
-      return audio !== null && audio.state === 'running';
+      return audio !== null && audio.state === 'running' && sound !== null && sound.send !== null;
     },
-    audioQueuedFrames() {
+    audioPlayedFrame() {
       if (!page.audioRunning()) return 0;
-      return Math.max(0, Math.round((audioEnd - audio.currentTime) * 44100));
-    },
-    queueAudio(samples, frames) {
-      if (!page.audioRunning()) return;
-      const buffer = audio.createBuffer(2, frames, 44100);
-      const left = buffer.getChannelData(0);
-      const right = buffer.getChannelData(1);
-      for (let i = 0; i < frames; ++i) {
-        left[i] = samples[2 * i] / 32768;
-        right[i] = samples[2 * i + 1] / 32768;
-      }
-      const source = audio.createBufferSource();
-      source.buffer = buffer;
-      source.connect(audio.destination);
-      // After a gap (a frozen page) the sound starts again a little ahead.
       const now = performance.now();
-      if (stats.audioQueued > 0 && audioEnd < audio.currentTime) {
-        ++stats.audioGaps;
-        // When, how long since the top-up before, and how long the silence.
-        if (stats.audioGapLog.length < 50)
-          stats.audioGapLog.push([now, now - lastTopUpAt, (audio.currentTime - audioEnd) * 1000]);
+      if (playedAsked) stats.audioPumpGapMax = Math.max(stats.audioPumpGapMax, now - playedAsked.at);
+      playedAskedBefore = playedAsked;
+      playedAsked = { at: now, frame: Math.round(audio.currentTime * Rate) };
+      return playedAsked.frame;
+    },
+    queueAudioAt(at, samples, frames) {
+      if (!page.audioRunning()) return;
+      // A piece that replaces sound already sent carries a change of the game's.
+      if (frames > 0 && playedAskedBefore && at < heldEnd) {
+        const lead = ((at - playedAskedBefore.frame) * 1000) / Rate;
+        stats.audioLeadMax = Math.max(stats.audioLeadMax, lead);
+        stats.audioLeadSum += lead;
+        ++stats.audioChanges;
       }
-      lastTopUpAt = now;
-      const at = Math.max(audioEnd, audio.currentTime + 0.01);
-      source.start(at);
-      audioEnd = at + frames / 44100;
+      heldEnd = at + frames;
+      sound.send.queue(at, samples, frames);
+      lastSentAt = performance.now();
       stats.audioQueued += frames;
-      const lead = (audioEnd - audio.currentTime) * 1000;
-      stats.audioLeadMax = Math.max(stats.audioLeadMax, lead);
-      stats.audioLeadSum += lead;
-      ++stats.audioTopUps;
+      if (frames > 0) ++stats.audioTopUps;
     },
     startMaker,
     madeSize(name) {

@@ -23,6 +23,8 @@ struct Backend {
     bool Audio = false;
     AudioFeed Feed;
     std::vector<int16_t> Mix;
+    uint64_t MixerChanges = 0;  // the mixer's count of changes at the last pump
+    uint64_t LateChangesTold = 0;
     // Input
     bool Captured = false;
     core::InputTimeline Scheduled;
@@ -37,7 +39,7 @@ constexpr uint64_t PendingMicros = 16667;
 // In display.cpp: puts the rows of `page` that differ from what the canvas
 // holds on it.
 void Show(const Surface& page);
-// In audio.cpp: keeps the mix a little ahead of what the page plays.
+// In audio.cpp: keeps the mix ahead of what the page plays.
 void PumpAudio();
 // In input.cpp: feeds the page's recorded input to the core.
 void TakeInput();
