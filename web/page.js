@@ -5,7 +5,8 @@
 //
 // Query parameters: module=NAME loads NAME.js (default qorb); hz=N replaces
 // the animation frames with a simulated N Hz frame clock, for tests;
-// args=A,B hands the module command-line arguments.
+// args=A,B hands the module command-line arguments; sound=buffers plays the
+// sound through buffer sources, as where there is no audio worklet.
 'use strict';
 
 (() => {
@@ -121,46 +122,59 @@
     // Only a factor above 1 needs the enlarged copy.
     enlarged.width = factor > 1 ? picture.width * factor : 0;
     enlarged.height = factor > 1 ? picture.height * factor : 0;
-    draw(0, picture.height);
+    draw(0, 0, picture.width, picture.height);
   }
 
-  // Draws the picture's rows [top, bottom) onto the canvas.
-  function draw(top, bottom) {
+  // Draws the picture's area [left, right) x [top, bottom) onto the canvas.
+  function draw(left, top, right, bottom) {
     const pw = picture.width;
     const ph = picture.height;
+    left = Math.max(0, left);
     top = Math.max(0, top);
+    right = Math.min(pw, right);
     bottom = Math.min(ph, bottom);
-    if (!pw || !ph || bottom <= top || !canvas.width) return;
+    if (!pw || !ph || bottom <= top || right <= left || !canvas.width) return;
+    const w = right - left;
+    const h = bottom - top;
     if (canvas.width === pw * factor && canvas.height === ph * factor) {
       context.imageSmoothingEnabled = false;
-      context.drawImage(picture, 0, top, pw, bottom - top, 0, top * factor, canvas.width, (bottom - top) * factor);
+      context.drawImage(picture, left, top, w, h, left * factor, top * factor, w * factor, h * factor);
       return;
     }
     // At a factor of 1 the picture itself is the enlarged one.
     const source = factor === 1 ? picture : enlarged;
     if (factor > 1) {
       enlargedContext.imageSmoothingEnabled = false;
-      enlargedContext.drawImage(picture, 0, top, pw, bottom - top, 0, top * factor, pw * factor, (bottom - top) * factor);
+      enlargedContext.drawImage(picture, left, top, w, h, left * factor, top * factor, w * factor, h * factor);
     }
-    // Linear filtering reads a row beyond each edge: draw from two rows
+    // Linear filtering reads a pixel beyond each edge: draw from two pixels
     // further, with the same mapping as a whole draw, and keep only the
-    // canvas rows that the changed ones reach.
+    // canvas pixels that the changed ones reach.
     const across = canvas.width / (pw * factor);
     const down = canvas.height / (ph * factor);
+    const fromX = Math.max(0, left - 2);
+    const toX = Math.min(pw, right + 2);
     const from = Math.max(0, top - 2);
     const to = Math.min(ph, bottom + 2);
+    const firstX = Math.max(0, Math.floor((left - 1) * factor * across));
+    const lastX = Math.min(canvas.width, Math.ceil((right + 1) * factor * across));
     const first = Math.max(0, Math.floor((top - 1) * factor * down));
     const last = Math.min(canvas.height, Math.ceil((bottom + 1) * factor * down));
     context.save();
     context.beginPath();
-    context.rect(0, first, canvas.width, last - first);
+    context.rect(firstX, first, lastX - firstX, last - first);
     context.clip();
     context.imageSmoothingEnabled = true;
     // Linear; at 'low' Chromium weighs too coarsely to give every pixel the same light.
     context.imageSmoothingQuality = 'medium';
-    context.drawImage(source, 0, from * factor, pw * factor, (to - from) * factor,
-      0, from * factor * down, pw * factor * across, (to - from) * factor * down);
+    context.drawImage(source, fromX * factor, from * factor, (toX - fromX) * factor, (to - from) * factor,
+      fromX * factor * across, from * factor * down, (toX - fromX) * factor * across, (to - from) * factor * down);
     context.restore();
+  }
+
+  const changed = []; // areas put on the picture and not yet drawn
+  function drawChanged() {
+    for (const area of changed.splice(0)) draw(...area);
   }
 
   if (window.ResizeObserver) {
@@ -618,22 +632,31 @@
         const left = outputs[0][0];
         const right = outputs[0][1] || left;
         const n = left.length;
-        for (let i = 0; i < n; ++i) {
-          const f = currentFrame + i;
-          if (f >= this.start && f < this.end) {
-            const j = f & (Size - 1);
-            left[i] = this.left[j];
-            right[i] = this.right[j];
-            this.played = true;
-            if (this.dryFrom >= 0) {
-              this.port.postMessage({ gap: f - this.dryFrom });
-              this.dryFrom = -1;
-            }
-          } else {
-            left[i] = right[i] = 0;
-            if (this.played && this.dryFrom < 0 && f >= this.end) this.dryFrom = f;
+        const f = currentFrame;
+        // Silence before the sound starts and after it ends; [a, b) is held.
+        const a = Math.min(n, Math.max(0, this.start - f));
+        const b = Math.max(a, Math.min(n, this.end - f));
+        for (let i = a; i < b; ) {
+          const j = (f + i) & (Size - 1);
+          const run = Math.min(b - i, Size - j);
+          left.set(this.left.subarray(j, j + run), i);
+          right.set(this.right.subarray(j, j + run), i);
+          i += run;
+        }
+        left.fill(0, 0, a);
+        left.fill(0, b, n);
+        if (right !== left) {
+          right.fill(0, 0, a);
+          right.fill(0, b, n);
+        }
+        if (b > a) {
+          this.played = true;
+          if (this.dryFrom >= 0) {
+            this.port.postMessage({ gap: f + a - this.dryFrom });
+            this.dryFrom = -1;
           }
         }
+        if (b < n && this.played && this.dryFrom < 0) this.dryFrom = f + b;
         this.next = currentFrame + n;
         if (this.played) this.least = Math.min(this.least, this.end - currentFrame);
         if (currentFrame >= this.reportAt) {
@@ -696,7 +719,7 @@
   // The worklet when it loads, buffer sources until then or without it.
   function soundWay(context) {
     const way = { send: null };
-    if (!context.audioWorklet || !window.AudioWorkletNode || !window.Blob || !window.URL) {
+    if (!context.audioWorklet || !window.AudioWorkletNode || !window.Blob || !window.URL || params.get('sound') === 'buffers') {
       if (context.createBuffer) way.send = bufferSources(context);
       stats.audioWay = 'buffer sources';
       return way;
@@ -869,7 +892,10 @@
     },
     show(rgba, width, height, x, y, w, h) {
       pictureContext.putImageData(new ImageData(rgba, width, height), 0, 0, x, y, w, h);
-      draw(y, y + h);
+      // Drawn together once the module hands back the thread: each draw from
+      // a picture changed since the last one copies all of it first.
+      if (!changed.length) queueMicrotask(drawChanged);
+      changed.push([x, y, x + w, y + h]);
       if (stats.firstShownAt === null) stats.firstShownAt = performance.now();
       ++stats.shown;
     },

@@ -85,9 +85,9 @@ public:
     static constexpr uint32_t MarginFrames = Rate * 20 / 1000;
     // What a stalled page can ride over.
     static constexpr uint32_t AheadFrames = Rate * 500 / 1000;
-    // The mix ahead is lengthened only when this much is missing: a sliver
-    // a poll would cost the page a message each.
-    static constexpr uint32_t LeastTopUp = Rate * 4 / 1000;
+    // The mix ahead is lengthened only when this much is missing: each piece
+    // costs the page a message to its audio thread.
+    static constexpr uint32_t LeastTopUp = Rate * 100 / 1000;
 
     // playedFrame: the page's play position, or nothing while its audio does
     // not run; changed: the game changed the mixer since the last pump.

@@ -39,6 +39,7 @@ struct FakePage {
     double InputAt = 1e18;  // when an input event arrives and wakes a doze
     int Shows = 0;
     int LastShowRows = 0;
+    std::vector<plat::Rect> Shown;  // the areas put on the canvas
     std::deque<plat::InputEvent> Input;
 };
 FakePage fake;
@@ -62,9 +63,10 @@ void Hear() {
 namespace plat::web::page {
 
 void OpenCanvas(int32_t, int32_t) {}
-void ShowRgba(const uint8_t*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t h) {
+void ShowRgba(const uint8_t*, int32_t, int32_t, int32_t x, int32_t y, int32_t w, int32_t h) {
     ++fake.Shows;
     fake.LastShowRows = h;
+    fake.Shown.push_back(plat::RectAt(x, y, w, h));
 }
 void SetCursorVisible(bool) {}
 double NowMs() { return fake.Now; }
@@ -270,6 +272,51 @@ TEST_F(WebBackend, APolledWaitDozesUntilAnEventOrItsDeadline) {
     fake.InputAt = fake.Now + 2;
     backend::Sleep(1000);
     EXPECT_DOUBLE_EQ(fake.Now, fake.InputAt);
+}
+
+// The canvas gets what changed and no more: a ball and a paddle far apart
+// are two small areas, not the rows between them.
+TEST_F(WebBackend, TheCanvasGetsOnlyTheAreasThatChanged) {
+    plat::PixelFormat format;
+    ASSERT_TRUE(backend::OpenWindow("Qorb", 800, 600));
+    ASSERT_TRUE(backend::OpenDisplay(800, 600, &format));
+    plat::Surface page;
+    page.Width = 800, page.Height = 600, page.PitchWords = 800;
+    page.Words.assign(800 * 600, 0);
+    const auto fill = [&](const plat::Rect& r, uint16_t word) {
+        for (int32_t y = r.Top; y < r.Bottom; ++y)
+            std::fill(page.Words.begin() + y * 800 + r.Left, page.Words.begin() + y * 800 + r.Right, word);
+    };
+    const auto same = [](const plat::Rect& a, const plat::Rect& b) {
+        return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
+    };
+    backend::Present(page);
+    ASSERT_EQ(fake.Shown.size(), 1u);
+    EXPECT_TRUE(same(fake.Shown[0], plat::Rect{0, 0, 800, 600})) << "the first picture goes whole";
+
+    const plat::Rect ball = plat::RectAt(10, 12, 6, 6), paddle = plat::RectAt(400, 550, 70, 10);
+    fill(ball, 0xFFFF);
+    fill(paddle, 0x07E0);
+    page.Words[300 * 800 + 799] = 1;  // a pixel at the right edge
+    page.Words[302 * 800 + 5] = 1;    // and one at the left, two rows below: one area
+    fake.Shown.clear();
+    backend::Present(page);
+    ASSERT_EQ(fake.Shown.size(), 3u);
+    EXPECT_TRUE(same(fake.Shown[0], ball));
+    EXPECT_TRUE(same(fake.Shown[1], plat::Rect{5, 300, 800, 303}));
+    EXPECT_TRUE(same(fake.Shown[2], paddle));
+
+    // The ball moves on: its old place and its new one, nothing else.
+    fill(ball, 0);
+    fill(plat::RectAt(13, 15, 6, 6), 0xFFFF);
+    fake.Shown.clear();
+    backend::Present(page);
+    ASSERT_EQ(fake.Shown.size(), 1u);
+    EXPECT_TRUE(same(fake.Shown[0], plat::Rect{10, 12, 19, 21}));
+    fake.Shown.clear();
+    backend::Present(page);
+    EXPECT_TRUE(fake.Shown.empty()) << "an unchanged page costs the canvas nothing";
+    backend::CloseDisplay();
 }
 
 // A voice the game starts is heard at most 40 ms later; the page plays the

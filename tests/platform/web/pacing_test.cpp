@@ -126,19 +126,21 @@ TEST(AudioFeed, TheSilentClockKeepsExactTimeAndPlayingKeepsTheLead) {
     EXPECT_EQ(step.AheadSkip, 0u);
     EXPECT_EQ(step.Ahead, Ahead);
     EXPECT_EQ(step.SendAt, 1000u + Lead);
-    // Played on by 300 frames: the mixer moves over them; what is sent
-    // follows on from what the page holds.
+    // Played on by 300 frames: the mixer moves over them; the page holds
+    // enough still.
     step = feed.Pump(now, 1300u, false);
     EXPECT_EQ(step.Advance, 300u);
-    EXPECT_EQ(step.Mix, 0u);
-    EXPECT_EQ(step.AheadSkip, Ahead - 300);
-    EXPECT_EQ(step.Ahead, 300u);
-    EXPECT_EQ(step.SendAt, 1000u + Lead + Ahead);
-    EXPECT_EQ(feed.Pump(now, 1300u + AudioFeed::LeastTopUp - 1, false).Send(), 0u) << "a sliver waits";
-    step = feed.Pump(now, 1300u + AudioFeed::LeastTopUp, false);
+    EXPECT_EQ(step.Send(), 0u) << "a sliver waits";
+    // Once a top-up's worth is missing, what is sent follows on from what
+    // the page holds.
+    uint64_t played = 1000u + AudioFeed::LeastTopUp;
+    EXPECT_EQ(feed.Pump(now, played - 1, false).Send(), 0u);
+    step = feed.Pump(now, played, false);
     EXPECT_EQ(step.Advance, 1u);
+    EXPECT_EQ(step.Mix, 0u);
+    EXPECT_EQ(step.AheadSkip, Ahead - AudioFeed::LeastTopUp);
     EXPECT_EQ(step.Ahead, AudioFeed::LeastTopUp);
-    uint64_t played = 1300u + AudioFeed::LeastTopUp;
+    EXPECT_EQ(step.SendAt, 1000u + Lead + Ahead);
 
     // The game started a voice: the mixer's own frames from where it stands,
     // then all that is to come, in place of what the page held.
