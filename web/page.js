@@ -894,10 +894,12 @@
       pictureContext.putImageData(new ImageData(rgba, width, height), 0, 0, x, y, w, h);
       // Drawn together once the module hands back the thread: each draw from
       // a picture changed since the last one copies all of it first.
-      if (!changed.length) queueMicrotask(drawChanged);
+      if (!changed.length) {
+        queueMicrotask(drawChanged);
+        ++stats.shown; // a picture, however many areas it changed
+      }
       changed.push([x, y, x + w, y + h]);
       if (stats.firstShownAt === null) stats.firstShownAt = performance.now();
-      ++stats.shown;
     },
     setCursorVisible(visible) {
       canvas.style.cursor = visible ? 'auto' : 'none';
