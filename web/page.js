@@ -5,7 +5,8 @@
 //
 // Query parameters: module=NAME loads NAME.js (default qorb); hz=N replaces
 // the animation frames with a simulated N Hz frame clock, for tests;
-// args=A,B hands the module command-line arguments.
+// args=A,B hands the module command-line arguments; sound=buffers plays the
+// sound through buffer sources, as where there is no audio worklet.
 'use strict';
 
 (() => {
@@ -24,11 +25,16 @@
   const leaveButton = document.getElementById('leave');
 
   // What tests read: pictures shown, and when the first one came.
-  // audioGaps counts underruns: sound queued after what was queued before had
-  // run out, so the device played silence between; audioLead is how far ahead
-  // of the play position the newest sound ends, at each top-up.
+  // audioGaps counts underruns: the device asked for sound past all that was
+  // queued and played silence. audioLead is, at each mix the game's change
+  // made afresh, how long at most after the change it is heard: from the
+  // play position when the game last looked before it. audioLate counts
+  // frames that reached the device after their time; audioPumpGapMax is the
+  // longest the game went without looking at the sound (ms), audioAheadLeast
+  // the least sound queued ahead that the device found (ms).
   const stats = {
     shown: 0, firstShownAt: null, audioQueued: 0, audioGaps: 0, audioGapLog: [], audioLeadMax: 0, audioLeadSum: 0, audioTopUps: 0,
+    audioChanges: 0, audioLate: 0, audioLateLog: [], audioPumpGapMax: 0, audioAheadLeast: null, audioWay: '',
     ended: null, making: [], madeByWorker: [], compiledAt: null, figures: {}, playState: 0,
   };
 
@@ -118,46 +124,59 @@
     // Only a factor above 1 needs the enlarged copy.
     enlarged.width = factor > 1 ? picture.width * factor : 0;
     enlarged.height = factor > 1 ? picture.height * factor : 0;
-    draw(0, picture.height);
+    draw(0, 0, picture.width, picture.height);
   }
 
-  // Draws the picture's rows [top, bottom) onto the canvas.
-  function draw(top, bottom) {
+  // Draws the picture's area [left, right) x [top, bottom) onto the canvas.
+  function draw(left, top, right, bottom) {
     const pw = picture.width;
     const ph = picture.height;
+    left = Math.max(0, left);
     top = Math.max(0, top);
+    right = Math.min(pw, right);
     bottom = Math.min(ph, bottom);
-    if (!pw || !ph || bottom <= top || !canvas.width) return;
+    if (!pw || !ph || bottom <= top || right <= left || !canvas.width) return;
+    const w = right - left;
+    const h = bottom - top;
     if (canvas.width === pw * factor && canvas.height === ph * factor) {
       context.imageSmoothingEnabled = false;
-      context.drawImage(picture, 0, top, pw, bottom - top, 0, top * factor, canvas.width, (bottom - top) * factor);
+      context.drawImage(picture, left, top, w, h, left * factor, top * factor, w * factor, h * factor);
       return;
     }
     // At a factor of 1 the picture itself is the enlarged one.
     const source = factor === 1 ? picture : enlarged;
     if (factor > 1) {
       enlargedContext.imageSmoothingEnabled = false;
-      enlargedContext.drawImage(picture, 0, top, pw, bottom - top, 0, top * factor, pw * factor, (bottom - top) * factor);
+      enlargedContext.drawImage(picture, left, top, w, h, left * factor, top * factor, w * factor, h * factor);
     }
-    // Linear filtering reads a row beyond each edge: draw from two rows
+    // Linear filtering reads a pixel beyond each edge: draw from two pixels
     // further, with the same mapping as a whole draw, and keep only the
-    // canvas rows that the changed ones reach.
+    // canvas pixels that the changed ones reach.
     const across = canvas.width / (pw * factor);
     const down = canvas.height / (ph * factor);
+    const fromX = Math.max(0, left - 2);
+    const toX = Math.min(pw, right + 2);
     const from = Math.max(0, top - 2);
     const to = Math.min(ph, bottom + 2);
+    const firstX = Math.max(0, Math.floor((left - 1) * factor * across));
+    const lastX = Math.min(canvas.width, Math.ceil((right + 1) * factor * across));
     const first = Math.max(0, Math.floor((top - 1) * factor * down));
     const last = Math.min(canvas.height, Math.ceil((bottom + 1) * factor * down));
     context.save();
     context.beginPath();
-    context.rect(0, first, canvas.width, last - first);
+    context.rect(firstX, first, lastX - firstX, last - first);
     context.clip();
     context.imageSmoothingEnabled = true;
     // Linear; at 'low' Chromium weighs too coarsely to give every pixel the same light.
     context.imageSmoothingQuality = 'medium';
-    context.drawImage(source, 0, from * factor, pw * factor, (to - from) * factor,
-      0, from * factor * down, pw * factor * across, (to - from) * factor * down);
+    context.drawImage(source, fromX * factor, from * factor, (toX - fromX) * factor, (to - from) * factor,
+      fromX * factor * across, from * factor * down, (toX - fromX) * factor * across, (to - from) * factor * down);
     context.restore();
+  }
+
+  const changed = []; // areas put on the picture and not yet drawn
+  function drawChanged() {
+    for (const area of changed.splice(0)) draw(...area);
   }
 
   if (window.ResizeObserver) {
@@ -526,8 +545,8 @@
   // --- Sound -------------------------------------------------------------------------
 
   let audio = null;
-  let audioEnd = 0; // context time at which the queued sound ends
-  let lastTopUpAt = 0;
+  let sound = null; // how the mix reaches the device, once it can
+  const Rate = 44100;
 
   // Said once, on the page and in the console, as the desktop game warns
   // once; the voices keep their time by the clock.
@@ -559,6 +578,7 @@
         return;
       }
     }
+    if (!sound) sound = soundWay(audio);
     if (audio.state === 'running') return;
     const resumed = audio.resume();
     if (resumed && resumed.catch) resumed.catch((error) => tellSilence(error.message || String(error)));
@@ -569,6 +589,187 @@
       }, AudioStartMs);
     }
   }
+
+  // The device plays from a ring in an audio worklet, on the audio thread:
+  // the page's stalls do not stop it while the ring holds sound. Each piece
+  // the game sends replaces what the ring held from its first frame on.
+  // Frames are counted on the context's clock (currentFrame).
+  function soundProcessor() {
+    const Size = 1 << 16; // frames, about 1.5 s: more than the game ever sends ahead
+    class QorbSound extends AudioWorkletProcessor {
+      constructor() {
+        super();
+        this.left = new Float32Array(Size);
+        this.right = new Float32Array(Size);
+        this.start = 0; // the frames [start, end) hold sound
+        this.end = 0;
+        this.played = false; // some sound has been heard: running out now is a gap
+        this.dryFrom = -1; // where the current gap began
+        this.least = Infinity; // the least queued ahead since the last report
+        this.reportAt = 0;
+        this.next = 0; // the first frame not yet played
+        this.port.onmessage = (e) => this.take(e.data);
+      }
+      take(m) {
+        const samples = m.samples;
+        const frames = samples.length >> 1;
+        const at = m.at;
+        if (this.end <= this.next) {
+          this.start = at;
+        } else if (at > this.end) {
+          // Sound still to play, then a hole before this piece: a gap.
+          for (let f = this.end; f < at && f < this.end + Size; ++f) this.left[f & (Size - 1)] = this.right[f & (Size - 1)] = 0;
+          this.port.postMessage({ gap: at - this.end });
+        }
+        // Frames whose time has passed are not played late: later ones keep their time.
+        const first = Math.min(frames, Math.max(0, this.next - at));
+        if (first > 0) this.port.postMessage({ late: first, by: this.next - at });
+        for (let i = first, j = (at + first) & (Size - 1); i < frames; ++i, j = (j + 1) & (Size - 1)) {
+          this.left[j] = samples[2 * i] / 32768;
+          this.right[j] = samples[2 * i + 1] / 32768;
+        }
+        this.end = at + frames;
+      }
+      process(inputs, outputs) {
+        const left = outputs[0][0];
+        const right = outputs[0][1] || left;
+        const n = left.length;
+        const f = currentFrame;
+        // Silence before the sound starts and after it ends; [a, b) is held.
+        const a = Math.min(n, Math.max(0, this.start - f));
+        const b = Math.max(a, Math.min(n, this.end - f));
+        for (let i = a; i < b; ) {
+          const j = (f + i) & (Size - 1);
+          const run = Math.min(b - i, Size - j);
+          left.set(this.left.subarray(j, j + run), i);
+          right.set(this.right.subarray(j, j + run), i);
+          i += run;
+        }
+        left.fill(0, 0, a);
+        left.fill(0, b, n);
+        if (right !== left) {
+          right.fill(0, 0, a);
+          right.fill(0, b, n);
+        }
+        if (b > a) {
+          this.played = true;
+          if (this.dryFrom >= 0) {
+            this.port.postMessage({ gap: f + a - this.dryFrom });
+            this.dryFrom = -1;
+          }
+        }
+        if (b < n && this.played && this.dryFrom < 0) this.dryFrom = f + b;
+        this.next = currentFrame + n;
+        if (this.played) this.least = Math.min(this.least, this.end - currentFrame);
+        if (currentFrame >= this.reportAt) {
+          if (this.least !== Infinity) this.port.postMessage({ least: this.least });
+          this.least = Infinity;
+          this.reportAt = currentFrame + sampleRate;
+        }
+        return true;
+      }
+    }
+    registerProcessor('qorb-sound', QorbSound);
+  }
+
+  // Where a browser has no audio worklet (pages not served securely), buffer
+  // sources scheduled on the context's clock, stopped where a later piece
+  // replaces them.
+  function bufferSources(context) {
+    let held = []; // { source, start, end } in frames
+    let end = 0;
+    let played = false;
+    return {
+      queue(at, samples, frames) {
+        const now = Math.round(context.currentTime * Rate);
+        if (played && end < now && at >= end) noteGap(now - end);
+        held = held.filter((h) => h.end > now);
+        for (const h of held) {
+          if (h.end <= at) continue;
+          try {
+            h.source.stop(Math.max(h.start, at) / Rate);
+          } catch {}
+          h.end = Math.max(h.start, at);
+        }
+        end = at + frames;
+        if (frames === 0) return;
+        const buffer = context.createBuffer(2, frames, Rate);
+        const left = buffer.getChannelData(0);
+        const right = buffer.getChannelData(1);
+        for (let i = 0; i < frames; ++i) {
+          left[i] = samples[2 * i] / 32768;
+          right[i] = samples[2 * i + 1] / 32768;
+        }
+        const source = context.createBufferSource();
+        source.buffer = buffer;
+        source.connect(context.destination);
+        source.start(at / Rate);
+        if (at < now) stats.audioLate += Math.min(frames, now - at);
+        held.push({ source, start: at, end: at + frames });
+        played = true;
+      },
+    };
+  }
+
+  function noteGap(frames) {
+    ++stats.audioGaps;
+    // When, how long since the game last sent sound, and how long the silence (ms).
+    const now = performance.now();
+    if (stats.audioGapLog.length < 50) stats.audioGapLog.push([now, now - lastSentAt, (frames * 1000) / Rate]);
+  }
+
+  // The worklet when it loads, buffer sources until then or without it.
+  function soundWay(context) {
+    const way = { send: null };
+    if (!context.audioWorklet || !window.AudioWorkletNode || !window.Blob || !window.URL || params.get('sound') === 'buffers') {
+      if (context.createBuffer) way.send = bufferSources(context);
+      stats.audioWay = 'buffer sources';
+      return way;
+    }
+    const url = URL.createObjectURL(new Blob([`(${soundProcessor})();`], { type: 'text/javascript' }));
+    context.audioWorklet
+      .addModule(url)
+      .then(() => {
+        const node = new AudioWorkletNode(context, 'qorb-sound', {
+          numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [2],
+        });
+        node.port.onmessage = (e) => {
+          const m = e.data;
+          if (m.gap) noteGap(m.gap);
+          if (m.late) {
+            stats.audioLate += m.late;
+            // When, how long since the sound was sent before, and how late (ms).
+            if (stats.audioLateLog.length < 50) stats.audioLateLog.push([performance.now(), performance.now() - lastSentAt, (m.by * 1000) / Rate]);
+          }
+          if (m.least !== undefined) {
+            const ms = (m.least * 1000) / Rate;
+            stats.audioAheadLeast = stats.audioAheadLeast === null ? ms : Math.min(stats.audioAheadLeast, ms);
+          }
+        };
+        node.connect(context.destination);
+        way.send = {
+          queue(at, samples, frames) {
+            const copy = samples.slice(0, frames * 2);
+            node.port.postMessage({ at, samples: copy }, [copy.buffer]);
+          },
+        };
+        stats.audioWay = 'audio worklet';
+        stats.audioLatency = [context.baseLatency || 0, context.outputLatency || 0].map((l) => l * 1000);
+      })
+      .catch((error) => {
+        console.warn(`Qorb plays its sound through buffer sources: ${error.message || error}`);
+        way.send = bufferSources(context);
+        stats.audioWay = 'buffer sources';
+      })
+      .finally(() => URL.revokeObjectURL(url));
+    return way;
+  }
+
+  // What the page tells of the sound the game sends.
+  let lastSentAt = 0;
+  let heldEnd = 0; // the end of what was sent
+  let playedAsked = null; // the play position when the game last looked, and the time before
+  let playedAskedBefore = null;
 
   // --- Files made by a worker ------------------------------------------------------
 
@@ -729,9 +930,14 @@
     },
     show(rgba, width, height, x, y, w, h) {
       pictureContext.putImageData(new ImageData(rgba, width, height), 0, 0, x, y, w, h);
-      draw(y, y + h);
+      // Drawn together once the module hands back the thread: each draw from
+      // a picture changed since the last one copies all of it first.
+      if (!changed.length) {
+        queueMicrotask(drawChanged);
+        ++stats.shown; // a picture, however many areas it changed
+      }
+      changed.push([x, y, x + w, y + h]);
       if (stats.firstShownAt === null) stats.firstShownAt = performance.now();
-      ++stats.shown;
     },
     setCursorVisible(visible) {
       canvas.style.cursor = visible ? 'auto' : 'none';
@@ -801,41 +1007,30 @@
     },
     pointerLocked: locked,
     audioRunning() {
-      return audio !== null && audio.state === 'running';
+      return audio !== null && audio.state === 'running' && sound !== null && sound.send !== null;
     },
-    audioQueuedFrames() {
+    audioPlayedFrame() {
       if (!page.audioRunning()) return 0;
-      return Math.max(0, Math.round((audioEnd - audio.currentTime) * 44100));
-    },
-    queueAudio(samples, frames) {
-      if (!page.audioRunning()) return;
-      const buffer = audio.createBuffer(2, frames, 44100);
-      const left = buffer.getChannelData(0);
-      const right = buffer.getChannelData(1);
-      for (let i = 0; i < frames; ++i) {
-        left[i] = samples[2 * i] / 32768;
-        right[i] = samples[2 * i + 1] / 32768;
-      }
-      const source = audio.createBufferSource();
-      source.buffer = buffer;
-      source.connect(audio.destination);
-      // After a gap (a frozen page) the sound starts again a little ahead.
       const now = performance.now();
-      if (stats.audioQueued > 0 && audioEnd < audio.currentTime) {
-        ++stats.audioGaps;
-        // When, how long since the top-up before, and how long the silence.
-        if (stats.audioGapLog.length < 50)
-          stats.audioGapLog.push([now, now - lastTopUpAt, (audio.currentTime - audioEnd) * 1000]);
+      if (playedAsked) stats.audioPumpGapMax = Math.max(stats.audioPumpGapMax, now - playedAsked.at);
+      playedAskedBefore = playedAsked;
+      playedAsked = { at: now, frame: Math.round(audio.currentTime * Rate) };
+      return playedAsked.frame;
+    },
+    queueAudioAt(at, samples, frames) {
+      if (!page.audioRunning()) return;
+      // A piece that replaces sound already sent carries a change of the game's.
+      if (frames > 0 && playedAskedBefore && at < heldEnd) {
+        const lead = ((at - playedAskedBefore.frame) * 1000) / Rate;
+        stats.audioLeadMax = Math.max(stats.audioLeadMax, lead);
+        stats.audioLeadSum += lead;
+        ++stats.audioChanges;
       }
-      lastTopUpAt = now;
-      const at = Math.max(audioEnd, audio.currentTime + 0.01);
-      source.start(at);
-      audioEnd = at + frames / 44100;
+      heldEnd = at + frames;
+      sound.send.queue(at, samples, frames);
+      lastSentAt = performance.now();
       stats.audioQueued += frames;
-      const lead = (audioEnd - audio.currentTime) * 1000;
-      stats.audioLeadMax = Math.max(stats.audioLeadMax, lead);
-      stats.audioLeadSum += lead;
-      ++stats.audioTopUps;
+      if (frames > 0) ++stats.audioTopUps;
     },
     makerStarted: () => maker !== null && !makerStopped,
     madeHere(name) {

@@ -33,6 +33,13 @@ void SetLastError(std::string text);
 // out (interleaved stereo) with saturation. Safe to call from an audio thread.
 void MixFrames(int16_t* out, uint32_t frames);
 void AdvanceFrames(uint32_t frames);
+// What MixFrames would give after `skip` frames more, without moving any
+// buffer: a device can hold the mix ahead and have it replaced if the game
+// starts or stops a voice meanwhile.
+void PeekFrames(int16_t* out, uint32_t frames, uint32_t skip);
+// Counts the calls that may change what is mixed next: plays, stops, moves,
+// writes, buffers freed. Mixing and advancing do not count.
+uint64_t MixerChanges();
 size_t LiveSoundBufferCount();
 // The audio device stopped playing: from now on the buffers play by the
 // silent clock, so that every sound still ends. Call from the game's thread.

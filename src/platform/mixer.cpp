@@ -26,6 +26,7 @@ namespace {
 
 std::mutex mixerLock;
 std::vector<std::unique_ptr<SoundBuffer>> buffers;
+uint64_t changes = 0;  // under mixerLock
 
 bool Known(const SoundBuffer* buffer) {
     return buffer != nullptr &&
@@ -67,6 +68,29 @@ void MixFrames(int16_t* out, uint32_t frames) {
     for (size_t i = 0; i < sum.size(); ++i) out[i] = static_cast<int16_t>(std::clamp(sum[i], -32768, 32767));
 }
 
+void PeekFrames(int16_t* out, uint32_t frames, uint32_t skip) {
+    std::vector<int32_t> sum(static_cast<size_t>(frames) * 2, 0);
+    {
+        std::lock_guard<std::mutex> guard(mixerLock);
+        for (const auto& b : buffers) {
+            if (!b->Playing) continue;
+            // As Consume would leave it: a buffer that reaches its end stops.
+            const uint64_t at = uint64_t{b->Position / SoundBytesPerFrame} + skip;
+            const uint32_t total = FramesIn(*b);
+            if (at >= total) continue;
+            const uint8_t* start = b->Bytes.data() + at * SoundBytesPerFrame;
+            const uint32_t played = std::min(frames, static_cast<uint32_t>(total - at));
+            for (uint32_t i = 0; i < played * 2; ++i) sum[i] += SampleAt(start + 2 * i);
+        }
+    }
+    for (size_t i = 0; i < sum.size(); ++i) out[i] = static_cast<int16_t>(std::clamp(sum[i], -32768, 32767));
+}
+
+uint64_t MixerChanges() {
+    std::lock_guard<std::mutex> guard(mixerLock);
+    return changes;
+}
+
 void AdvanceFrames(uint32_t frames) {
     std::lock_guard<std::mutex> guard(mixerLock);
     for (auto& b : buffers)
@@ -80,6 +104,7 @@ size_t LiveSoundBufferCount() {
 
 void detail::FreeAllSoundBuffers() {
     std::lock_guard<std::mutex> guard(mixerLock);
+    ++changes;
     buffers.clear();
 }
 
@@ -100,6 +125,7 @@ SoundBuffer* core::detail::NewSoundBuffer(uint32_t bytes) {
 bool SoundWrite(SoundBuffer* buffer, const uint8_t* bytes, uint32_t count) {
     std::lock_guard<std::mutex> guard(mixerLock);
     if (!Known(buffer) || (bytes == nullptr && count > 0) || count > buffer->Bytes.size()) return false;
+    ++changes;
     if (count > 0) std::memcpy(buffer->Bytes.data(), bytes, count);
     return true;
 }
@@ -108,6 +134,7 @@ bool SoundPlay(SoundBuffer* buffer) {
     core::detail::AdvanceSilentClock();
     std::lock_guard<std::mutex> guard(mixerLock);
     if (!Known(buffer)) return false;
+    ++changes;
     buffer->Playing = true;
     ++core::MutableStats().VoicePlays;
     return true;
@@ -117,6 +144,7 @@ bool SoundStop(SoundBuffer* buffer) {
     core::detail::AdvanceSilentClock();
     std::lock_guard<std::mutex> guard(mixerLock);
     if (!Known(buffer)) return false;
+    ++changes;
     buffer->Playing = false;
     return true;
 }
@@ -125,6 +153,7 @@ bool SoundSetPosition(SoundBuffer* buffer, uint32_t byteOffset) {
     core::detail::AdvanceSilentClock();
     std::lock_guard<std::mutex> guard(mixerLock);
     if (!Known(buffer) || byteOffset >= buffer->Bytes.size()) return false;
+    ++changes;
     buffer->Position = byteOffset - byteOffset % SoundBytesPerFrame;
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/core.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 
@@ -95,6 +96,49 @@ TEST_F(MixerTest, PositionsAndBuffersAreChecked) {
     EXPECT_FALSE(plat::SoundPlay(b));  // gone with the device
     EXPECT_EQ(plat::SoundStatus(b), 0u);
     EXPECT_EQ(plat::SoundCreateBuffer(400), nullptr);  // no device
+}
+
+// The mix held ahead must be what the mixer gives when it gets there: voices
+// that end inside it or before it, a ramp (no frame repeated or skipped),
+// saturation; and only the game's own calls count as changes.
+TEST_F(MixerTest, APeekAheadIsTheMixToComeAndMovesNothing) {
+    plat::SoundBuffer* ramp = plat::SoundCreateBuffer(1000 * 4);
+    std::vector<uint8_t> bytes(1000 * 4);
+    for (uint32_t i = 0; i < 2000; ++i) {
+        bytes[2 * i] = static_cast<uint8_t>(i * 3);
+        bytes[2 * i + 1] = static_cast<uint8_t>((i * 3) >> 8);
+    }
+    ASSERT_TRUE(plat::SoundWrite(ramp, bytes.data(), static_cast<uint32_t>(bytes.size())));
+    plat::SoundBuffer* loud = Constant(300, 32700);
+    plat::SoundBuffer* brief = Constant(50, -7);
+    plat::SoundSetPosition(ramp, 100 * 4);
+    for (plat::SoundBuffer* b : {ramp, loud, brief}) plat::SoundPlay(b);
+    const uint64_t changes = plat::core::MixerChanges();
+
+    std::vector<int16_t> peeked(700 * 2), skipped(400 * 2);
+    plat::core::PeekFrames(peeked.data(), 700, 0);
+    plat::core::PeekFrames(skipped.data(), 400, 280);
+    EXPECT_EQ(plat::SoundGetPosition(ramp), 100u * 4) << "a peek moved a buffer";
+    EXPECT_EQ(plat::SoundStatus(brief), plat::SoundStatusPlaying);
+    EXPECT_EQ(plat::core::MixerChanges(), changes) << "a peek counted as a change";
+
+    std::vector<int16_t> mixed(700 * 2);
+    plat::core::MixFrames(mixed.data(), 280);
+    plat::core::MixFrames(mixed.data() + 280 * 2, 420);
+    EXPECT_EQ(peeked, mixed);
+    EXPECT_EQ(std::vector<int16_t>(mixed.begin() + 280 * 2, mixed.begin() + 680 * 2), skipped);
+    EXPECT_EQ(mixed[0], 32767) << "saturated";
+    EXPECT_EQ(mixed[699 * 2], static_cast<int16_t>(799 * 2 * 3)) << "the ramp alone, unbroken";
+    EXPECT_EQ(plat::core::MixerChanges(), changes) << "mixing counted as a change";
+    std::vector<int16_t> past(10 * 2, 1);
+    plat::core::PeekFrames(past.data(), 10, 5000);
+    EXPECT_EQ(past, std::vector<int16_t>(20, 0)) << "every voice has ended by then";
+
+    plat::SoundStop(ramp);
+    plat::SoundSetPosition(loud, 0);
+    EXPECT_EQ(plat::core::MixerChanges(), changes + 2);
+    EXPECT_FALSE(plat::SoundPlay(nullptr));
+    EXPECT_EQ(plat::core::MixerChanges(), changes + 2) << "a refused call changed nothing";
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 //
 // Usage: node browser_test.js --site DIR --assets DIR --checker PATH
 //                             [--module NAME] [--figures] [--bot-seconds N]
-//                             [--native-game PATH] [--keep DIR]
+//                             [--bot-hz N] [--native-game PATH] [--keep DIR]
 //   --site     the served folder (index.html, page.js, NAME.js, NAME.wasm)
 //   --assets   a native asset folder: the pictures to compare with
 //   --module   the module the page loads (default qorb)
@@ -22,8 +22,9 @@
 //              waiting title and of the bot's play, play steps a second, and
 //              the sound's lead and gaps; with --native-game, the desktop
 //              game's share on its waiting title (Xvfb) beside them
-//   --bot-seconds  how long the bot plays: 30 in the test, 60 a clock for
+//   --bot-seconds  how long the bot plays: 120 in the test, 60 a clock for
 //              the figures
+//   --bot-hz   the test's bot plays on a simulated frame clock of N Hz
 //   --keep     keep the screenshots there
 'use strict';
 
@@ -38,7 +39,8 @@ const options = { module: 'qorb', figures: false };
 for (let i = 2; i < process.argv.length; ++i) {
   const arg = process.argv[i];
   if (arg === '--figures') options.figures = true;
-  else if (['--site', '--assets', '--checker', '--module', '--keep', '--native-game', '--bot-seconds'].includes(arg) &&
+  else if (['--site', '--assets', '--checker', '--module', '--keep', '--native-game', '--bot-seconds', '--bot-hz']
+             .includes(arg) &&
            i + 1 < process.argv.length)
     options[arg.slice(2)] = process.argv[++i];
   else {
@@ -95,6 +97,7 @@ async function main() {
     }
     await play(page, address);
     await soundWhileTheBotPlays(browser, address, errors);
+    await soundThroughBufferSources(browser, address, errors);
     if (errors.length) fail(`errors reached the console:\n  ${errors.join('\n  ')}`);
     say('no error in the console');
     await silence(browser, address);
@@ -324,13 +327,19 @@ async function sample(page, ms) {
       const s = window.qorbPage.stats;
       const f = s.figures;
       return [performance.now(), s.shown, f.playSteps || 0, f.flips || 0, f.steadySteps || 0, f.steadyMs || 0,
-        s.audioGaps || 0, s.audioTopUps || 0, s.audioLeadSum || 0, s.audioLeadMax || 0];
+        s.audioGaps || 0, s.audioTopUps || 0, s.audioLeadSum || 0, s.audioChanges || 0, s.audioLate || 0,
+        f.soundLateChanges || 0, s.audioLeadMax || 0, s.audioPumpGapMax || 0, s.audioAheadLeast, s.audioWay];
     });
-  const [c0, [t0, shown0, steps0, flips0, steady0, steadyMs0, gaps0, topUps0, leadSum0]] =
+  // The figures that are the most or least so far count from here.
+  await page.evaluate(() => {
+    const s = window.qorbPage.stats;
+    Object.assign(s, { audioLeadMax: 0, audioPumpGapMax: 0, audioAheadLeast: null });
+  });
+  const [c0, [t0, shown0, steps0, flips0, steady0, steadyMs0, gaps0, topUps0, leadSum0, changes0, late0, lateChanges0]] =
     [processorSeconds(process.pid), await counts()];
   await sleep(ms);
-  const [c1, [t1, shown1, steps1, flips1, steady1, steadyMs1, gaps1, topUps1, leadSum1, leadMax]] =
-    [processorSeconds(process.pid), await counts()];
+  const [c1, [t1, shown1, steps1, flips1, steady1, steadyMs1, gaps1, topUps1, leadSum1, changes1, late1, lateChanges1,
+    leadMax, pumpGapMax, aheadLeast, way]] = [processorSeconds(process.pid), await counts()];
   const seconds = (t1 - t0) / 1000;
   return {
     cpuShare: (c1 - c0) / seconds,
@@ -342,8 +351,17 @@ async function sample(page, ms) {
     steadyStepsPerSecond: steadyMs1 > steadyMs0 ? ((steady1 - steady0) * 1000) / (steadyMs1 - steadyMs0) : 0,
     audioGaps: gaps1 - gaps0,
     audioTopUps: topUps1 - topUps0,
-    audioLeadMean: topUps1 > topUps0 ? (leadSum1 - leadSum0) / (topUps1 - topUps0) : 0,
+    // Over the changes the game made to the sound: how long after each at most it is heard.
+    audioChanges: changes1 - changes0,
+    audioLeadMean: changes1 > changes0 ? (leadSum1 - leadSum0) / (changes1 - changes0) : 0,
     audioLeadMax: leadMax,
+    // Frames that reached the device after their time, and changes the game
+    // made after the device had played past where they were due.
+    audioLate: late1 - late0,
+    audioLateChanges: lateChanges1 - lateChanges0,
+    audioPumpGapMax: pumpGapMax,
+    audioAheadLeast: aheadLeast === null ? NaN : aheadLeast,
+    audioWay: way,
   };
 }
 
@@ -366,22 +384,41 @@ async function botWithSound(browser, address) {
 }
 
 async function soundWhileTheBotPlays(browser, address, errors) {
-  const seconds = Number(options['bot-seconds'] || 30);
-  const bot = await botWithSound(browser, address);
+  const seconds = Number(options['bot-seconds'] || 120);
+  const hz = Number(options['bot-hz'] || 0);
+  const bot = await botWithSound(browser, hz ? `${address}&hz=${hz}` : address);
   bot.on('console', (m) => {
     if (m.type() === 'error') errors.push(`console (bot): ${m.text()}`);
   });
   const run = await sample(bot, seconds * 1000);
-  // When each gap came after the page opened, how long after the top-up
+  // When each gap came after the page opened, how long after the sound sent
   // before, and how long the silence (ms).
   const gapLog = await bot.evaluate(() => window.qorbPage.stats.audioGapLog.map((g) => g.map(Math.round).join('/')));
   await bot.close();
   if (run.stepsPerSecond <= 0) fail('the bot made no play step');
-  if (run.audioTopUps <= 0) fail('no sound was queued while the bot played');
-  // Gaps still open on a loaded machine (the main thread stalls in bursts),
-  // so they are counted and shown, not yet held against the page.
-  say(`the bot played ${seconds} s with the sound running: ${run.audioGaps} gaps` +
-      (run.audioGaps > 0 ? ` (${gapLog.join(' ')})` : ''));
+  if (run.audioTopUps <= 0 || run.audioChanges <= 0) fail('no sound was sent while the bot played');
+  say(`the bot played ${seconds} s${hz ? ` at ${hz} Hz` : ''} with the sound running (${run.audioWay}): ` +
+      `${run.audioGaps} gaps, ${run.audioLate} frames late, ${run.audioLateChanges} changes late; ` +
+      `heard ${run.audioLeadMean.toFixed(1)} ms after a change on average, ${run.audioLeadMax.toFixed(1)} ms at most; ` +
+      `the page's longest pause ${run.audioPumpGapMax.toFixed(0)} ms, the least sound queued ` +
+      `${run.audioAheadLeast.toFixed(0)} ms`);
+  if (run.audioGaps > 0) fail(`the sound ran dry ${run.audioGaps} times (${gapLog.join(' ')})`);
+  if (run.audioLate > 0) fail(`${run.audioLate} frames of sound reached the device after their time`);
+}
+
+// Where a page has no audio worklet the same pieces go to buffer sources:
+// a short run of the bot on them, sound flowing, no gap.
+async function soundThroughBufferSources(browser, address, errors) {
+  const bot = await botWithSound(browser, `${address}&sound=buffers`);
+  bot.on('console', (m) => {
+    if (m.type() === 'error') errors.push(`console (buffer sources): ${m.text()}`);
+  });
+  const run = await sample(bot, 15000);
+  await bot.close();
+  if (run.audioWay !== 'buffer sources') fail(`the sound went through ${run.audioWay}, not buffer sources`);
+  if (run.audioTopUps <= 0) fail('no sound was sent to the buffer sources');
+  if (run.audioGaps > 0) fail(`the sound through buffer sources ran dry ${run.audioGaps} times`);
+  say(`through buffer sources the sound flows too: ${run.audioTopUps} pieces in 15 s, no gap`);
 }
 
 // The desktop game on its waiting title in an Xvfb window of its own, for
@@ -457,8 +494,11 @@ async function figures(browser, address) {
         `${play.stepsPerSecond.toFixed(2)} play steps, ${play.flipsPerSecond.toFixed(2)} flips and ` +
         `${play.shownPerSecond.toFixed(2)} pictures a second; in a row, ` +
         `${play.steadyStepsPerSecond.toFixed(2)} play steps a second`);
-    say(`  the sound: ${play.audioGaps} gaps in ${play.audioTopUps} top-ups; lead ` +
-        `${play.audioLeadMean.toFixed(1)} ms on average, ${play.audioLeadMax.toFixed(1)} ms at most`);
+    say(`  the sound (${play.audioWay}): ${play.audioGaps} gaps, ${play.audioLate} frames late, ` +
+        `${play.audioLateChanges} changes late in ${play.audioTopUps} pieces sent; heard ` +
+        `${play.audioLeadMean.toFixed(1)} ms after a change on average, ${play.audioLeadMax.toFixed(1)} ms at most ` +
+        `(${play.audioChanges} changes); the page's longest pause ${play.audioPumpGapMax.toFixed(0)} ms, ` +
+        `the least sound queued ${play.audioAheadLeast.toFixed(0)} ms`);
     await bot.close();
   }
   if (options['native-game']) {

@@ -17,12 +17,15 @@ struct Backend {
     FramePacer Pacer;
     RgbaPage Rgba;
     std::vector<uint16_t> OnScreen;  // the words the canvas shows
+    std::vector<Rect> Changed;       // what the last show put on it
     bool PrimaryPending = false;     // a draw on the primary waits to be shown
     uint64_t LastShown = 0;
     // Sound
     bool Audio = false;
     AudioFeed Feed;
     std::vector<int16_t> Mix;
+    uint64_t MixerChanges = 0;  // the mixer's count of changes at the last pump
+    uint64_t LateChangesTold = 0;
     // Input
     bool Captured = false;
     core::InputTimeline Scheduled;
@@ -34,10 +37,9 @@ extern Backend state;
 // A draw straight onto the visible page shows within one sixtieth.
 constexpr uint64_t PendingMicros = 16667;
 
-// In display.cpp: puts the rows of `page` that differ from what the canvas
-// holds on it.
+// In display.cpp: puts what differs in `page` from what the canvas holds on it.
 void Show(const Surface& page);
-// In audio.cpp: keeps the mix a little ahead of what the page plays.
+// In audio.cpp: keeps the mix ahead of what the page plays.
 void PumpAudio();
 // In input.cpp: feeds the page's recorded input to the core.
 void TakeInput();

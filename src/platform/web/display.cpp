@@ -1,6 +1,7 @@
 // The browser back end's display: the page's canvas, paced by its frame clock.
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "platform/backend.h"
 #include "platform/core.h"
@@ -12,29 +13,47 @@
 namespace plat {
 namespace web::detail {
 
-// Puts the rows of `page` that differ from what the canvas holds on it; a
-// still title costs a comparison, not a conversion.
+// Puts what differs in `page` from what the canvas holds on it: each run of
+// changed rows as wide as its changes, so that a moving ball costs the page
+// its own few pixels. A still title costs a comparison, not a conversion.
 void Show(const Surface& page) {
     state.PrimaryPending = false;
     state.LastShown = backend::NowMicros();
     const size_t pitch = static_cast<size_t>(std::max(page.PitchWords, 0));
     const int32_t width = std::min(page.Width, page.PitchWords);
     if (width <= 0 || page.Height <= 0 || page.Words.size() < pitch * static_cast<size_t>(page.Height)) return;
-    int32_t first = 0, last = page.Height - 1;
-    if (state.OnScreen.size() == page.Words.size()) {
-        const auto same = [&](int32_t y) {
+    std::vector<Rect>& areas = state.Changed;
+    areas.clear();
+    if (state.OnScreen.size() != page.Words.size()) {
+        state.OnScreen = page.Words;
+        areas.push_back(Rect{0, 0, page.Width, page.Height});
+    } else {
+        // Runs of changed rows closer than this are one: a call costs the page more than a few rows.
+        constexpr int32_t Near = 4;
+        for (int32_t y = 0; y < page.Height; ++y) {
             const uint16_t* row = page.Words.data() + pitch * static_cast<size_t>(y);
-            return std::equal(row, row + width, state.OnScreen.data() + pitch * static_cast<size_t>(y));
-        };
-        while (first <= last && same(first)) ++first;
-        while (last >= first && same(last)) --last;
-        if (first > last) return;
+            uint16_t* shown = state.OnScreen.data() + pitch * static_cast<size_t>(y);
+            int32_t left = 0, right = width;
+            while (left < right && row[left] == shown[left]) ++left;
+            if (left == right) continue;
+            while (row[right - 1] == shown[right - 1]) --right;
+            std::copy(row + left, row + right, shown + left);
+            if (!areas.empty() && y - areas.back().Bottom < Near) {
+                Rect& area = areas.back();
+                area.Left = std::min(area.Left, left);
+                area.Right = std::max(area.Right, right);
+                area.Bottom = y + 1;
+            } else {
+                areas.push_back(Rect{left, y, right, y + 1});
+            }
+        }
     }
-    state.OnScreen = page.Words;
-    const Rect shown = state.Rgba.Convert(page, DisplayWordLayout(), Rect{0, first, page.Width, last + 1});
-    if (shown.Right > shown.Left && shown.Bottom > shown.Top)
-        page::ShowRgba(state.Rgba.Bytes(), state.Rgba.Width(), state.Rgba.Height(), shown.Left, shown.Top,
-                       shown.Right - shown.Left, shown.Bottom - shown.Top);
+    for (const Rect& area : areas) {
+        const Rect shown = state.Rgba.Convert(page, DisplayWordLayout(), area);
+        if (shown.Right > shown.Left && shown.Bottom > shown.Top)
+            page::ShowRgba(state.Rgba.Bytes(), state.Rgba.Width(), state.Rgba.Height(), shown.Left, shown.Top,
+                           shown.Right - shown.Left, shown.Bottom - shown.Top);
+    }
 }
 
 }  // namespace web::detail

@@ -22,13 +22,50 @@ bool FramePacer::Frame(double stampMs) {
     return stampMs >= deadline_ - SlackMs;
 }
 
-AudioStep AudioFeed::Pump(uint64_t nowMicros, std::optional<uint32_t> queuedFrames) {
+AudioStep AudioFeed::Pump(uint64_t nowMicros, std::optional<uint64_t> playedFrame, bool changed) {
     AudioStep step;
-    if (queuedFrames) {
+    if (playedFrame) {
         silent_ = false;
-        if (*queuedFrames + LeastTopUp <= LeadFrames) step.Mix = LeadFrames - *queuedFrames;
+        const uint64_t played = *playedFrame;
+        if (!playing_) {
+            playing_ = true;
+            mixer_ = held_ = played + LeadFrames;
+            changed = true;
+        }
+        const uint64_t soonest = played + MarginFrames;
+        if (changed) {
+            // What the page holds from the mixer on was made before the change.
+            if (mixer_ < soonest) {
+                ++late_;
+                mixer_ = soonest;
+            }
+            held_ = mixer_;
+        } else if (held_ < soonest) {
+            ++dry_;
+            step.Advance = static_cast<uint32_t>(held_ - mixer_);
+            mixer_ = held_ = soonest;
+        }
+        // The mixer moves to the lead: over what the page holds unheard,
+        // mixed for the page beyond that.
+        step.SendAt = held_;
+        const uint64_t target = played + LeadFrames;
+        if (mixer_ < target) {
+            const uint64_t held = held_ - mixer_;
+            const uint64_t move = target - mixer_;
+            step.Advance += static_cast<uint32_t>(std::min(held, move));
+            step.Mix = static_cast<uint32_t>(move > held ? move - held : 0);
+            mixer_ = target;
+            held_ = std::max(held_, mixer_);
+        }
+        const uint64_t end = mixer_ + AheadFrames;
+        if (step.Mix > 0 || changed || end >= held_ + LeastTopUp) {
+            step.AheadSkip = static_cast<uint32_t>(held_ - mixer_);
+            step.Ahead = static_cast<uint32_t>(end - held_);
+            held_ = end;
+        }
         return step;
     }
+    playing_ = false;
     if (!silent_ || nowMicros < silentSince_) {
         silent_ = true;
         silentSince_ = nowMicros;

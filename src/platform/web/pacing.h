@@ -45,36 +45,67 @@ private:
 constexpr uint32_t DozeMs = 8;
 constexpr uint32_t SilentDozeMs = 16;
 
-// What the sound needs at one moment: how many frames to move the mixer on
-// without hearing them (the silent clock), and how many to mix for the page.
+// What the sound needs at one moment, in this order: move the mixer on
+// unheard by Advance frames (the silent clock, or frames the page holds
+// already); mix Mix frames for the page; then mix Ahead frames more from
+// AheadSkip frames past where the mixer stands, without moving it. What is
+// mixed goes to the page's frame SendAt and replaces all it held from there.
 struct AudioStep {
     uint32_t Advance = 0;
     uint32_t Mix = 0;
+    uint32_t AheadSkip = 0;
+    uint32_t Ahead = 0;
+    uint64_t SendAt = 0;
+    uint32_t Send() const { return Mix + Ahead; }
 };
 
-// Keeps the mixer's output a little ahead of what the page plays. Until the
-// page's audio runs (browsers start it only after a gesture), the mixer moves
-// on the monotonic clock, as a silent device would, so that every voice lasts
-// its length; from then on it moves as its frames are queued.
+// Keeps the mix ahead of what the page plays. Until the page's audio runs
+// (browsers start it only after a gesture), the mixer moves on the monotonic
+// clock, as a silent device would, so that every voice lasts its length.
+//
+// From then on the mixer itself stands Lead ahead of the page's play
+// position: a voice the game starts is heard that much later. Beyond it the
+// page holds the mix to come (Ahead), made without moving the mixer, so
+// that a stalled page goes on playing what the mixer would give; it is made
+// again from the mixer whenever the game starts, stops or moves a voice.
+// Every frame the mixer gives is played once, in order: if the page played
+// past the mixer (a change came late, or the page ran dry), the rest of the
+// mix follows from a little after the play position.
 class AudioFeed {
 public:
     static constexpr uint32_t Rate = 44100;
-    // 35 ms: below what the ear notices between a bounce and its ping, and
-    // still two frames of 60 Hz ahead, so that the top-up after each frame
-    // (or each doze, DozeMs) comes with time to spare.
-    static constexpr uint32_t LeadFrames = Rate * 35 / 1000;
-    // Topped up only when this much is missing: the game polls often, and a
-    // sliver of sound a poll would cost the page a buffer each.
-    static constexpr uint32_t LeastTopUp = Rate * 4 / 1000;
+    // What the player hears late: below the 40 ms at which sound is noticed
+    // lagging the picture.
+    static constexpr uint32_t LeadFrames = Rate * 36 / 1000;
+    // How far ahead of the play position a new mix may still start: the
+    // page's audio renders a device buffer (about 10 ms) at a time, and a
+    // mix must reach it before. A change the game makes less than the lead
+    // less this after the page last looked (a frame's wait, or DozeMs) is
+    // heard when the mixer meant it.
+    static constexpr uint32_t MarginFrames = Rate * 20 / 1000;
+    // What a stalled page can ride over.
+    static constexpr uint32_t AheadFrames = Rate * 500 / 1000;
+    // The mix ahead is lengthened only when this much is missing: each piece
+    // costs the page a message to its audio thread.
+    static constexpr uint32_t LeastTopUp = Rate * 100 / 1000;
 
-    // queuedFrames: what the page still has to play, or nothing while its
-    // audio does not run.
-    AudioStep Pump(uint64_t nowMicros, std::optional<uint32_t> queuedFrames);
+    // playedFrame: the page's play position, or nothing while its audio does
+    // not run; changed: the game changed the mixer since the last pump.
+    AudioStep Pump(uint64_t nowMicros, std::optional<uint64_t> playedFrame, bool changed);
+    // Changes that came after the page had played past where they were due.
+    uint64_t LateChanges() const { return late_; }
+    // Times the page had run dry, or nearly, when pumped.
+    uint64_t Dry() const { return dry_; }
 
 private:
     bool silent_ = false;
     uint64_t silentSince_ = 0;  // microseconds when the silent clock started
     uint64_t silentDone_ = 0;   // frames it has moved the mixer since
+    bool playing_ = false;
+    uint64_t mixer_ = 0;  // the page's frame where the mixer stands
+    uint64_t held_ = 0;   // the end of what the page holds
+    uint64_t late_ = 0;
+    uint64_t dry_ = 0;
 };
 
 }  // namespace plat::web

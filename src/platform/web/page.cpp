@@ -51,10 +51,10 @@ EM_JS(bool, qorb_pointer_locked, (), { return Module.qorbPage.pointerLocked(); }
 
 EM_JS(bool, qorb_audio_running, (), { return Module.qorbPage.audioRunning(); });
 
-EM_JS(uint32_t, qorb_audio_queued_frames, (), { return Module.qorbPage.audioQueuedFrames(); });
+EM_JS(double, qorb_audio_played_frame, (), { return Module.qorbPage.audioPlayedFrame(); });
 
-EM_JS(void, qorb_queue_audio, (const int16_t* frames, uint32_t count), {
-    Module.qorbPage.queueAudio(new Int16Array(HEAP16.buffer, frames, count * 2), count);
+EM_JS(void, qorb_queue_audio_at, (double at, const int16_t* frames, uint32_t count), {
+    Module.qorbPage.queueAudioAt(at, new Int16Array(HEAP16.buffer, frames, count * 2), count);
 });
 
 EM_JS(bool, qorb_maker_started, (), { return Module.qorbPage.makerStarted(); });
@@ -128,10 +128,8 @@ int32_t TakeInput(plat::InputEvent* events, int32_t capacity) {
 void WantPointerLock(bool wanted) { qorb_want_pointer_lock(wanted); }
 bool PointerLocked() { return qorb_pointer_locked(); }
 bool AudioRunning() { return qorb_audio_running(); }
-uint32_t AudioQueuedFrames() { return qorb_audio_queued_frames(); }
-void QueueAudio(const int16_t* frames, uint32_t count) {
-    if (count > 0) qorb_queue_audio(frames, count);
-}
+double AudioPlayedFrame() { return qorb_audio_played_frame(); }
+void QueueAudioAt(double at, const int16_t* frames, uint32_t count) { qorb_queue_audio_at(at, frames, count); }
 bool MakerStarted() { return qorb_maker_started(); }
 uint32_t MadeSize(const char* name) { return qorb_made_size(name); }
 bool TakeMade(const char* name, const char* path) { return qorb_take_made(name, path); }

@@ -56,10 +56,11 @@ bool PointerLocked();
 
 // True once the page's audio runs: after the first key or click.
 bool AudioRunning();
-// Frames queued that have not been heard yet.
-uint32_t AudioQueuedFrames();
-// Queues interleaved stereo 16-bit frames at 44.1 kHz after what is queued.
-void QueueAudio(const int16_t* frames, uint32_t count);
+// The frame the page's audio plays now, counted on its own clock (44.1 kHz).
+double AudioPlayedFrame();
+// Interleaved stereo 16-bit frames to be played from frame `at` on, in place
+// of whatever the page held from there.
+void QueueAudioAt(double at, const int16_t* frames, uint32_t count);
 
 // --- Files made beside the game ----------------------------------------------
 

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <deque>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/backend.h"
 #include "platform/core.h"
@@ -20,26 +22,51 @@ struct FakePage {
     double Hz = 60;
     bool Active = true;
     double ActiveAgainAt = 0;  // when a hidden tab comes back
+    // The page's audio: a device that plays what it holds at 44.1 kHz from
+    // AudioFrom (ms), each piece sent replacing what it held from there.
     bool AudioRunning = false;
-    uint32_t AudioQueued = 0;  // frames queued and not yet heard
+    double AudioFrom = 0;
+    std::vector<int16_t> Held;  // by frame, left and right
+    uint64_t HeldFrom = 0;      // what it holds: [HeldFrom, HeldEnd)
+    uint64_t HeldEnd = 0;
+    uint64_t Played = 0;  // frames the device has played
+    std::vector<int16_t> Heard;
+    uint64_t Underruns = 0;  // frames played with nothing held, once sound began
+    uint64_t Late = 0;       // frames sent after their time
     uint64_t AudioTotal = 0;
+    double LateChanges = 0;
     int Dozes = 0;
-    double InputAt = 1e18;   // when an input event arrives and wakes a doze
-    uint32_t QueuedMax = 0;  // the most ever queued ahead
+    double InputAt = 1e18;  // when an input event arrives and wakes a doze
     int Shows = 0;
     int LastShowRows = 0;
+    std::vector<plat::Rect> Shown;  // the areas put on the canvas
     std::deque<plat::InputEvent> Input;
 };
 FakePage fake;
+
+uint64_t DeviceFrame() { return static_cast<uint64_t>((fake.Now - fake.AudioFrom) * 44.1); }
+
+// The device plays up to now.
+void Hear() {
+    for (const uint64_t now = DeviceFrame(); fake.Played < now; ++fake.Played) {
+        if (fake.Played >= fake.HeldFrom && fake.Played < fake.HeldEnd) {
+            fake.Heard.push_back(fake.Held[2 * fake.Played]);
+            fake.Heard.push_back(fake.Held[2 * fake.Played + 1]);
+        } else if (!fake.Heard.empty()) {
+            ++fake.Underruns;
+        }
+    }
+}
 
 }  // namespace
 
 namespace plat::web::page {
 
 void OpenCanvas(int32_t, int32_t) {}
-void ShowRgba(const uint8_t*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t h) {
+void ShowRgba(const uint8_t*, int32_t, int32_t, int32_t x, int32_t y, int32_t w, int32_t h) {
     ++fake.Shows;
     fake.LastShowRows = h;
+    fake.Shown.push_back(plat::RectAt(x, y, w, h));
 }
 void SetCursorVisible(bool) {}
 double NowMs() { return fake.Now; }
@@ -59,10 +86,6 @@ void Doze(uint32_t maxMs) {
     ++fake.Dozes;
     double until = fake.Now + maxMs;
     if (fake.InputAt > fake.Now) until = std::min(until, fake.InputAt);
-    if (fake.AudioRunning) {
-        const uint32_t heard = static_cast<uint32_t>((until - fake.Now) * 44.1);
-        fake.AudioQueued -= std::min(heard, fake.AudioQueued);
-    }
     fake.Now = until;
 }
 bool Active() { return fake.Active; }
@@ -81,17 +104,33 @@ int32_t TakeInput(plat::InputEvent* events, int32_t capacity) {
 void WantPointerLock(bool) {}
 bool PointerLocked() { return true; }
 bool AudioRunning() { return fake.AudioRunning; }
-uint32_t AudioQueuedFrames() { return fake.AudioQueued; }
-void QueueAudio(const int16_t*, uint32_t count) {
-    fake.AudioQueued += count;
+double AudioPlayedFrame() {
+    Hear();
+    return static_cast<double>(fake.Played);
+}
+void QueueAudioAt(double at, const int16_t* frames, uint32_t count) {
+    Hear();
+    const auto from = static_cast<uint64_t>(at);
+    if (fake.HeldEnd <= fake.Played) fake.HeldFrom = from;
+    if (fake.Held.size() < 2 * (from + count)) fake.Held.resize(2 * (from + count), 0);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (from + i < fake.Played) {
+            ++fake.Late;
+            continue;
+        }
+        fake.Held[2 * (from + i)] = frames[2 * i];
+        fake.Held[2 * (from + i) + 1] = frames[2 * i + 1];
+    }
+    fake.HeldEnd = from + count;
     fake.AudioTotal += count;
-    fake.QueuedMax = std::max(fake.QueuedMax, fake.AudioQueued);
 }
 void Progress(double, const char*) {}
 void Ended(int32_t) {}
 void Fatal(const char*) {}
 void PlayState(int32_t) {}
-void SetFigure(const char*, double) {}
+void SetFigure(const char* name, double value) {
+    if (std::string(name) == "soundLateChanges") fake.LateChanges = value;
+}
 
 }  // namespace plat::web::page
 
@@ -163,19 +202,22 @@ TEST_F(WebBackend, VoicesKeepTimeBeforeTheFirstGestureAndInputReachesTheGame) {
     EXPECT_EQ(fake.AudioTotal, 0u);
     const auto due = static_cast<uint32_t>(static_cast<uint64_t>(pumpedAt * 1000 - start * 1000) * 44100 / 1000000);
     EXPECT_EQ(plat::SoundGetPosition(voice), due * plat::SoundBytesPerFrame);
-    // The page's audio runs: the mix goes out a little ahead, and no further.
+    // The page's audio runs: the mix to come goes out ahead, and the mixer
+    // stands the lead ahead of the play position, no further.
     fake.AudioRunning = true;
+    fake.AudioFrom = fake.Now;
     const uint32_t before = plat::SoundGetPosition(voice);
     backend::Sleep(1000);
-    EXPECT_EQ(fake.AudioTotal, plat::web::AudioFeed::LeadFrames);
-    EXPECT_EQ(plat::SoundGetPosition(voice) - before, plat::web::AudioFeed::LeadFrames * plat::SoundBytesPerFrame);
-    // Over a second of polled waits the page never runs dry, nor gets more
-    // than the lead ahead; the lead is under 40 ms.
-    for (const double end = fake.Now + 1000; fake.Now < end;) {
-        backend::Sleep(1000);
-        EXPECT_GT(fake.AudioQueued, 0u) << "the sound ran dry at " << fake.Now;
-    }
-    EXPECT_LE(fake.QueuedMax, plat::web::AudioFeed::LeadFrames);
+    EXPECT_EQ(fake.AudioTotal, plat::web::AudioFeed::AheadFrames);
+    EXPECT_EQ(fake.HeldEnd, plat::web::AudioFeed::LeadFrames + plat::web::AudioFeed::AheadFrames);
+    EXPECT_EQ(plat::SoundGetPosition(voice), before);
+    // Over a second of polled waits the page never runs dry, and the mixer
+    // keeps pace with the play position; the lead is under 40 ms.
+    uint64_t lastPump = 0;
+    for (const double end = fake.Now + 1000; fake.Now < end; backend::Sleep(1000)) lastPump = DeviceFrame();
+    EXPECT_EQ(plat::SoundGetPosition(voice) - before, lastPump * plat::SoundBytesPerFrame);
+    EXPECT_EQ(fake.Underruns, 0u);
+    EXPECT_EQ(fake.Late, 0u);
     EXPECT_LT(plat::web::AudioFeed::LeadFrames, 44100u * 40 / 1000);
 
     ASSERT_TRUE(plat::InputCreate() && plat::MouseCreate() && plat::MouseAcquire());
@@ -208,6 +250,7 @@ TEST_F(WebBackend, APolledWaitDozesUntilAnEventOrItsDeadline) {
     for (const bool heard : {false, true}) {
         fake = FakePage{};
         fake.AudioRunning = heard;
+        fake.AudioFrom = fake.Now;
         const uint32_t doze = heard ? plat::web::DozeMs : plat::web::SilentDozeMs;
         const double start = fake.Now;
         const int dozes = fake.Dozes;
@@ -219,7 +262,9 @@ TEST_F(WebBackend, APolledWaitDozesUntilAnEventOrItsDeadline) {
         // ...with one or two wake-ups, not one a millisecond.
         EXPECT_LE(fake.Dozes - dozes, 100 * (heard ? 2 : 1)) << heard;
         if (heard) {
-            EXPECT_GT(fake.AudioQueued, 0u) << "the sound ran dry";
+            Hear();
+            EXPECT_GT(fake.Heard.size(), 0u);
+            EXPECT_EQ(fake.Underruns, 0u) << "the sound ran dry";
         }
     }
     // An input event ends the doze at once.
@@ -227,6 +272,127 @@ TEST_F(WebBackend, APolledWaitDozesUntilAnEventOrItsDeadline) {
     fake.InputAt = fake.Now + 2;
     backend::Sleep(1000);
     EXPECT_DOUBLE_EQ(fake.Now, fake.InputAt);
+}
+
+// The canvas gets what changed and no more: a ball and a paddle far apart
+// are two small areas, not the rows between them.
+TEST_F(WebBackend, TheCanvasGetsOnlyTheAreasThatChanged) {
+    plat::PixelFormat format;
+    ASSERT_TRUE(backend::OpenWindow("Qorb", 800, 600));
+    ASSERT_TRUE(backend::OpenDisplay(800, 600, &format));
+    plat::Surface page;
+    page.Width = 800, page.Height = 600, page.PitchWords = 800;
+    page.Words.assign(800 * 600, 0);
+    const auto fill = [&](const plat::Rect& r, uint16_t word) {
+        for (int32_t y = r.Top; y < r.Bottom; ++y)
+            std::fill(page.Words.begin() + y * 800 + r.Left, page.Words.begin() + y * 800 + r.Right, word);
+    };
+    const auto same = [](const plat::Rect& a, const plat::Rect& b) {
+        return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
+    };
+    backend::Present(page);
+    ASSERT_EQ(fake.Shown.size(), 1u);
+    EXPECT_TRUE(same(fake.Shown[0], plat::Rect{0, 0, 800, 600})) << "the first picture goes whole";
+
+    const plat::Rect ball = plat::RectAt(10, 12, 6, 6), paddle = plat::RectAt(400, 550, 70, 10);
+    fill(ball, 0xFFFF);
+    fill(paddle, 0x07E0);
+    page.Words[300 * 800 + 799] = 1;  // a pixel at the right edge
+    page.Words[302 * 800 + 5] = 1;    // and one at the left, two rows below: one area
+    fake.Shown.clear();
+    backend::Present(page);
+    ASSERT_EQ(fake.Shown.size(), 3u);
+    EXPECT_TRUE(same(fake.Shown[0], ball));
+    EXPECT_TRUE(same(fake.Shown[1], plat::Rect{5, 300, 800, 303}));
+    EXPECT_TRUE(same(fake.Shown[2], paddle));
+
+    // The ball moves on: its old place and its new one, nothing else.
+    fill(ball, 0);
+    fill(plat::RectAt(13, 15, 6, 6), 0xFFFF);
+    fake.Shown.clear();
+    backend::Present(page);
+    ASSERT_EQ(fake.Shown.size(), 1u);
+    EXPECT_TRUE(same(fake.Shown[0], plat::Rect{10, 12, 19, 21}));
+    fake.Shown.clear();
+    backend::Present(page);
+    EXPECT_TRUE(fake.Shown.empty()) << "an unchanged page costs the canvas nothing";
+    backend::CloseDisplay();
+}
+
+// A voice the game starts is heard at most 40 ms later; the page plays the
+// mixer's frames unbroken, none twice or skipped, and rides over a stalled
+// page; the mix ahead is made again only when the game changes a voice.
+TEST_F(WebBackend, TheSoundIsTheMixUnbrokenSoonAfterEachVoiceAndThroughStalls) {
+    ASSERT_TRUE(plat::SoundCreate());
+    const auto voice = [](uint32_t frames, auto sample) {
+        std::vector<uint8_t> bytes(size_t{frames} * plat::SoundBytesPerFrame);
+        for (uint32_t f = 0; f < frames; ++f)
+            for (int c = 0; c < 2; ++c) {
+                const auto v = static_cast<uint16_t>(sample(f));
+                bytes[4 * f + 2 * c] = static_cast<uint8_t>(v);
+                bytes[4 * f + 2 * c + 1] = static_cast<uint8_t>(v >> 8);
+            }
+        plat::SoundBuffer* b = plat::SoundCreateBuffer(static_cast<uint32_t>(bytes.size()));
+        EXPECT_TRUE(plat::SoundWrite(b, bytes.data(), static_cast<uint32_t>(bytes.size())));
+        return b;
+    };
+    // A ramp that runs through the test, and a beep that stands above it.
+    plat::SoundBuffer* ramp = voice(44100 * 3, [](uint32_t f) { return static_cast<int16_t>(f % 5000); });
+    plat::SoundBuffer* beep = voice(2000, [](uint32_t) { return int16_t{10000}; });
+    const auto run = [](double ms) {
+        for (const double end = fake.Now + ms; fake.Now < end;) backend::Sleep(1000);
+    };
+    const auto beeps = [] {
+        size_t n = 0;
+        for (size_t i = 0; i < fake.Heard.size(); i += 2) n += fake.Heard[i] >= 10000;
+        return n;
+    };
+
+    fake.AudioRunning = true;
+    fake.AudioFrom = fake.Now;
+    plat::SoundPlay(ramp);
+    run(200);
+    fake.Now += 300;  // the page stalls: the mix ahead plays on
+    run(200);
+    const uint64_t startedAt = DeviceFrame();
+    plat::SoundSetPosition(beep, 0);
+    plat::SoundPlay(beep);
+    run(300);
+    Hear();
+    EXPECT_EQ(fake.Underruns, 0u) << "the sound ran dry";
+    EXPECT_EQ(fake.Late, 0u);
+    EXPECT_EQ(beeps(), 2000u) << "the beep is heard whole";
+    // The first frame heard is the device's LeadFrames.
+    size_t first = 0;
+    while (first < fake.Heard.size() && fake.Heard[first] < 10000) first += 2;
+    const double heardAfterMs = static_cast<double>(plat::web::AudioFeed::LeadFrames + first / 2 - startedAt) / 44.1;
+    EXPECT_GT(heardAfterMs, 0);
+    EXPECT_LE(heardAfterMs, 40);
+    for (size_t i = 2; i < fake.Heard.size(); i += 2) {
+        const auto ramped = [](int16_t v) { return v >= 10000 ? v - 10000 : v; };
+        ASSERT_EQ(ramped(fake.Heard[i]), (ramped(fake.Heard[i - 2]) + 1) % 5000) << "broken at frame " << i / 2;
+        ASSERT_EQ(fake.Heard[i], fake.Heard[i + 1]);
+    }
+    const uint64_t heard = fake.Heard.size() / 2;
+    EXPECT_LE(fake.AudioTotal, heard + 3 * (plat::web::AudioFeed::AheadFrames + plat::web::AudioFeed::LeadFrames))
+        << "the mix ahead was made again without a change";
+    EXPECT_EQ(fake.LateChanges, 0);
+
+    // The page stalls between a voice's start and the next look at the
+    // sound: the beep comes late, but whole, and the sound does not break off.
+    plat::SoundSetPosition(beep, 0);
+    plat::SoundPlay(beep);
+    fake.Now += 60;
+    run(300);
+    Hear();
+    EXPECT_EQ(fake.LateChanges, 1);
+    EXPECT_EQ(beeps(), 4000u);
+    EXPECT_EQ(fake.Underruns, 0u);
+    EXPECT_EQ(fake.Late, 0u);
+
+    // A closed device falls silent at once: what it held ahead is dropped.
+    plat::SoundRelease();
+    EXPECT_LE(fake.HeldEnd, DeviceFrame());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 namespace {
 
 using plat::web::AudioFeed;
+using plat::web::AudioStep;
 using plat::web::FramePacer;
 
 // The browser back end's flip, on a simulated screen: animation frames every
@@ -108,27 +109,79 @@ TEST(AudioFeed, TheSilentClockKeepsExactTimeAndPlayingKeepsTheLead) {
     // Silent: uneven waits of a little over a millisecond add up to exactly
     // the frames of the time passed, with no fraction lost on the way.
     uint64_t now = 5000000, advanced = 0;
-    feed.Pump(now, std::nullopt);
+    feed.Pump(now, std::nullopt, false);
     for (int i = 0; i < 100000; ++i) {
         now += 1000 + static_cast<uint64_t>(i % 7) * 37;
-        advanced += feed.Pump(now, std::nullopt).Advance;
+        advanced += feed.Pump(now, std::nullopt, false).Advance;
     }
     EXPECT_EQ(advanced, (now - 5000000) * 44100 / 1000000);
-    EXPECT_EQ(feed.Pump(now, std::nullopt).Mix, 0u);
+    EXPECT_EQ(feed.Pump(now, std::nullopt, false).Send(), 0u);
 
-    // The page's audio runs: the mix tops the queue up to the lead, never past it.
-    EXPECT_EQ(feed.Pump(now, 0u).Mix, AudioFeed::LeadFrames);
-    EXPECT_EQ(feed.Pump(now + 1000, 1000u).Mix, AudioFeed::LeadFrames - 1000);
-    EXPECT_EQ(feed.Pump(now + 2000, AudioFeed::LeadFrames + 5).Mix, 0u);
-    EXPECT_EQ(feed.Pump(now + 2000, AudioFeed::LeadFrames - AudioFeed::LeastTopUp + 1).Mix, 0u) << "a sliver waits";
-    EXPECT_EQ(feed.Pump(now + 2000, AudioFeed::LeadFrames - AudioFeed::LeastTopUp).Mix, AudioFeed::LeastTopUp);
-    EXPECT_EQ(feed.Pump(now + 2000, AudioFeed::LeadFrames).Advance, 0u);
+    // The page's audio runs: the mixer stands the lead ahead of the play
+    // position, and what is to come is sent ahead of it without moving it.
+    constexpr uint32_t Lead = AudioFeed::LeadFrames, Ahead = AudioFeed::AheadFrames;
+    AudioStep step = feed.Pump(now, 1000u, false);
+    EXPECT_EQ(step.Advance, 0u);
+    EXPECT_EQ(step.Mix, 0u);
+    EXPECT_EQ(step.AheadSkip, 0u);
+    EXPECT_EQ(step.Ahead, Ahead);
+    EXPECT_EQ(step.SendAt, 1000u + Lead);
+    // Played on by 300 frames: the mixer moves over them; the page holds
+    // enough still.
+    step = feed.Pump(now, 1300u, false);
+    EXPECT_EQ(step.Advance, 300u);
+    EXPECT_EQ(step.Send(), 0u) << "a sliver waits";
+    // Once a top-up's worth is missing, what is sent follows on from what
+    // the page holds.
+    uint64_t played = 1000u + AudioFeed::LeastTopUp;
+    EXPECT_EQ(feed.Pump(now, played - 1, false).Send(), 0u);
+    step = feed.Pump(now, played, false);
+    EXPECT_EQ(step.Advance, 1u);
+    EXPECT_EQ(step.Mix, 0u);
+    EXPECT_EQ(step.AheadSkip, Ahead - AudioFeed::LeastTopUp);
+    EXPECT_EQ(step.Ahead, AudioFeed::LeastTopUp);
+    EXPECT_EQ(step.SendAt, 1000u + Lead + Ahead);
+
+    // The game started a voice: the mixer's own frames from where it stands,
+    // then all that is to come, in place of what the page held.
+    step = feed.Pump(now, played + 100, true);
+    EXPECT_EQ(step.Advance, 0u);
+    EXPECT_EQ(step.SendAt, played + Lead);
+    EXPECT_EQ(step.Mix, 100u);
+    EXPECT_EQ(step.AheadSkip, 0u);
+    EXPECT_EQ(step.Ahead, Ahead);
+    played += 100;
+    EXPECT_EQ(feed.LateChanges(), 0u);
+
+    // The page stalled past the mix ahead: the mixer moves over all that the
+    // page held, and the rest follows a little after the play position.
+    played += Lead + Ahead + 1000;
+    step = feed.Pump(now, played, false);
+    EXPECT_EQ(feed.Dry(), 1u);
+    EXPECT_EQ(step.Advance, Ahead);
+    EXPECT_EQ(step.SendAt, played + AudioFeed::MarginFrames);
+    EXPECT_EQ(step.Mix, Lead - AudioFeed::MarginFrames);
+    EXPECT_EQ(step.Ahead, Ahead);
+
+    // A change noticed after the page played past the mixer is late: it is
+    // heard from a little after the play position.
+    played += Lead;
+    step = feed.Pump(now, played, true);
+    EXPECT_EQ(feed.LateChanges(), 1u);
+    EXPECT_EQ(step.Advance, 0u);
+    EXPECT_EQ(step.SendAt, played + AudioFeed::MarginFrames);
+    EXPECT_EQ(step.Mix, Lead - AudioFeed::MarginFrames);
+    EXPECT_EQ(feed.Dry(), 1u);
 
     // Audio stops (the context was suspended): the silent clock takes over from
     // then, without counting the time the page played.
     now += 10000000;
-    EXPECT_EQ(feed.Pump(now, std::nullopt).Advance, 0u);
-    EXPECT_EQ(feed.Pump(now + 1000000, std::nullopt).Advance, 44100u);
+    EXPECT_EQ(feed.Pump(now, std::nullopt, false).Advance, 0u);
+    EXPECT_EQ(feed.Pump(now + 1000000, std::nullopt, false).Advance, 44100u);
+    // and when it runs again, the mixer stands the lead ahead afresh.
+    step = feed.Pump(now, 900000u, false);
+    EXPECT_EQ(step.SendAt, 900000u + Lead);
+    EXPECT_EQ(step.Ahead, Ahead);
 }
 
 }  // namespace
