@@ -50,6 +50,16 @@ uint32_t Consume(SoundBuffer& b, uint32_t frames) {
     return take;
 }
 
+// Adds `frames` stereo frames from `start` into `sum`.
+void AddFrames(std::vector<int32_t>& sum, const uint8_t* start, uint32_t frames) {
+    for (uint32_t i = 0; i < frames * 2; ++i) sum[i] += SampleAt(start + 2 * i);
+}
+
+// The sum, saturated to 16 bits.
+void Saturate(const std::vector<int32_t>& sum, int16_t* out) {
+    for (size_t i = 0; i < sum.size(); ++i) out[i] = static_cast<int16_t>(std::clamp(sum[i], -32768, 32767));
+}
+
 }  // namespace
 
 namespace core {
@@ -61,11 +71,10 @@ void MixFrames(int16_t* out, uint32_t frames) {
         for (auto& b : buffers) {
             if (!b->Playing) continue;
             const uint8_t* start = b->Bytes.data() + b->Position;
-            const uint32_t played = Consume(*b, frames);
-            for (uint32_t i = 0; i < played * 2; ++i) sum[i] += SampleAt(start + 2 * i);
+            AddFrames(sum, start, Consume(*b, frames));
         }
     }
-    for (size_t i = 0; i < sum.size(); ++i) out[i] = static_cast<int16_t>(std::clamp(sum[i], -32768, 32767));
+    Saturate(sum, out);
 }
 
 void PeekFrames(int16_t* out, uint32_t frames, uint32_t skip) {
@@ -79,11 +88,10 @@ void PeekFrames(int16_t* out, uint32_t frames, uint32_t skip) {
             const uint32_t total = FramesIn(*b);
             if (at >= total) continue;
             const uint8_t* start = b->Bytes.data() + at * SoundBytesPerFrame;
-            const uint32_t played = std::min(frames, static_cast<uint32_t>(total - at));
-            for (uint32_t i = 0; i < played * 2; ++i) sum[i] += SampleAt(start + 2 * i);
+            AddFrames(sum, start, std::min(frames, static_cast<uint32_t>(total - at)));
         }
     }
-    for (size_t i = 0; i < sum.size(); ++i) out[i] = static_cast<int16_t>(std::clamp(sum[i], -32768, 32767));
+    Saturate(sum, out);
 }
 
 uint64_t MixerChanges() {
