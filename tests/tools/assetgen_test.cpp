@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "asset_files.h"
 #include "assets.h"
 #include "bmp_writer.h"
+#include "exact_math.h"
 #include "ico_writer.h"
 #include "voc_writer.h"
 
@@ -117,6 +119,28 @@ const std::vector<Budget> VoiceBudgets = {{"brick_high_ping.voc", 352800},
 float Seconds(const assetgen::Sound& s) { return float(s.Samples.size() / 2) / 44100.f; }
 
 }  // namespace
+
+// --- Reading numbers ---------------------------------------------------------
+
+// The art and music read their numbers with ReadFloat instead of strtof;
+// any float apart, and the files would differ between builds.
+TEST(ReadFloat, GivesStrtofsFloatAndStopsWhereItStops) {
+    std::vector<std::string> texts = {"0",  "-0",      "4",        "12",        "0.5",   "-0.4", "2.75",
+                                      "1.", "9999999", "12345678", "0.1234567", "3.4e2", "0x1A", "+2",
+                                      ".",  "-",       "",         "2,6",       "1.5.3", " 7",   "inf"};
+    for (int i = -2000; i <= 2000; ++i)
+        texts.push_back(std::to_string(i / 100) + "." + std::to_string(std::abs(i % 100)));
+    for (int i = 0; i < 1000; ++i) texts.push_back("0.00" + std::to_string(i));
+    for (const std::string& text : texts) {
+        char* strtofEnd = nullptr;
+        const float expected = std::strtof(text.c_str(), &strtofEnd);
+        const char* end = nullptr;
+        const float got = assetgen::ReadFloat(text.c_str(), &end);
+        EXPECT_EQ(std::signbit(got), std::signbit(expected)) << text;
+        EXPECT_EQ(got, expected) << text;
+        EXPECT_EQ(end, strtofEnd) << text;
+    }
+}
 
 // --- The writers -----------------------------------------------------------
 

@@ -1,11 +1,13 @@
 #include "font.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <string>
 
+#include "exact_math.h"
 #include "shapes.h"
 
 namespace assetgen {
@@ -67,6 +69,46 @@ const char* GlyphPath(char c) {
     }
 }
 
+struct GlyphPoint {
+    float X, Y;
+};
+using GlyphLine = std::vector<GlyphPoint>;
+
+std::vector<GlyphLine> ParseGlyph(const std::string& path) {
+    std::vector<GlyphLine> lines;
+    size_t start = 0;
+    while (start <= path.size() && !path.empty()) {
+        size_t bar = path.find('|', start);
+        std::string line = path.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
+        GlyphLine& points = lines.emplace_back();
+        const char* p = line.c_str();
+        while (*p) {
+            const char* end = nullptr;
+            float gx = ReadFloat(p, &end);
+            p = end + 1;  // the comma
+            float gy = ReadFloat(p, &end);
+            p = end;
+            while (*p == ' ') ++p;
+            points.push_back({gx, gy});
+        }
+        if (bar == std::string::npos) break;
+        start = bar + 1;
+    }
+    return lines;
+}
+
+// Every glyph's lines, read once: the art lays out text thousands of times.
+const std::vector<GlyphLine>& GlyphLines(char c) {
+    static const std::array<std::vector<GlyphLine>, 128> glyphs = [] {
+        std::array<std::vector<GlyphLine>, 128> all;
+        for (int ch = 0; ch < 128; ++ch) all[size_t(ch)] = ParseGlyph(GlyphPath(char(ch)));
+        return all;
+    }();
+    static const std::vector<GlyphLine> none;
+    const auto code = static_cast<unsigned char>(c);
+    return code < glyphs.size() ? glyphs[code] : none;
+}
+
 }  // namespace
 
 std::vector<Stroke> LayoutText(std::string_view text, float x, float y, const TextStyle& style) {
@@ -74,33 +116,19 @@ std::vector<Stroke> LayoutText(std::string_view text, float x, float y, const Te
     float pen = x;
     const float advance = (4 + style.Spacing) * style.Scale * style.WidthScale;
     for (char ch : text) {
-        std::string path = GlyphPath(ch);
-        size_t start = 0;
-        while (start <= path.size() && !path.empty()) {
-            size_t bar = path.find('|', start);
-            std::string line = path.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
+        for (const GlyphLine& line : GlyphLines(ch)) {
             float prevX = 0, prevY = 0;
-            bool have = false;
-            const char* p = line.c_str();
-            while (*p) {
-                char* end = nullptr;
-                float gx = std::strtof(p, &end);
-                p = end + 1;  // the comma
-                float gy = std::strtof(p, &end);
-                p = end;
-                while (*p == ' ') ++p;
+            for (size_t i = 0; i < line.size(); ++i) {
+                const float gx = line[i].X, gy = line[i].Y;
                 float sx = pen + (gx * style.WidthScale + (6 - gy) * style.Slant) * style.Scale;
                 float sy = y + gy * style.Scale;
-                if (have)
+                if (i > 0)
                     out.push_back({prevX, prevY, sx, sy});
-                else if (*p == 0)
+                else if (line.size() == 1)
                     out.push_back({sx, sy, sx, sy});
                 prevX = sx;
                 prevY = sy;
-                have = true;
             }
-            if (bar == std::string::npos) break;
-            start = bar + 1;
         }
         pen += advance;
     }

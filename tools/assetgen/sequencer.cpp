@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "exact_math.h"
+
 namespace assetgen {
 
 float Sequence(Bus& mix, std::string_view notes, float start, float step, const Instrument& instrument) {
@@ -17,7 +19,9 @@ float Sequence(Bus& mix, std::string_view notes, float start, float step, const 
         size_t end = notes.find(' ', colon);
         if (end == std::string_view::npos) end = notes.size();
         std::string name(notes.substr(i, colon - i));
-        float length = std::strtof(std::string(notes.substr(colon + 1, end - colon - 1)).c_str(), nullptr) * step;
+        const std::string steps(notes.substr(colon + 1, end - colon - 1));
+        const char* stop = nullptr;
+        float length = ReadFloat(steps.c_str(), &stop) * step;
         if (name != "-") {
             Tone tone;
             tone.Shape = instrument.Shape;
