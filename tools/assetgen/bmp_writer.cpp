@@ -32,12 +32,15 @@ std::vector<uint8_t> EncodeBmp(const Image& image) {
     w.U32(2835);
     w.U32(0);
     w.U32(0);
+    // Bottom row first, blue, green, red, written in place.
+    out.resize(offset + pixelBytes);
+    uint8_t* to = out.data() + offset;
     for (int y = image.Height - 1; y >= 0; --y) {
         for (int x = 0; x < image.Width; ++x) {
             const Rgb8& p = image.At(x, y);
-            w.U8(p.B);
-            w.U8(p.G);
-            w.U8(p.R);
+            *to++ = p.B;
+            *to++ = p.G;
+            *to++ = p.R;
         }
     }
     return out;

@@ -31,7 +31,14 @@ std::vector<uint8_t> EncodeVoc(const std::vector<int16_t>& interleaved) {
     // 44.1 kHz stereo. The game plays every voice at that rate regardless.
     w.U8(245);
     w.U8(4);  // 16-bit signed samples
-    for (int16_t s : interleaved) w.U16(uint16_t(s));
+    // The samples written in place, the bulk of the file.
+    const size_t at = out.size();
+    out.resize(at + interleaved.size() * 2);
+    for (size_t i = 0; i < interleaved.size(); ++i) {
+        const auto s = uint16_t(interleaved[i]);
+        out[at + 2 * i] = uint8_t(s);
+        out[at + 2 * i + 1] = uint8_t(s >> 8);
+    }
     for (uint32_t i = 0; i < VocUnheardBytes; ++i) w.U8(0);
     w.U8(0);  // terminator block
     return out;
