@@ -73,32 +73,30 @@ inline Color ShadeBevel(Color base, float inside, float nx, float ny, const Beve
     return c;
 }
 
+// A callable seen through a pointer, so that one drawing loop serves every
+// shape: in the browser one loop is then compiled well for all of them
+// rather than one for each shape (the result is the same either way).
+template <class Signature>
+class FunctionView;
+template <class R, class... Args>
+class FunctionView<R(Args...)> {
+public:
+    template <class F>
+    FunctionView(const F& f)  // NOLINT: views stand in for callables
+        : object_(&f),
+          call_([](const void* object, Args... args) -> R { return (*static_cast<const F*>(object))(args...); }) {}
+    R operator()(Args... args) const { return call_(object_, args...); }
+
+private:
+    const void* object_;
+    R (*call_)(const void*, Args...);
+};
+using SdfView = FunctionView<float(float, float)>;
+using ShadeView = FunctionView<Color(float, float, float, float, float)>;
+
 // Paints the shape `sdf(x, y)` over [x0, x1) x [y0, y1) of the layer with
 // colour `shade(x, y, inside, nx, ny)`; edges get fractional coverage.
-template <class Sdf, class Shade>
-void DrawShape(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Shade shade) {
-    x0 = std::max(x0, 0);
-    y0 = std::max(y0, 0);
-    x1 = std::min(x1, layer.Width);
-    y1 = std::min(y1, layer.Height);
-    for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x) {
-            float px = x + 0.5f, py = y + 0.5f;
-            float d = sdf(px, py);
-            float cover = Clamp01(0.5f - d);
-            if (cover <= 0) continue;
-            const float e = 0.5f;
-            float gx = sdf(px + e, py) - sdf(px - e, py);
-            float gy = sdf(px, py + e) - sdf(px, py - e);
-            float gl = Hypot(gx, gy);
-            if (gl > 1e-6f) {
-                gx /= gl;
-                gy /= gl;
-            }
-            layer.Blend(x, y, shade(px, py, -d, gx, gy), cover);
-        }
-    }
-}
+void DrawShape(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, ShadeView shade);
 
 template <class Sdf>
 void FillShape(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Color c) {
@@ -121,25 +119,6 @@ void DrawBevelled(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Base ba
 
 // Adds light around and inside a shape, fading over `radius` pixels
 // outside its edge; for opaque pictures and glowing effects.
-template <class Sdf>
-void AddGlow(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Color c, float radius, float strength) {
-    x0 = std::max(x0, 0);
-    y0 = std::max(y0, 0);
-    x1 = std::min(x1, layer.Width);
-    y1 = std::min(y1, layer.Height);
-    for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x) {
-            float d = sdf(x + 0.5f, y + 0.5f);
-            if (d >= radius) continue;
-            float t = d <= 0 ? 1.f : 1 - d / radius;
-            float k = strength * t * t;
-            Layer::Px& p = layer.At(x, y);
-            p.R += c.R * k;
-            p.G += c.G * k;
-            p.B += c.B * k;
-            p.A = std::min(1.f, p.A + k);
-        }
-    }
-}
+void AddGlow(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, Color c, float radius, float strength);
 
 }  // namespace assetgen
