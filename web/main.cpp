@@ -263,10 +263,22 @@ bool StoreSetupFilesMade(std::string* error) {
     return true;
 }
 
+// Makes set-up's file `name` here and puts it in the folder.
+bool MakeSetupFileHere(const std::string name, std::string* error) {
+    setupLeft.erase(std::find(setupLeft.begin(), setupLeft.end(), name));
+    if (helped) page::MadeHere(name.c_str());
+    if (!MakeOne(
+            name, [&](const std::vector<uint8_t>& bytes) { return WriteAsset(name, bytes, error); }, error))
+        return false;
+    SetupFilePut(name);
+    return true;
+}
+
 // Puts `name`, a file set-up reads, in the folder: the worker's copy if it
 // has come, else made here, unless the worker is making it (the first it
-// still has to make), which is then waited for. (`name` is a copy: the list
-// changes meanwhile.)
+// still has to make). Meanwhile the tab makes the files from the other end,
+// which set-up reads soon too, and waits only when none is left. (`name` is
+// a copy: the list changes meanwhile.)
 bool PutSetupFile(const std::string name, std::string* error) {
     for (;;) {
         page::Sleep(0);  // hear the worker, and let the page draw its progress bar
@@ -274,15 +286,14 @@ bool PutSetupFile(const std::string name, std::string* error) {
         const auto at = std::find(setupLeft.begin(), setupLeft.end(), name);
         if (at == setupLeft.end()) break;
         if (helped && at == setupLeft.begin() && !page::MakerStopped()) {
-            page::WaitForMade();
+            if (setupLeft.size() == 1) {
+                page::WaitForMade();
+            } else if (!MakeSetupFileHere(setupLeft.back(), error)) {
+                return false;
+            }
             continue;
         }
-        setupLeft.erase(at);
-        if (helped) page::MadeHere(name.c_str());
-        if (!MakeOne(
-                name, [&](const std::vector<uint8_t>& bytes) { return WriteAsset(name, bytes, error); }, error))
-            return false;
-        SetupFilePut(name);
+        if (!MakeSetupFileHere(name, error)) return false;
         break;
     }
     if (setupLeft.empty()) {
