@@ -97,6 +97,10 @@
   const picture = document.createElement('canvas');
   // Nothing to draw until the module opens it (a new canvas is 300 x 150).
   picture.width = picture.height = 0;
+  // The canvas is sized when the first picture comes, not when the module
+  // opens it at set-up: until then each frame the browser draws would copy
+  // a blank canvas while the tab makes the art.
+  let pictureShown = false;
   const pictureContext = picture.getContext('2d', { alpha: false });
   const enlarged = document.createElement('canvas');
   const enlargedContext = enlarged.getContext('2d', { alpha: false });
@@ -111,7 +115,7 @@
       width: Math.round(canvas.clientWidth * ratio),
       height: Math.round(canvas.clientHeight * ratio),
     };
-    if (!picture.width || !picture.height || !box.width || !box.height) return;
+    if (!pictureShown || !picture.width || !picture.height || !box.width || !box.height) return;
     const scale = Math.min(box.width / picture.width, box.height / picture.height);
     // Centred on whole pixels: the bars on either side differ by no half pixel.
     const even = (size, room) => Math.max(1, size - ((room - size) % 2 !== 0 ? 1 : 0));
@@ -930,6 +934,11 @@
     },
     show(rgba, width, height, x, y, w, h) {
       pictureContext.putImageData(new ImageData(rgba, width, height), 0, 0, x, y, w, h);
+      // The first picture sizes the canvas.
+      if (!pictureShown) {
+        pictureShown = true;
+        fit(true);
+      }
       // Drawn together once the module hands back the thread: each draw from
       // a picture changed since the last one copies all of it first.
       if (!changed.length) {
