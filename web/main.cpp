@@ -96,8 +96,8 @@ bool WriteAsset(const std::string& name, const std::vector<uint8_t>& bytes, std:
 }
 
 // The files' recipes, kept while set-up's files are made: the intro's sky
-// (CLOUDS.DAT) is also the ships' ground, drawn once for both when one thread
-// makes both.
+// (CLOUDS.DAT) is also the ships' ground, and the walls stand on two sheets,
+// each drawn once for both when one thread makes both.
 std::unique_ptr<std::vector<assetgen::AssetJob>> jobs;
 
 // Makes one file and hands its bytes to `made`; false with the reason when

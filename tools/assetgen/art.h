@@ -22,8 +22,8 @@ Image DrawGlyph(int digit, int width);  // 34 rows tall, `width` wide
 Image DrawGameOver();
 
 // Whole files.
-Image DrawElementsSheet();
-Image DrawBElementsSheet();
+Image DrawElementsSheet(const Image& walls);  // walls: DrawWalls()
+Image DrawBElementsSheet(const Image& walls);
 Image DrawTitle();
 Image DrawClouds();
 Image DrawShipsSheet(const Image& clouds);

@@ -18,23 +18,27 @@ namespace assetgen {
 
 namespace {
 
-// The intro's sky is a picture of its own and the ground of the ships' sheet:
-// drawn once for both, by whichever of them comes first (possibly on
-// another thread).
-struct SharedClouds {
+// A picture that two files are drawn on, drawn once for both by whichever
+// of them comes first (possibly on another thread): the intro's sky is a
+// picture of its own and the ground of the ships' sheet; the walls stand on
+// the walls' sheet and behind the exit gate's frames.
+struct SharedPicture {
+    explicit SharedPicture(Image (*draw)()) : Draw(draw) {}
+    Image (*Draw)();
     std::once_flag Once;
-    Image Sky;
+    Image Picture;
     const Image& Get() {
-        std::call_once(Once, [this] { Sky = DrawClouds(); });
-        return Sky;
+        std::call_once(Once, [this] { Picture = Draw(); });
+        return Picture;
     }
 };
 
 std::vector<std::pair<std::string, std::function<Image()>>> PictureWork() {
-    auto clouds = std::make_shared<SharedClouds>();
+    auto clouds = std::make_shared<SharedPicture>(DrawClouds);
+    auto walls = std::make_shared<SharedPicture>(DrawWalls);
     std::vector<std::pair<std::string, std::function<Image()>>> work = {
-        {"ELEMENTS.DAT", DrawElementsSheet},
-        {"BELEMNTS.DAT", DrawBElementsSheet},
+        {"ELEMENTS.DAT", [walls] { return DrawElementsSheet(walls->Get()); }},
+        {"BELEMNTS.DAT", [walls] { return DrawBElementsSheet(walls->Get()); }},
         {"TITLES.DAT", DrawTitle},
         {"CLOUDS.DAT", [clouds] { return clouds->Get(); }},
         {"SHIPS1.DAT", [clouds] { return DrawShipsSheet(clouds->Get()); }},

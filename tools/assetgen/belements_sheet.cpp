@@ -55,8 +55,8 @@ Image DrawGlyph(int digit, int width) {
     return FlattenKeyed(layer);
 }
 
-Image DrawBElementsSheet() {
-    Image sheet = DrawWalls();
+Image DrawBElementsSheet(const Image& walls) {
+    Image sheet = walls;
     Paste(sheet, DrawBanner(), sheets::RoundBanner.X, sheets::RoundBanner.Y);
     constexpr sheets::Rect wall = sheets::LeftWall;
     for (int slot = 0; slot < sheets::GlyphSlots.Count; ++slot) {

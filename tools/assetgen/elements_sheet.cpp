@@ -4,7 +4,7 @@
 
 namespace assetgen {
 
-Image DrawElementsSheet() {
+Image DrawElementsSheet(const Image& walls) {
     Image sheet(sheets::SurfaceWidth, sheets::SurfaceHeight);
     static_assert(sheets::CapsuleUpperBlock.Count == sheets::CapsuleLowerBlock.Count);
     for (int column = 0; column < sheets::CapsuleColumns; ++column) {
@@ -31,7 +31,6 @@ Image DrawElementsSheet() {
     }
     Paste(sheet, DrawBall(), sheets::BallImage.X, sheets::BallImage.Y);
     Paste(sheet, DrawLaserShot(), sheets::LaserShot.X, sheets::LaserShot.Y);
-    const Image walls = DrawWalls();
     for (int frame = 0; frame < sheets::ExitGateFrames.Count; ++frame) {
         sheets::Rect r = sheets::ExitGateFrames.Frame(frame);
         Paste(sheet, DrawGate(frame, walls), r.X, r.Y);
