@@ -1,14 +1,22 @@
 #include "shapes.h"
 
 namespace assetgen {
+namespace {
+
+// The area [x0, x1) x [y0, y1) cut to the layer.
+struct Area {
+    int X0, Y0, X1, Y1;
+};
+Area Within(const Layer& layer, int x0, int y0, int x1, int y1) {
+    return {std::max(x0, 0), std::max(y0, 0), std::min(x1, layer.Width), std::min(y1, layer.Height)};
+}
+
+}  // namespace
 
 void DrawShape(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, ShadeView shade) {
-    x0 = std::max(x0, 0);
-    y0 = std::max(y0, 0);
-    x1 = std::min(x1, layer.Width);
-    y1 = std::min(y1, layer.Height);
-    for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x) {
+    const Area a = Within(layer, x0, y0, x1, y1);
+    for (int y = a.Y0; y < a.Y1; ++y) {
+        for (int x = a.X0; x < a.X1; ++x) {
             float px = x + 0.5f, py = y + 0.5f;
             float d = sdf(px, py);
             float cover = Clamp01(0.5f - d);
@@ -27,12 +35,9 @@ void DrawShape(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, ShadeV
 }
 
 void AddGlow(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, Color c, float radius, float strength) {
-    x0 = std::max(x0, 0);
-    y0 = std::max(y0, 0);
-    x1 = std::min(x1, layer.Width);
-    y1 = std::min(y1, layer.Height);
-    for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x) {
+    const Area a = Within(layer, x0, y0, x1, y1);
+    for (int y = a.Y0; y < a.Y1; ++y) {
+        for (int x = a.X0; x < a.X1; ++x) {
             float d = sdf(x + 0.5f, y + 0.5f);
             if (d >= radius) continue;
             float t = d <= 0 ? 1.f : 1 - d / radius;
