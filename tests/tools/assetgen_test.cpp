@@ -18,6 +18,8 @@
 #include "bmp_writer.h"
 #include "exact_math.h"
 #include "ico_writer.h"
+#include "noise.h"
+#include "synth.h"
 #include "voc_writer.h"
 
 using assetgen::Image;
@@ -119,6 +121,37 @@ const std::vector<Budget> VoiceBudgets = {{"brick_high_ping.voc", 352800},
 float Seconds(const assetgen::Sound& s) { return float(s.Samples.size() / 2) / 44100.f; }
 
 }  // namespace
+
+// --- Noise -------------------------------------------------------------------
+
+// Fbm keeps each octave's last lattice cell between calls: whatever was
+// asked before (other seeds, other octave counts, far points, the same cell
+// again), it must give the plain sum of its octaves.
+TEST(Noise, FbmIsTheSumOfItsOctavesWhateverCameBefore) {
+    const auto plain = [](float x, float y, uint32_t seed, int octaves) {
+        float sum = 0, amp = 0.5f, norm = 0;
+        for (int i = 0; i < octaves; ++i) {
+            sum += amp * assetgen::ValueNoise(x, y, seed + uint32_t(i) * 101u);
+            norm += amp;
+            amp *= 0.5f;
+            float nx = x * 1.6f - y * 1.2f, ny = x * 1.2f + y * 1.6f;
+            x = nx + 17.3f;
+            y = ny + 5.1f;
+        }
+        return sum / norm;
+    };
+    const struct {
+        float X, Y;
+        uint32_t Seed;
+        int Octaves;
+    } asks[] = {{0.5f, 0.5f, 1, 3},  {0.6f, 0.5f, 1, 3},  {0.6f, 0.5f, 2, 3},    {0.6f, 0.5f, 1, 9},
+                {-3.2f, 7.9f, 1, 5}, {0.61f, 0.5f, 1, 3}, {1.5f, 0.5f, 1, 3},    {0.7f, 0.5f, 102, 2},
+                {0.7f, 0.5f, 1, 2},  {100.f, -4.f, 7, 6}, {100.01f, -4.f, 7, 6}, {0.5f, 0.5f, 1, 3}};
+    for (const auto& a : asks) {
+        EXPECT_EQ(assetgen::Fbm(a.X, a.Y, a.Seed, a.Octaves), plain(a.X, a.Y, a.Seed, a.Octaves))
+            << a.X << ", " << a.Y << " seed " << a.Seed << " octaves " << a.Octaves;
+    }
+}
 
 // --- Reading numbers ---------------------------------------------------------
 
@@ -465,6 +498,69 @@ TEST(Sounds, LengthsSuitWhatTheGameWaitsFor) {
         EXPECT_GE(len, s.Min) << s.Name;
         EXPECT_LE(len, s.Max) << s.Name;
     }
+}
+
+// A tone heard again is computed once; each frame must still be the sum of
+// every tone sounding there, in the order they were added, as if each were
+// rendered alone. Repeats overlap one another and other tones, one is cut
+// by the end of the mix, one starts before it; two noises differ only in
+// their seed, which must keep them apart.
+TEST(Sounds, MixingGivesEachFrameItsTonesInTheirOrder) {
+    using assetgen::Tone;
+    using assetgen::Wave;
+    Tone lead;
+    lead.Shape = Wave::Square;
+    lead.Held = 0.05f;
+    lead.Freq = 660;
+    lead.EndFreq = 500;
+    lead.Vibrato = 0.3f;
+    lead.VibratoDelay = 0.01f;
+    Tone pad = lead;
+    pad.Shape = Wave::Sine;
+    pad.Freq = 220;
+    pad.EndFreq = 0;
+    pad.EndPan = 0.8f;
+    Tone hiss;
+    hiss.Shape = Wave::Noise;
+    hiss.Held = 0.03f;
+    hiss.Cutoff = 5000;
+    hiss.EndCutoff = 2000;
+    Tone otherHiss = hiss;
+    otherHiss.Seed = 2;
+    std::vector<Tone> score;
+    for (auto [tone, start] : std::vector<std::pair<Tone, float>>{{lead, 0},
+                                                                  {pad, 0.02f},
+                                                                  {lead, 0.04f},
+                                                                  {hiss, 0.05f},
+                                                                  {otherHiss, 0.06f},
+                                                                  {hiss, 0.09f},
+                                                                  {lead, -0.01f},
+                                                                  {pad, 0.1f},
+                                                                  {lead, 0.17f}}) {
+        tone.Start = start;
+        score.push_back(tone);
+    }
+    const float seconds = 0.2f;
+    assetgen::Bus mixed(seconds);
+    for (const Tone& t : score) assetgen::Render(mixed, t);
+    assetgen::Mix(mixed);
+    std::vector<float> left(mixed.Frames()), right(mixed.Frames());
+    for (const Tone& t : score) {
+        assetgen::Bus alone(seconds);
+        assetgen::Render(alone, t);
+        assetgen::Mix(alone);
+        for (size_t i = 0; i < left.size(); ++i) {
+            left[i] += alone.Left[i];
+            right[i] += alone.Right[i];
+        }
+    }
+    size_t differing = 0;
+    for (size_t i = 0; i < left.size(); ++i) differing += left[i] != mixed.Left[i] || right[i] != mixed.Right[i];
+    EXPECT_EQ(differing, 0u);
+    // The last tone runs past the end and the early one starts before 0:
+    // both were heard, and nothing is left to mix twice.
+    EXPECT_NE(mixed.Left.back(), 0.f);
+    EXPECT_TRUE(mixed.Score.empty());
 }
 
 TEST(Sounds, BrickPingsDifferClearlyInPitch) {

@@ -7,22 +7,50 @@
 
 namespace assetgen {
 
-float ValueNoise(float x, float y, uint32_t seed) {
+namespace {
+
+// The lattice values at the corners of one cell.
+struct Corners {
+    int X = 0, Y = 0;
+    uint32_t Seed = 0;
+    bool Known = false;
+    float A = 0, B = 0, C = 0, D = 0;
+};
+
+// Value noise with the corners of the last cell it fell in, which are
+// hashed again only when (x, y) leaves that cell.
+float ValueNoiseIn(float x, float y, uint32_t seed, Corners& corners) {
     float fx = std::floor(x), fy = std::floor(y);
     int ix = int(fx), iy = int(fy);
+    if (!corners.Known || corners.X != ix || corners.Y != iy || corners.Seed != seed) {
+        const float a = Hash2(ix, iy, seed), b = Hash2(ix + 1, iy, seed);
+        const float c = Hash2(ix, iy + 1, seed), d = Hash2(ix + 1, iy + 1, seed);
+        corners = {ix, iy, seed, true, a, b, c, d};
+    }
     float tx = x - fx, ty = y - fy;
     tx = tx * tx * (3 - 2 * tx);
     ty = ty * ty * (3 - 2 * ty);
-    float a = Hash2(ix, iy, seed), b = Hash2(ix + 1, iy, seed);
-    float c = Hash2(ix, iy + 1, seed), d = Hash2(ix + 1, iy + 1, seed);
-    float top = a + (b - a) * tx, bottom = c + (d - c) * tx;
+    float top = corners.A + (corners.B - corners.A) * tx, bottom = corners.C + (corners.D - corners.C) * tx;
     return top + (bottom - top) * ty;
 }
 
+}  // namespace
+
+float ValueNoise(float x, float y, uint32_t seed) {
+    Corners corners;
+    return ValueNoiseIn(x, y, seed, corners);
+}
+
 float Fbm(float x, float y, uint32_t seed, int octaves) {
+    // A picture asks for neighbouring points one after another, which
+    // mostly fall in the cells of the point before: each octave keeps its
+    // last cell (one set per thread, as the build draws pictures side by side).
+    constexpr int Remembered = 8;
+    thread_local Corners last[Remembered];
     float sum = 0, amp = 0.5f, norm = 0;
     for (int i = 0; i < octaves; ++i) {
-        sum += amp * ValueNoise(x, y, seed + uint32_t(i) * 101u);
+        Corners fresh;
+        sum += amp * ValueNoiseIn(x, y, seed + uint32_t(i) * 101u, i < Remembered ? last[i] : fresh);
         norm += amp;
         amp *= 0.5f;
         // Rotate a little between octaves so the lattice does not show.

@@ -10,13 +10,6 @@ namespace assetgen {
 
 constexpr int SampleRate = 44100;
 
-struct Bus {
-    std::vector<float> Left, Right;
-    explicit Bus(float seconds);
-    size_t Frames() const { return Left.size(); }
-    float Seconds() const { return float(Frames()) / SampleRate; }
-};
-
 enum class Wave { Square, Triangle, Sine, Noise };
 
 // Attack and decay to the sustain level while the note is held, then the
@@ -48,11 +41,27 @@ struct Tone {
     uint32_t Seed = 1;  // noise
 };
 
-void Render(Bus& mix, const Tone& tone);
+// A piece's stereo mix. Its tones are kept in order and rendered together
+// when it is finished, so that a tone heard again (the same note of the
+// same instrument, wherever it starts) is computed once: the samples come
+// out the same, and music, which repeats itself, is made far sooner.
+struct Bus {
+    std::vector<float> Left, Right;
+    std::vector<Tone> Score;
+    explicit Bus(float seconds);
+    size_t Frames() const { return Left.size(); }
+    float Seconds() const { return float(Frames()) / SampleRate; }
+};
 
-// Scales the mix so its peak sits at `peakDb` below full scale, fades the
-// first and last few milliseconds, and interleaves it as 16-bit samples.
-std::vector<int16_t> Finish(const Bus& mix, float peakDb);
+// Adds the tone to the mix.
+void Render(Bus& mix, const Tone& tone);
+// Renders the tones added so far into Left and Right (Finish begins so).
+void Mix(Bus& mix);
+
+// Renders the mix's tones, scales the mix so its peak sits at `peakDb`
+// below full scale, fades the first and last few milliseconds, and
+// interleaves it as 16-bit samples.
+std::vector<int16_t> Finish(Bus& mix, float peakDb);
 
 // Frequency of a note name such as "A4", "C#5" or "Bb3".
 float NoteFreq(const char* name);
