@@ -11,6 +11,7 @@
 #include "gfx/sheet_map.h"
 #include "noise.h"
 #include "rng.h"
+#include "shapes.h"
 
 namespace assetgen {
 namespace {
@@ -192,12 +193,12 @@ Image DrawBackdrop(int index) {
     const Style& style = Styles()[size_t(index)];
     const int w = sheets::SurfaceWidth, h = sheets::SurfaceHeight;
     std::vector<Sample> field(size_t(w) * h);
-    for (int y = 0; y < h; ++y) {
+    ForEachRow(0, h, [&](int y) {
         for (int x = 0; x < w; ++x) field[size_t(y) * w + x] = style.Pattern(x + 0.5f, y + 0.5f);
-    }
+    });
     Image out(w, h);
     const float shownCx = sheets::RoundArtShown.W / 2.f, shownCy = sheets::RoundArtShown.H / 2.f;
-    for (int y = 0; y < h; ++y) {
+    ForEachRow(0, h, [&](int y) {
         for (int x = 0; x < w; ++x) {
             auto at = [&](int px, int py) {
                 px = std::clamp(px, 0, w - 1);
@@ -215,7 +216,7 @@ Image DrawBackdrop(int index) {
             c = c * (1.05f - 0.45f * Smooth(0.5f, 1.45f, vignette));
             out.At(x, y) = Visible(c);
         }
-    }
+    });
     return out;
 }
 

@@ -7,6 +7,7 @@
 #include "exact_math.h"
 #include "gfx/sheet_map.h"
 #include "noise.h"
+#include "shapes.h"
 
 namespace assetgen {
 
@@ -24,10 +25,10 @@ Image DrawClouds() {
     constexpr int LitDx = 4, LitDy = 6;
     const auto noise = [](int x, int y) { return Fbm(x * 0.0045f, y * 0.011f, 3030, 6); };
     std::vector<float> rows(size_t(w) * h);
-    for (int y = 0; y < h; ++y) {
+    ForEachRow(0, h, [&](int y) {
         for (int x = 0; x < w; ++x) rows[size_t(y) * w + x] = noise(x, y);
-    }
-    for (int y = 0; y < h; ++y) {
+    });
+    ForEachRow(0, h, [&](int y) {
         for (int x = 0; x < w; ++x) {
             Color sky = SkyAt(float(y));
             float sun = Hypot((x - 760.f) / 300, (y - 470.f) / 200);
@@ -46,7 +47,7 @@ Image DrawClouds() {
             cloud = Mix(cloud, Hex(0xFFFFFF), shade * 0.15f);
             out.At(x, y) = Visible(Mix(sky, cloud, density * 0.9f));
         }
-    }
+    });
     return out;
 }
 

@@ -18,7 +18,7 @@ Image DrawGameOver() {
     const int w = sheets::GameOverPicture.W, h = sheets::GameOverPicture.H;
     Layer layer(w, h);
     const float cx = w / 2.f;
-    for (int y = 0; y < h; ++y) {
+    ForEachRow(0, h, [&](int y) {
         for (int x = 0; x < w; ++x) {
             float d = Hypot((x - cx) / w, (y - h * 0.38f) / h);
             float n = Fbm(x * 0.012f, y * 0.012f, 4040, 5);
@@ -26,7 +26,7 @@ Image DrawGameOver() {
             c = c + Hex(0x6A1420) * (Smooth(0.45f, 0.8f, n) * 0.55f * (1 - Smooth(0.2f, 0.7f, d)));
             layer.At(x, y) = {c.R, c.G, c.B, 1};
         }
-    }
+    });
     Rng rng(0x6A0E);
     for (int i = 0; i < 90; ++i) {
         float sx = rng.Range(8, w - 8.f), sy = rng.Range(8, h - 8.f), b = rng.Range(0.25f, 0.9f);

@@ -13,6 +13,10 @@ Area Within(const Layer& layer, int x0, int y0, int x1, int y1) {
 
 }  // namespace
 
+void ForEachRow(int top, int bottom, RowView row) {
+    for (int y = top; y < bottom; ++y) row(y);
+}
+
 void DrawShape(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, ShadeView shade) {
     const Area a = Within(layer, x0, y0, x1, y1);
     for (int y = a.Y0; y < a.Y1; ++y) {

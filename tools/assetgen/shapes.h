@@ -93,6 +93,12 @@ private:
 };
 using SdfView = FunctionView<float(float, float)>;
 using ShadeView = FunctionView<Color(float, float, float, float, float)>;
+using RowView = FunctionView<void(int)>;
+
+// Calls row(y) for each y from top to bottom - 1. A picture's own loop over
+// its pixels runs once; the browser optimises a function only between its
+// calls, so as a call a row it is optimised after the first rows.
+void ForEachRow(int top, int bottom, RowView row);
 
 // Paints the shape `sdf(x, y)` over [x0, x1) x [y0, y1) of the layer with
 // colour `shade(x, y, inside, nx, ny)`; edges get fractional coverage.

@@ -43,7 +43,7 @@ Image DrawTitle() {
     const int w = sheets::TitlePicture.W, h = sheets::TitlePicture.H;
     Layer layer(w, h);
     const float horizon = 432;
-    for (int y = 0; y < h; ++y) {
+    ForEachRow(0, h, [&](int y) {
         for (int x = 0; x < w; ++x) {
             float fy = y / horizon;
             Color c = fy < 1 ? Mix(Hex(0x0C0A2A), Hex(0x3A1252), Smooth(0, 1, fy)) : Hex(0x08081A);
@@ -57,7 +57,7 @@ Image DrawTitle() {
             }
             layer.At(x, y) = {c.R, c.G, c.B, 1};
         }
-    }
+    });
     // Stars, kept away from the corner the zoom starts in.
     Rng rng(0x717E);
     for (int i = 0; i < 260; ++i) {
@@ -72,7 +72,7 @@ Image DrawTitle() {
         }
     }
     // The neon floor: lines run to a vanishing point on the horizon.
-    for (int y = int(horizon); y < h; ++y) {
+    ForEachRow(int(horizon), h, [&](int y) {
         float depth = (y - horizon + 6) / (h - horizon);
         for (int x = 0; x < w; ++x) {
             float u = (x - 400) / (depth * 40);
@@ -83,7 +83,7 @@ Image DrawTitle() {
             float fade = Smooth(0, 0.6f, depth);
             layer.Blend(x, y, Mix(Hex(0xFF3AB0), Hex(0x3AE8FF), depth), k * fade * 0.8f);
         }
-    }
+    });
     AddGlow(
         layer, 0, int(horizon) - 40, w, int(horizon) + 10, [=](float, float y) { return std::fabs(y - horizon) - 1; },
         Hex(0xFF5AC8), 24, 0.35f);
