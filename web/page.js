@@ -777,17 +777,6 @@
 
   // --- Files made by a worker ------------------------------------------------------
 
-  // The module compiled once, as it downloads, for the tab and the worker.
-  function compileModule(url) {
-    return fetch(url, { credentials: 'same-origin' }).then((response) => {
-      if (!response.ok) throw new Error(`${url}: status ${response.status}`);
-      // Compiled as it comes only when served as application/wasm.
-      const wasm = (response.headers.get('Content-Type') || '').startsWith('application/wasm');
-      if (wasm && WebAssembly.compileStreaming) return WebAssembly.compileStreaming(response);
-      return response.arrayBuffer().then((bytes) => WebAssembly.compile(bytes));
-    });
-  }
-
   // The worker runs this same module with --maker, from the moment the page
   // opens, and hands back each file it makes; main.cpp shares the files out.
   const made = new Map();
@@ -1124,16 +1113,14 @@
     failed('the module and its arguments may hold only letters, digits, dots, equals signs and dashes');
     return;
   }
-  // The module's script and its compile, both begun now and each done once
-  // for the tab and the worker.
-  const base = new URL('.', location.href).href;
-  const scriptUrl = fetch(new URL(`${name}.js`, base).href, { credentials: 'same-origin' })
-    .then((response) => {
-      if (!response.ok) throw new Error(`status ${response.status}`);
-      return response.blob();
-    })
-    .then((script) => URL.createObjectURL(new Blob([script], { type: 'text/javascript' })));
-  const compiled = compileModule(new URL(`${name}.wasm`, base).href);
+  // The module's script and its compile, begun by index.html as it came.
+  const early = window.qorbEarly;
+  if (!early || early.name !== name) {
+    failed(`index.html did not begin loading ${name}`);
+    return;
+  }
+  const scriptUrl = early.script.then((script) => URL.createObjectURL(new Blob([script], { type: 'text/javascript' })));
+  const compiled = early.compiled;
   startMaker(scriptUrl, compiled);
   compiled.then(() => (stats.compiledAt = performance.now()), () => {});
   window.Module.instantiateWasm = (imports, receive) => {
