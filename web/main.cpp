@@ -157,7 +157,12 @@ int MakeForPage() {
     bool made = true;
     const size_t setupCount = names.size() - RoundFiles().size();
     for (size_t i = 0; i < names.size() && made; ++i) {
-        if (i == setupCount) jobs.reset();  // the rounds share nothing
+        if (i == setupCount) {
+            jobs.reset();  // the rounds share nothing
+            // They are read when a game starts, well after the title: the tab
+            // has the cores to itself until its first picture.
+            page::WaitForFirstPicture();
+        }
         if (!page::StillWanted(names[i].c_str())) continue;
         made = MakeOne(
             names[i],

@@ -795,10 +795,13 @@
       let give = null;
       const compiled = new Promise((resolve) => (give = resolve));
       const unwanted = new Set();
+      let shown = null;
+      const firstPicture = new Promise((resolve) => (shown = resolve));
       onmessage = (e) => {
         if (e.data.script) importScripts(e.data.script);
         else if (e.data.module) give(e.data.module);
         else if (e.data.unwanted) unwanted.add(e.data.unwanted);
+        else if (e.data.shown) shown();
       };
       // One turn of the worker's loop, so that the page's word comes in.
       const turn = new MessageChannel();
@@ -822,6 +825,7 @@
               turns.push(() => resolve(!unwanted.has(name)));
               turn.port2.postMessage(0);
             }),
+          whenShown: () => firstPicture,
           handOver: (name, bytes) => post({ name, bytes, at: performance.timeOrigin + performance.now() }, [bytes.buffer]),
           fatal: (message) => post({ failed: message }),
           ended: (code) => post({ ended: code }),
@@ -935,7 +939,10 @@
         ++stats.shown; // a picture, however many areas it changed
       }
       changed.push([x, y, x + w, y + h]);
-      if (stats.firstShownAt === null) stats.firstShownAt = performance.now();
+      if (stats.firstShownAt === null) {
+        stats.firstShownAt = performance.now();
+        if (maker) maker.postMessage({ shown: true });
+      }
     },
     setCursorVisible(visible) {
       canvas.style.cursor = visible ? 'auto' : 'none';

@@ -85,6 +85,8 @@ EM_ASYNC_JS(bool, qorb_still_wanted, (const char* name), {
     return await Module.qorbPage.stillWanted(file);
 });
 
+EM_ASYNC_JS(void, qorb_wait_for_first_picture, (), { await Module.qorbPage.whenShown(); });
+
 EM_JS(void, qorb_hand_over, (const char* name, const uint8_t* bytes, uint32_t size), {
     Module.qorbPage.handOver(UTF8ToString(name), HEAPU8.slice(bytes, bytes + size));
 });
@@ -138,6 +140,7 @@ bool MakerStopped() { return qorb_maker_stopped(); }
 void WaitForMade() { qorb_wait_for_made(); }
 bool StillWanted(const char* name) { return qorb_still_wanted(name); }
 void HandOver(const char* name, const uint8_t* bytes, uint32_t size) { qorb_hand_over(name, bytes, size); }
+void WaitForFirstPicture() { qorb_wait_for_first_picture(); }
 void Progress(double fraction, const char* what) { qorb_progress(fraction, what); }
 void Ended(int32_t exitCode) { qorb_ended(exitCode); }
 void Fatal(const char* message) { qorb_fatal(message); }

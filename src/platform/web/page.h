@@ -87,6 +87,9 @@ void WaitForMade();
 bool StillWanted(const char* name);
 // In the worker: hands a made file to the page.
 void HandOver(const char* name, const uint8_t* bytes, uint32_t size);
+// In the worker: yields until the tab has shown its first picture, so that
+// work not needed for it leaves the tab's way clear until then.
+void WaitForFirstPicture();
 
 // --- The page ------------------------------------------------------------------
 
