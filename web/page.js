@@ -888,7 +888,7 @@
   // that the bars around the picture stay black.
   let buttonTimer = 0;
   function showFullscreenButton() {
-    if (!making.hidden || document.fullscreenElement) return;
+    if (!makingDone || document.fullscreenElement) return;
     fullscreenButton.hidden = false;
     clearTimeout(buttonTimer);
     buttonTimer = setTimeout(() => (fullscreenButton.hidden = true), 2000);
@@ -899,12 +899,24 @@
 
   // --- Panels -----------------------------------------------------------------------------
 
+  // The making panel shows only once the making has taken a second: a
+  // shorter wait needs none, and drawing it would lengthen the wait.
+  const MakingShownAfterMs = 1000;
+  let makingDone = false;
+  setTimeout(() => {
+    if (!makingDone) making.hidden = false;
+  }, Math.max(0, MakingShownAfterMs - performance.now()));
+  function makingOver() {
+    makingDone = true;
+    making.hidden = true;
+  }
+
   function leave() {
     touchControls.hidden = true;
     releasePointer();
     hideNotice();
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-    making.hidden = true;
+    makingOver();
   }
   document.getElementById('again').addEventListener('click', () => location.reload());
 
@@ -1063,7 +1075,7 @@
       makingBar.value = fraction;
       makingWhat.textContent = what || '\u00a0';
       if (fraction >= 1) {
-        making.hidden = true;
+        makingOver();
         setTimeout(keepOffline, OfflineAfterMs);
       }
     },
