@@ -441,8 +441,9 @@ async function desktopTitleShare(game) {
       xvfb.on('exit', () => reject(new Error('Xvfb ended')));
       setTimeout(() => reject(new Error('Xvfb gave no display')), 20000);
     });
-    child = spawn(game, [], {
-      cwd: path.join(path.dirname(game), 'assets'),
+    const program = path.resolve(game); // it runs in its assets folder
+    child = spawn(program, [], {
+      cwd: path.join(path.dirname(program), 'assets'),
       env: { ...process.env, DISPLAY: `:${display}`, SDL_AUDIODRIVER: 'dummy', XDG_RUNTIME_DIR: runtime },
       stdio: 'ignore',
     });
