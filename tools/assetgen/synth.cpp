@@ -179,7 +179,7 @@ void Mix(Bus& mix) {
         ++sound.Uses;
         sound.Length = std::max(sound.Length, length);
         soundAt.push_back(at->second);
-        firstAt.push_back(first);
+        firstAt.push_back(std::min(first, mix.Frames()));  // past the end it adds nothing
         lengthAt.push_back(length);
     }
     for (size_t k = 0; k < mix.Score.size(); ++k) {
