@@ -35,12 +35,15 @@ fail() {
 }
 
 # Xvfb picks a free display number itself and writes it to the descriptor.
+# -noreset: by default the server resets whenever its last client leaves, and
+# a client that connects meanwhile (the game, as xdotool polls for its
+# window) is refused now and then.
 start_xvfb() {
     local screen=$1 tool
     for tool in Xvfb xdotool xwd; do
         command -v "$tool" >/dev/null || fail "$tool is missing; scripts/install-deps.sh installs it"
     done
-    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.err" &
+    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset 3>"$tmp/display" 2>"$tmp/xvfb.err" &
     xvfb_pid=$!
     # A whole number, not a file that is still being written.
     local number=""

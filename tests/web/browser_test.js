@@ -428,7 +428,7 @@ async function soundThroughBufferSources(browser, address, errors) {
 async function desktopTitleShare(game) {
   const { spawn } = require('child_process');
   const runtime = fs.mkdtempSync(path.join(os.tmpdir(), 'qorb-xdg-'));
-  const xvfb = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1024x768x24', '-nolisten', 'tcp'],
+  const xvfb = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1024x768x24', '-nolisten', 'tcp', '-noreset'],
     { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
   let child = null;
   try {
