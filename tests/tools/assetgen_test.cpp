@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <string>
 #include <thread>
@@ -18,8 +19,10 @@
 #include "assets.h"
 #include "bmp_writer.h"
 #include "exact_math.h"
+#include "font.h"
 #include "ico_writer.h"
 #include "noise.h"
+#include "shapes.h"
 #include "synth.h"
 #include "voc_writer.h"
 
@@ -141,6 +144,49 @@ TEST(Noise, FbmIsTheSameWhateverCameBefore) {
         std::thread([&] { alone = assetgen::Fbm(a.X, a.Y, a.Seed, a.Octaves); }).join();
         EXPECT_EQ(assetgen::Fbm(a.X, a.Y, a.Seed, a.Octaves), alone)
             << a.X << ", " << a.Y << " seed " << a.Seed << " octaves " << a.Octaves;
+    }
+}
+
+// --- Shapes --------------------------------------------------------------------
+
+// A bevelled solid paints its outline and its body in one pass, and a plain
+// fill skips the shape's normals: every pixel must come out as the two passes
+// over the whole area left it, over what was painted before, at any outline
+// width, for the lettering too (which keeps its nearest stroke between calls).
+TEST(Shapes, OnePassPaintsWhatTheTwoPassesPainted) {
+    using namespace assetgen;
+    const TextShape text(LayoutText("QORB 25", 3.3f, 4.1f, TextStyle{4, 1.5f, 1.6f, 0.1f, 1}), 1.5f);
+    const auto round = [](float x, float y) { return SdRoundRect(x, y, 30.2f, 20.7f, 17.f, 9.5f, 4.f); };
+    const auto circle = [](float x, float y) { return SdCircle(x, y, 44.5f, 12.25f, 6.3f); };
+    const auto shade = [](float x, float y, float inside, float nx, float ny) {
+        return Color{x / 64, y / 40, inside * 0.1f + nx * ny};
+    };
+    const Color edge{0.9f, 0.2f, 0.1f};
+    const auto start = [&] {
+        Layer layer(64, 40);
+        FillShape(
+            layer, 0, 0, 64, 40, [](float x, float y) { return SdCircle(x, y, 20, 20, 15) + 0.3f; }, edge);
+        return layer;
+    };
+    const auto same = [](const Layer& a, const Layer& b) {
+        return std::memcmp(a.Pixels.data(), b.Pixels.data(), a.Pixels.size() * sizeof(Layer::Px)) == 0;
+    };
+    const SdfView shapes[] = {text, round, circle};
+    for (size_t k = 0; k < std::size(shapes); ++k) {
+        const SdfView sdf = shapes[k];
+        for (float outline : {0.f, 0.5f, 1.f, 2.2f}) {
+            Layer once = start(), twice = start();
+            DrawOutlined(once, -3, -2, 70, 45, sdf, outline, edge, shade);
+            DrawShape(
+                twice, -3, -2, 70, 45, [&](float x, float y) { return sdf(x, y) - outline; },
+                [&](float, float, float, float, float) { return edge; });
+            DrawShape(twice, -3, -2, 70, 45, sdf, shade);
+            EXPECT_TRUE(same(once, twice)) << "shape " << k << ", outline " << outline;
+        }
+        Layer filled = start(), drawn = start();
+        FillShape(filled, 5, 3, 60, 38, sdf, edge);
+        DrawShape(drawn, 5, 3, 60, 38, sdf, [&](float, float, float, float, float) { return edge; });
+        EXPECT_TRUE(same(filled, drawn)) << "shape " << k << " filled";
     }
 }
 

@@ -17,6 +17,23 @@ void ForEachRow(int top, int bottom, RowView row) {
     for (int y = top; y < bottom; ++y) row(y);
 }
 
+namespace {
+
+// The shape's outward direction at (px, py), from its distances half a
+// pixel either side; (0, 0) where it has none.
+void Normal(SdfView sdf, float px, float py, float& gx, float& gy) {
+    const float e = 0.5f;
+    gx = sdf(px + e, py) - sdf(px - e, py);
+    gy = sdf(px, py + e) - sdf(px, py - e);
+    float gl = Hypot(gx, gy);
+    if (gl > 1e-6f) {
+        gx /= gl;
+        gy /= gl;
+    }
+}
+
+}  // namespace
+
 void DrawShape(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, ShadeView shade) {
     const Area a = Within(layer, x0, y0, x1, y1);
     for (int y = a.Y0; y < a.Y1; ++y) {
@@ -25,14 +42,38 @@ void DrawShape(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, ShadeV
             float d = sdf(px, py);
             float cover = Clamp01(0.5f - d);
             if (cover <= 0) continue;
-            const float e = 0.5f;
-            float gx = sdf(px + e, py) - sdf(px - e, py);
-            float gy = sdf(px, py + e) - sdf(px, py - e);
-            float gl = Hypot(gx, gy);
-            if (gl > 1e-6f) {
-                gx /= gl;
-                gy /= gl;
-            }
+            float gx, gy;
+            Normal(sdf, px, py, gx, gy);
+            layer.Blend(x, y, shade(px, py, -d, gx, gy), cover);
+        }
+    }
+}
+
+void FillShape(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, Color c) {
+    const Area a = Within(layer, x0, y0, x1, y1);
+    for (int y = a.Y0; y < a.Y1; ++y) {
+        for (int x = a.X0; x < a.X1; ++x) {
+            float px = x + 0.5f, py = y + 0.5f;
+            layer.Blend(x, y, c, Clamp01(0.5f - sdf(px, py)));
+        }
+    }
+}
+
+void DrawOutlined(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, float outline, Color edge,
+                  ShadeView shade) {
+    const Area a = Within(layer, x0, y0, x1, y1);
+    for (int y = a.Y0; y < a.Y1; ++y) {
+        for (int x = a.X0; x < a.X1; ++x) {
+            float px = x + 0.5f, py = y + 0.5f;
+            float d = sdf(px, py);
+            float cover = Clamp01(0.5f - (d - outline));
+            // Beyond the outline is beyond the shape, the outline being wider.
+            if (cover <= 0) continue;
+            layer.Blend(x, y, edge, cover);
+            cover = Clamp01(0.5f - d);
+            if (cover <= 0) continue;
+            float gx, gy;
+            Normal(sdf, px, py, gx, gy);
             layer.Blend(x, y, shade(px, py, -d, gx, gy), cover);
         }
     }

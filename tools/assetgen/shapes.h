@@ -104,23 +104,27 @@ void ForEachRow(int top, int bottom, RowView row);
 // colour `shade(x, y, inside, nx, ny)`; edges get fractional coverage.
 void DrawShape(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, ShadeView shade);
 
-template <class Sdf>
-void FillShape(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Color c) {
-    DrawShape(layer, x0, y0, x1, y1, sdf, [c](float, float, float, float, float) { return c; });
-}
+// Paints the shape in one colour, as DrawShape does.
+void FillShape(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, Color c);
+
+// FillShape(sdf - outline, edge), then DrawShape(sdf, shade), over the same
+// area, in one pass: each pixel is painted by both in that order, and the
+// shape measured once for both. `outline` must not be negative.
+void DrawOutlined(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, float outline, Color edge,
+                  ShadeView shade);
 
 // A bevelled solid: outline `outline` pixels wide in `edge`, then the body
 // with the bevel lighting over `base(x, y)`.
 template <class Sdf, class Base>
 void DrawBevelled(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Base base, const Bevel& bevel, Color edge,
                   float outline) {
-    if (outline > 0) {
-        FillShape(
-            layer, x0, y0, x1, y1, [&](float x, float y) { return sdf(x, y) - outline; }, edge);
-    }
-    DrawShape(layer, x0, y0, x1, y1, sdf, [&](float x, float y, float inside, float nx, float ny) {
+    const auto shade = [&](float x, float y, float inside, float nx, float ny) {
         return ShadeBevel(base(x, y), inside, nx, ny, bevel);
-    });
+    };
+    if (outline > 0)
+        DrawOutlined(layer, x0, y0, x1, y1, sdf, outline, edge, shade);
+    else
+        DrawShape(layer, x0, y0, x1, y1, sdf, shade);
 }
 
 // Adds light around and inside a shape, fading over `radius` pixels
