@@ -34,8 +34,10 @@ Image DrawGameOver() {
     }
     // The orb, broken: a dim sphere with glowing cracks.
     const float ox = cx, oy = 112, orad = 66;
+    const Area glow = Around(ox, oy, orad, 40);
     AddGlow(
-        layer, 0, 0, w, h, [=](float x, float y) { return SdCircle(x, y, ox, oy, orad); }, Hex(0xC0301C), 40, 0.35f);
+        layer, glow.X0, glow.Y0, glow.X1, glow.Y1, [=](float x, float y) { return SdCircle(x, y, ox, oy, orad); },
+        Hex(0xC0301C), 40, 0.35f);
     std::vector<Stroke> cracks;
     for (int i = 0; i < 7; ++i) {
         float a = rng.Range(0, 2 * std::numbers::pi_v<float>);
@@ -55,8 +57,9 @@ Image DrawGameOver() {
         return best;
     };
     Bevel sphere{orad, 1, true, 0.45f, 14, 1};
+    const Area orb = Around(ox, oy, orad, 2);
     DrawBevelled(
-        layer, 0, 0, w, h, [=](float x, float y) { return SdCircle(x, y, ox, oy, orad); },
+        layer, orb.X0, orb.Y0, orb.X1, orb.Y1, [=](float x, float y) { return SdCircle(x, y, ox, oy, orad); },
         [&](float x, float y) {
             float n = Fbm(x * 0.05f, y * 0.05f, 4041, 4);
             Color c = Mix(Hex(0x3A2A48), Hex(0x6A4A6E), n);
@@ -70,11 +73,14 @@ Image DrawGameOver() {
         float a = std::numbers::pi_v<float> * (0.9f + 1.2f * i / 8.f) + rng.Range(-0.1f, 0.1f);
         float dist = orad + rng.Range(14, 40.f), size = rng.Range(3, 7.f), spin = rng.Range(0, 3.f);
         float sx = ox + std::cos(a) * dist, sy = oy + std::sin(a) * dist * 0.9f;
+        const float cosSpin = std::cos(spin), sinSpin = std::sin(spin);
+        // The shard lies within the circle through its corners.
+        const Area shard = Around(sx, sy, Hypot(size, size * 0.6f), 1);
         DrawBevelled(
-            layer, 0, 0, w, h,
+            layer, shard.X0, shard.Y0, shard.X1, shard.Y1,
             [=](float x, float y) {
-                float rx = (x - sx) * std::cos(spin) - (y - sy) * std::sin(spin);
-                float ry = (x - sx) * std::sin(spin) + (y - sy) * std::cos(spin);
+                float rx = (x - sx) * cosSpin - (y - sy) * sinSpin;
+                float ry = (x - sx) * sinSpin + (y - sy) * cosSpin;
                 return SdRoundRect(rx, ry, 0, 0, size, size * 0.6f, 1);
             },
             [](float, float) { return Hex(0x5A4262); }, Bevel{2, 1.3f, false, 0.4f, 16, 1}, Hex(0x0C0810), 1);
@@ -93,16 +99,19 @@ Image DrawGameOver() {
                            {6, 280, 397}, {1, 328, 392}, {4, 376, 398}, {7, 64, 369},  {2, 112, 372},
                            {6, 208, 370}, {0, 304, 371}, {5, 352, 368}, {3, 160, 346}, {1, 260, 347}};
     for (const auto& b : heap) PasteIntoLayer(layer, DrawBrick(b[0]), b[1], b[2], true);
-    // The frame.
+    // The frame, 8 pixels wide: drawn along the four sides only, since
+    // nothing further in than `band` is near it.
     Bevel frame{5, 1.3f, true, 0.5f, 16, 1};
-    DrawBevelled(
-        layer, 0, 0, w, h,
-        [=](float x, float y) {
-            float outer = SdRoundRect(x, y, cx, h / 2.f, cx, h / 2.f, 6);
-            float inner = SdRoundRect(x, y, cx, h / 2.f, cx - 8, h / 2.f - 8, 4);
-            return std::max(outer, -inner);
-        },
-        [](float, float y) { return Mix(Hex(0xB8C4D8), Hex(0x5C6880), y / 436); }, frame, palette::Ink, 0);
+    const auto frameShape = [=](float x, float y) {
+        float outer = SdRoundRect(x, y, cx, h / 2.f, cx, h / 2.f, 6);
+        float inner = SdRoundRect(x, y, cx, h / 2.f, cx - 8, h / 2.f - 8, 4);
+        return std::max(outer, -inner);
+    };
+    const auto frameColor = [](float, float y) { return Mix(Hex(0xB8C4D8), Hex(0x5C6880), y / 436); };
+    constexpr int band = 20;
+    for (const Area side : {Area{0, 0, w, band}, Area{0, h - band, w, h}, Area{0, band, band, h - band},
+                            Area{w - band, band, w, h - band}})
+        DrawBevelled(layer, side.X0, side.Y0, side.X1, side.Y1, frameShape, frameColor, frame, palette::Ink, 0);
     return FlattenOpaque(layer);
 }
 

@@ -4,9 +4,6 @@ namespace assetgen {
 namespace {
 
 // The area [x0, x1) x [y0, y1) cut to the layer.
-struct Area {
-    int X0, Y0, X1, Y1;
-};
 Area Within(const Layer& layer, int x0, int y0, int x1, int y1) {
     return {std::max(x0, 0), std::max(y0, 0), std::min(x1, layer.Width), std::min(y1, layer.Height)};
 }

@@ -37,6 +37,17 @@ inline float SdSegment(float px, float py, float ax, float ay, float bx, float b
     return Hypot(wx - vx * t, wy - vy * t);
 }
 
+// The area of a drawing call for a shape that lies within `radius` of
+// (cx, cy) and paints up to `reach` beyond its edge (its outline, its glow,
+// its soft edge): no pixel outside can be painted, so none is visited.
+struct Area {
+    int X0, Y0, X1, Y1;
+};
+inline Area Around(float cx, float cy, float radius, float reach) {
+    const float r = radius + reach + 2;  // two pixels for rounding
+    return {int(std::floor(cx - r)), int(std::floor(cy - r)), int(std::ceil(cx + r)) + 1, int(std::ceil(cy + r)) + 1};
+}
+
 // How a shape's edge is lit: a bevel of `Width` pixels, flat or rounded,
 // lit from the top left; `Specular` adds a white gloss.
 struct Bevel {

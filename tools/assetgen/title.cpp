@@ -17,12 +17,15 @@ namespace assetgen {
 
 void DrawOrb(Layer& layer, float cx, float cy, float scale, int clipBottom) {
     const float orad = TitleOrbRadius * scale;
+    const Area glow = Around(cx, cy, orad, 50 * scale);
     AddGlow(
-        layer, 0, 0, layer.Width, layer.Height, [=](float x, float y) { return SdCircle(x, y, cx, cy, orad); },
+        layer, glow.X0, glow.Y0, glow.X1, glow.Y1, [=](float x, float y) { return SdCircle(x, y, cx, cy, orad); },
         Hex(0x3A8AFF), 50 * scale, 0.3f);
     Bevel glass{orad, 0.9f, true, 0.5f, 30, 1};
+    const Area orb = Around(cx, cy, orad, 2 * scale);
     DrawBevelled(
-        layer, 0, 0, layer.Width, clipBottom, [=](float x, float y) { return SdCircle(x, y, cx, cy, orad); },
+        layer, orb.X0, orb.Y0, orb.X1, std::min(orb.Y1, clipBottom),
+        [=](float x, float y) { return SdCircle(x, y, cx, cy, orad); },
         [=](float x, float y) {
             // The glass's texture is laid out on the title's pixels, so every
             // size shows the same pattern.
