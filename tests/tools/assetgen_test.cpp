@@ -153,6 +153,8 @@ TEST(Noise, FbmIsTheSameWhateverCameBefore) {
 // fill skips the shape's normals: every pixel must come out as the two passes
 // over the whole area left it, over what was painted before, at any outline
 // width, for the lettering too (which keeps its nearest stroke between calls).
+// Shapes that are distances pass over pixels out of reach, and must paint
+// what measuring every pixel paints.
 TEST(Shapes, OnePassPaintsWhatTheTwoPassesPainted) {
     using namespace assetgen;
     const TextShape text(LayoutText("QORB 25", 3.3f, 4.1f, TextStyle{4, 1.5f, 1.6f, 0.1f, 1}), 1.5f);
@@ -182,7 +184,14 @@ TEST(Shapes, OnePassPaintsWhatTheTwoPassesPainted) {
                 [&](float, float, float, float, float) { return edge; });
             DrawShape(twice, -3, -2, 70, 45, sdf, shade);
             EXPECT_TRUE(same(once, twice)) << "shape " << k << ", outline " << outline;
+            Layer skipping = start();
+            DrawOutlined(skipping, -3, -2, 70, 45, sdf, outline, edge, shade, Measure::Distance);
+            EXPECT_TRUE(same(skipping, once)) << "shape " << k << ", outline " << outline << " as a distance";
         }
+        Layer glow = start(), skippingGlow = start();
+        AddGlow(glow, 0, 0, 64, 40, sdf, edge, 3.5f, 0.6f);
+        AddGlow(skippingGlow, 0, 0, 64, 40, sdf, edge, 3.5f, 0.6f, Measure::Distance);
+        EXPECT_TRUE(same(glow, skippingGlow)) << "shape " << k << " glowing";
         Layer filled = start(), drawn = start();
         FillShape(filled, 5, 3, 60, 38, sdf, edge);
         DrawShape(drawn, 5, 3, 60, 38, sdf, [&](float, float, float, float, float) { return edge; });

@@ -16,6 +16,13 @@ void ForEachRow(int top, int bottom, RowView row) {
 
 namespace {
 
+// How many pixels after one whose distance lies `beyond` past the farthest
+// a shape reaches are out of its reach too.
+int OutOfReach(Measure measure, float beyond) {
+    if (measure != Measure::Distance || !(beyond > 0.01f)) return 0;
+    return int(std::min(beyond - 0.01f, 1e6f));
+}
+
 // The shape's outward direction at (px, py), from its distances half a
 // pixel either side; (0, 0) where it has none.
 void Normal(SdfView sdf, float px, float py, float& gx, float& gy) {
@@ -56,8 +63,8 @@ void FillShape(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, Color 
     }
 }
 
-void DrawOutlined(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, float outline, Color edge,
-                  ShadeView shade) {
+void DrawOutlined(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, float outline, Color edge, ShadeView shade,
+                  Measure measure) {
     const Area a = Within(layer, x0, y0, x1, y1);
     for (int y = a.Y0; y < a.Y1; ++y) {
         for (int x = a.X0; x < a.X1; ++x) {
@@ -65,7 +72,10 @@ void DrawOutlined(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, flo
             float d = sdf(px, py);
             float cover = Clamp01(0.5f - (d - outline));
             // Beyond the outline is beyond the shape, the outline being wider.
-            if (cover <= 0) continue;
+            if (cover <= 0) {
+                x += OutOfReach(measure, d - outline - 0.5f);
+                continue;
+            }
             layer.Blend(x, y, edge, cover);
             cover = Clamp01(0.5f - d);
             if (cover <= 0) continue;
@@ -76,12 +86,16 @@ void DrawOutlined(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, flo
     }
 }
 
-void AddGlow(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, Color c, float radius, float strength) {
+void AddGlow(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, Color c, float radius, float strength,
+             Measure measure) {
     const Area a = Within(layer, x0, y0, x1, y1);
     for (int y = a.Y0; y < a.Y1; ++y) {
         for (int x = a.X0; x < a.X1; ++x) {
             float d = sdf(x + 0.5f, y + 0.5f);
-            if (d >= radius) continue;
+            if (d >= radius) {
+                x += OutOfReach(measure, d - radius);
+                continue;
+            }
             float t = d <= 0 ? 1.f : 1 - d / radius;
             float k = strength * t * t;
             Layer::Px& p = layer.At(x, y);

@@ -118,11 +118,18 @@ void DrawShape(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, ShadeV
 // Paints the shape in one colour, as DrawShape does.
 void FillShape(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, Color c);
 
+// What a shape's function gives. A true distance to its edge changes by at
+// most a pixel from one pixel to the next: along a row, the pixels within
+// that distance of one the shape does not reach are not reached either, and
+// are passed over unmeasured (with a hundredth of a pixel to spare for
+// rounding). Any other function is measured at every pixel.
+enum class Measure { Any, Distance };
+
 // FillShape(sdf - outline, edge), then DrawShape(sdf, shade), over the same
 // area, in one pass: each pixel is painted by both in that order, and the
 // shape measured once for both. `outline` must not be negative.
-void DrawOutlined(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, float outline, Color edge,
-                  ShadeView shade);
+void DrawOutlined(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, float outline, Color edge, ShadeView shade,
+                  Measure measure = Measure::Any);
 
 // A bevelled solid: outline `outline` pixels wide in `edge`, then the body
 // with the bevel lighting over `base(x, y)`.
@@ -140,6 +147,7 @@ void DrawBevelled(Layer& layer, int x0, int y0, int x1, int y1, Sdf sdf, Base ba
 
 // Adds light around and inside a shape, fading over `radius` pixels
 // outside its edge; for opaque pictures and glowing effects.
-void AddGlow(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, Color c, float radius, float strength);
+void AddGlow(Layer& layer, int x0, int y0, int x1, int y1, SdfView sdf, Color c, float radius, float strength,
+             Measure measure = Measure::Any);
 
 }  // namespace assetgen
