@@ -36,7 +36,7 @@ Image DrawClouds() {
             // Layers of cloud: large soft banks, thicker low down.
             float n = rows[size_t(y) * w + x];
             float band = 0.18f + 0.22f * Smooth(250, 600, float(y)) + 0.12f * Smooth(160, 0, float(y));
-            float clear = 0.12f * std::exp(-std::pow((y - 300.f) / 70, 2) - std::pow((x - 420.f) / 160, 2));
+            float clear = 0.12f * std::exp(-Squared((y - 300.f) / 70) - Squared((x - 420.f) / 160));
             float density = Smooth(0.62f - band, 0.8f - band, n) * (1 - clear * 5);
             density = Clamp01(density);
             // Lit from above and the right: compare with a point toward the sun.

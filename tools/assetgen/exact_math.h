@@ -13,6 +13,14 @@ inline float Hypot(float x, float y) {
     return static_cast<float>(std::sqrt(static_cast<double>(x) * x + static_cast<double>(y) * y));
 }
 
+// std::pow(v, 2) for a float v, which C++ computes as a double: a float's
+// square is exact in a double, so the library's pow gives exactly this,
+// at the cost of a multiplication.
+inline double Squared(float v) {
+    const double d = v;
+    return d * d;
+}
+
 // std::lround of a float (halves away from zero) without the library call:
 // in double, v + 0.5 is exact.
 inline long RoundHalfAway(float v) {

@@ -54,9 +54,11 @@ Image DrawTitle() {
             float corner = Hypot(x / 520.f, y / 360.f);
             c = c + Hex(0xFF7A50) * (0.75f * std::exp(-corner * corner * 2.2f));
             c = c + Hex(0x5A2A8A) * (0.4f * std::exp(-corner * 1.2f));
-            if (fy < 1) {
+            // The haze rises from row 60: above it, it adds nothing.
+            const float rise = Smooth(60, 200, float(y));
+            if (fy < 1 && rise > 0) {
                 float n = Fbm(x * 0.006f, y * 0.008f, 5150, 4);
-                c = c + Hex(0x6A2A7A) * (Smooth(0.5f, 0.85f, n) * 0.45f * Smooth(60, 200, float(y)));
+                c = c + Hex(0x6A2A7A) * (Smooth(0.5f, 0.85f, n) * 0.45f * rise);
             }
             layer.At(x, y) = {c.R, c.G, c.B, 1};
         }
