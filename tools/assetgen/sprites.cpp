@@ -49,6 +49,8 @@ Image DrawExplosion(int frame) {
         for (int x = 0; x < r.W; ++x) {
             float dx = (x + 0.5f - cx) / radius, dy = (y + 0.5f - cy) / (radius * 0.72f);
             float q = Hypot(dx, dy);
+            // The noise (0 to 1) moves the edge by 0.275 at most: beyond, nothing burns.
+            if (q > 1.3f) continue;
             float n = Fbm(x * 0.09f, y * 0.09f + frame * 0.7f, 900, 4);
             float qn = q + (n - 0.5f) * 0.55f;
             if (qn > 1 || (hollow > 0 && qn < hollow * 0.9f)) continue;
