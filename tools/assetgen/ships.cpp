@@ -37,23 +37,44 @@ Image DrawShip() {
     };
     Bevel hull{12, 0.9f, true, 0.35f, 16, 1};
     Bevel plate{5, 1.3f, false, 0.3f, 16, 1};
-    auto part = [&](auto sdf, auto base, const Bevel& b) { DrawBevelled(layer, 0, 0, w, h, sdf, base, b, ink, 1.5f); };
+    // Each part lies within `radius` of (cx, cy): the pixels further out are
+    // not visited.
+    auto part = [&](float cx, float cy, float radius, auto sdf, auto base, const Bevel& b) {
+        const Area a = Around(cx, cy, radius, 1.5f);
+        DrawBevelled(layer, a.X0, a.Y0, a.X1, a.Y1, sdf, base, b, ink, 1.5f);
+    };
     // Fins, engine block, belly, hull, nose, deck and bridge, back to front.
-    part([](float x, float y) { return SdSegment(x, y, 74, 118, 128, 66) - 8; }, steel, plate);
-    part([](float x, float y) { return SdSegment(x, y, 92, 226, 146, 282) - 8; }, steel, plate);
-    part([](float x, float y) { return SdRoundRect(x, y, 50, 168, 46, 58, 16); }, seams, hull);
-    part([](float x, float y) { return SdRoundRect(x, y, 248, 238, 150, 26, 22); }, seams, hull);
-    part([](float x, float y) { return SdRoundRect(x, y, 250, 178, 214, 52, 34); }, seams, hull);
-    part([](float x, float y) { return SdEllipse(x, y, 438, 182, 56, 36); }, steel, hull);
-    part([](float x, float y) { return SdRoundRect(x, y, 252, 110, 182, 22, 12); }, seams, plate);
-    part([](float x, float y) { return SdRoundRect(x, y, 396, 68, 40, 30, 10); }, steel, plate);
-    part([](float x, float y) { return SdSegment(x, y, 420, 38, 420, 6) - 1.6f; }, steel, plate);
+    // (The ellipse's function, not a true distance, is given room to spare.)
+    part(
+        101, 92, Hypot(27, 26) + 8, [](float x, float y) { return SdSegment(x, y, 74, 118, 128, 66) - 8; }, steel,
+        plate);
+    part(
+        119, 254, Hypot(27, 28) + 8, [](float x, float y) { return SdSegment(x, y, 92, 226, 146, 282) - 8; }, steel,
+        plate);
+    part(
+        50, 168, Hypot(46, 58), [](float x, float y) { return SdRoundRect(x, y, 50, 168, 46, 58, 16); }, seams, hull);
+    part(
+        248, 238, Hypot(150, 26), [](float x, float y) { return SdRoundRect(x, y, 248, 238, 150, 26, 22); }, seams,
+        hull);
+    part(
+        250, 178, Hypot(214, 52), [](float x, float y) { return SdRoundRect(x, y, 250, 178, 214, 52, 34); }, seams,
+        hull);
+    part(
+        438, 182, 56 + 36, [](float x, float y) { return SdEllipse(x, y, 438, 182, 56, 36); }, steel, hull);
+    part(
+        252, 110, Hypot(182, 22), [](float x, float y) { return SdRoundRect(x, y, 252, 110, 182, 22, 12); }, seams,
+        plate);
+    part(
+        396, 68, Hypot(40, 30), [](float x, float y) { return SdRoundRect(x, y, 396, 68, 40, 30, 10); }, steel, plate);
+    part(
+        420, 22, 16 + 1.6f, [](float x, float y) { return SdSegment(x, y, 420, 38, 420, 6) - 1.6f; }, steel, plate);
     FillShape(
         layer, 410, 0, 430, 14, [](float x, float y) { return SdCircle(x, y, 420, 6, 3); }, Hex(0xFF4A3A));
     // The bridge windows.
-    part([](float x, float y) { return SdRoundRect(x, y, 404, 60, 26, 6, 3); },
-         [](float x, float) { return Mix(Hex(0x9AF0FF), Hex(0x2A8AC8), (x - 378) / 52); },
-         Bevel{3, -1, false, 0.6f, 12, 1});
+    part(
+        404, 60, Hypot(26, 6), [](float x, float y) { return SdRoundRect(x, y, 404, 60, 26, 6, 3); },
+        [](float x, float) { return Mix(Hex(0x9AF0FF), Hex(0x2A8AC8), (x - 378) / 52); },
+        Bevel{3, -1, false, 0.6f, 12, 1});
     // A red stripe and rows of lit windows along the hull.
     FillShape(
         layer, 40, 196, 470, 212, [](float x, float y) { return SdRoundRect(x, y, 262, 204, 190, 3, 3); },
@@ -71,8 +92,9 @@ Image DrawShip() {
     }
     // The emblem: the orb in gold.
     Bevel orb{9, 1.1f, true, 0.7f, 16, 1};
+    const Area emblem = Around(300, 186, 9, 1.5f);
     DrawBevelled(
-        layer, 0, 0, w, h, [](float x, float y) { return SdCircle(x, y, 300, 186, 9); },
+        layer, emblem.X0, emblem.Y0, emblem.X1, emblem.Y1, [](float x, float y) { return SdCircle(x, y, 300, 186, 9); },
         [](float, float) { return palette::Gold; }, orb, ink, 1.5f);
     // Engine nozzles with their flames.
     for (float ny : {132.f, 168.f, 204.f}) {
