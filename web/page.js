@@ -374,7 +374,9 @@
       if (onControl(e)) return;
       e.preventDefault(); // no scrolling, zoom, selection, menu or mouse emulation
       if (!touched) showTouchControls();
-      for (const t of e.changedTouches) gestures.start(t.identifier, t.clientX, t.clientY, performance.now());
+      // When the finger came, not when the page got to it: a busy page must
+      // not turn a tap into a hold.
+      for (const t of e.changedTouches) gestures.start(t.identifier, t.clientX, t.clientY, e.timeStamp);
     },
     { passive: false },
   );
@@ -395,7 +397,7 @@
       if (onControl(e)) return;
       e.preventDefault();
       askFullscreen();
-      for (const t of e.changedTouches) gestures.end(t.identifier, performance.now());
+      for (const t of e.changedTouches) gestures.end(t.identifier, e.timeStamp);
     },
     { passive: false },
   );

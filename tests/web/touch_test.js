@@ -206,12 +206,14 @@ async function playByTouch(browser, address, { name, viewport }) {
     await sleep(300);
     if (!t.same(held, await t.shot('held_still'))) fail(`${name}: the picture moved before the serve`);
     if (name === 'portrait') {
-      // A second finger taps while the first one rests on the picture.
+      // A second finger taps while the first one rests on the picture. (A
+      // touch end through the protocol names the fingers it lifts.)
       const [x, y] = await t.drag(20, { hold: true });
       const q = await t.picture();
-      await t.touch('touchStart', [[x, y, 1], [q.left + q.width / 4, q.top + q.height / 4, 2]]);
+      const second = [q.left + q.width / 4, q.top + q.height / 4, 2];
+      await t.touch('touchStart', [[x, y, 1], second]);
       await sleep(60);
-      await t.touch('touchEnd', [[x, y, 1]]);
+      await t.touch('touchEnd', [second]);
       await sleep(250);
       await t.touch('touchEnd', []);
     } else {
