@@ -37,43 +37,39 @@ Image DrawShip() {
     };
     Bevel hull{12, 0.9f, true, 0.35f, 16, 1};
     Bevel plate{5, 1.3f, false, 0.3f, 16, 1};
-    // Each part lies within `radius` of (cx, cy): the pixels further out are
-    // not visited.
+    // Each part visits only the pixels around it: a stroke within its half
+    // length and width of its middle, a rounded box within its half
+    // diagonal, the ellipse (whose function is not a true distance) within
+    // the sum of its radii, room to spare.
     auto part = [&](float cx, float cy, float radius, auto sdf, auto base, const Bevel& b) {
         const Area a = Around(cx, cy, radius, 1.5f);
         DrawBevelled(layer, a.X0, a.Y0, a.X1, a.Y1, sdf, base, b, ink, 1.5f);
     };
+    auto stroke = [&](float ax, float ay, float bx, float by, float width, auto base, const Bevel& b) {
+        part((ax + bx) / 2, (ay + by) / 2, Hypot(bx - ax, by - ay) / 2 + width,
+             [=](float x, float y) { return SdSegment(x, y, ax, ay, bx, by) - width; }, base, b);
+    };
+    auto box = [&](float cx, float cy, float halfW, float halfH, float round, auto base, const Bevel& b) {
+        part(
+            cx, cy, Hypot(halfW, halfH),
+            [=](float x, float y) { return SdRoundRect(x, y, cx, cy, halfW, halfH, round); }, base, b);
+    };
     // Fins, engine block, belly, hull, nose, deck and bridge, back to front.
-    // (The ellipse's function, not a true distance, is given room to spare.)
-    part(
-        101, 92, Hypot(27, 26) + 8, [](float x, float y) { return SdSegment(x, y, 74, 118, 128, 66) - 8; }, steel,
-        plate);
-    part(
-        119, 254, Hypot(27, 28) + 8, [](float x, float y) { return SdSegment(x, y, 92, 226, 146, 282) - 8; }, steel,
-        plate);
-    part(
-        50, 168, Hypot(46, 58), [](float x, float y) { return SdRoundRect(x, y, 50, 168, 46, 58, 16); }, seams, hull);
-    part(
-        248, 238, Hypot(150, 26), [](float x, float y) { return SdRoundRect(x, y, 248, 238, 150, 26, 22); }, seams,
-        hull);
-    part(
-        250, 178, Hypot(214, 52), [](float x, float y) { return SdRoundRect(x, y, 250, 178, 214, 52, 34); }, seams,
-        hull);
+    stroke(74, 118, 128, 66, 8, steel, plate);
+    stroke(92, 226, 146, 282, 8, steel, plate);
+    box(50, 168, 46, 58, 16, seams, hull);
+    box(248, 238, 150, 26, 22, seams, hull);
+    box(250, 178, 214, 52, 34, seams, hull);
     part(
         438, 182, 56 + 36, [](float x, float y) { return SdEllipse(x, y, 438, 182, 56, 36); }, steel, hull);
-    part(
-        252, 110, Hypot(182, 22), [](float x, float y) { return SdRoundRect(x, y, 252, 110, 182, 22, 12); }, seams,
-        plate);
-    part(
-        396, 68, Hypot(40, 30), [](float x, float y) { return SdRoundRect(x, y, 396, 68, 40, 30, 10); }, steel, plate);
-    part(
-        420, 22, 16 + 1.6f, [](float x, float y) { return SdSegment(x, y, 420, 38, 420, 6) - 1.6f; }, steel, plate);
+    box(252, 110, 182, 22, 12, seams, plate);
+    box(396, 68, 40, 30, 10, steel, plate);
+    stroke(420, 38, 420, 6, 1.6f, steel, plate);
     FillShape(
         layer, 410, 0, 430, 14, [](float x, float y) { return SdCircle(x, y, 420, 6, 3); }, Hex(0xFF4A3A));
     // The bridge windows.
-    part(
-        404, 60, Hypot(26, 6), [](float x, float y) { return SdRoundRect(x, y, 404, 60, 26, 6, 3); },
-        [](float x, float) { return Mix(Hex(0x9AF0FF), Hex(0x2A8AC8), (x - 378) / 52); },
+    box(
+        404, 60, 26, 6, 3, [](float x, float) { return Mix(Hex(0x9AF0FF), Hex(0x2A8AC8), (x - 378) / 52); },
         Bevel{3, -1, false, 0.6f, 12, 1});
     // A red stripe and rows of lit windows along the hull.
     FillShape(
