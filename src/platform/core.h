@@ -37,6 +37,10 @@ void AdvanceFrames(uint32_t frames);
 // buffer: a device can hold the mix ahead and have it replaced if the game
 // starts or stops a voice meanwhile.
 void PeekFrames(int16_t* out, uint32_t frames, uint32_t skip);
+// Frames until the first playing buffer reaches its end and stops
+// (UINT32_MAX while none plays): a back end that dozes wakes by then, for a
+// game that polls a voice's status.
+uint32_t FramesUntilFirstEnd();
 // Counts the calls that may change what is mixed next: plays, stops, moves,
 // writes, buffers freed. Mixing and advancing do not count.
 uint64_t MixerChanges();

@@ -94,6 +94,14 @@ void PeekFrames(int16_t* out, uint32_t frames, uint32_t skip) {
     Saturate(sum, out);
 }
 
+uint32_t FramesUntilFirstEnd() {
+    std::lock_guard<std::mutex> guard(mixerLock);
+    uint32_t least = UINT32_MAX;
+    for (const auto& b : buffers)
+        if (b->Playing) least = std::min(least, FramesIn(*b) - b->Position / SoundBytesPerFrame);
+    return least;
+}
+
 uint64_t MixerChanges() {
     std::lock_guard<std::mutex> guard(mixerLock);
     return changes;

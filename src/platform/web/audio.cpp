@@ -19,7 +19,9 @@ void PumpAudio() {
     const std::optional<uint64_t> played =
         running ? std::optional<uint64_t>(static_cast<uint64_t>(page::AudioPlayedFrame())) : std::nullopt;
     const uint64_t changes = core::MixerChanges();
-    const AudioStep step = state.Feed.Pump(backend::NowMicros(), played, changes != state.MixerChanges);
+    const bool changed = changes != state.MixerChanges;
+    state.News = state.News || changed;
+    const AudioStep step = state.Feed.Pump(backend::NowMicros(), played, changed);
     state.MixerChanges = changes;
     if (step.Advance > 0) core::AdvanceFrames(step.Advance);
     if (step.Send() == 0) return;

@@ -13,6 +13,9 @@ namespace plat::web::detail {
 
 struct Backend {
     bool Window = false;
+    // Since the last polled wait: a flip, input, a change to the sound.
+    bool News = false;
+    DozePlan Dozes;
     // Display
     FramePacer Pacer;
     RgbaPage Rgba;

@@ -1,10 +1,11 @@
 // The browser back end's clocks, sleeps, program folder and fatal report.
-#include <algorithm>
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <utility>
 
 #include "platform/backend.h"
+#include "platform/core.h"
 #include "platform/web/backend_state.h"
 #include "platform/web/pacing.h"
 #include "platform/web/page.h"
@@ -20,11 +21,16 @@ uint64_t NowMicros() { return static_cast<uint64_t>(web::page::NowMs() * 1000.0)
 // Yields to the browser: its events, frames and sound go on meanwhile. The
 // game asks for a millisecond between polls; waking for each would suspend
 // and resume the module a thousand times a second. It wakes instead at an
-// input event, or in time for the sound's next top-up (DozeMs).
+// input event, or as DozePlan says. The sound is topped up on both sides of
+// the doze, so that what the game changes on waking is heard when meant.
 void Sleep(uint32_t micros) {
     web::detail::PumpAudio();
     const bool heard = state.Audio && web::page::AudioRunning();
-    web::page::Doze(std::max<uint32_t>((micros + 500) / 1000, heard ? web::DozeMs : web::SilentDozeMs));
+    const bool news = std::exchange(state.News, false) || state.Scheduled.Pending() > 0;
+    const uint64_t voiceEndsInMs =
+        (uint64_t{core::FramesUntilFirstEnd()} * 1000 + web::AudioFeed::Rate - 1) / web::AudioFeed::Rate;
+    web::page::Doze(state.Dozes.Next((micros + 500) / 1000, heard, news, voiceEndsInMs));
+    web::detail::PumpAudio();
 }
 
 int64_t CalendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }

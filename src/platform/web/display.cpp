@@ -83,6 +83,7 @@ void CloseDisplay() {
 // Frozen while the tab is hidden or unfocused, as the Linux game is in the
 // background; sixty flips a second on a screen of any refresh rate.
 PresentResult Present(const Surface& page) {
+    state.News = true;
     PumpEvents();
     if (!web::page::Active()) {
         web::page::WaitUntilActive();
@@ -108,6 +109,7 @@ RestoreResult RestoreDisplay() { return RestoreResult::Restored; }
 
 void ShowArea(const Surface&, const Rect&) {
     state.PrimaryPending = true;
+    state.News = true;
     PumpEvents();
 }
 

@@ -14,6 +14,7 @@ namespace web::detail {
 void TakeInput() {
     InputEvent events[64];
     for (int32_t count; (count = page::TakeInput(events, 64)) > 0;) {
+        state.News = true;
         for (int32_t i = 0; i < count; ++i) {
             // Motion counts only while the game holds the mouse.
             if (events[i].What == InputEvent::Kind::Motion && !state.Captured) continue;

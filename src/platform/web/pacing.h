@@ -38,12 +38,34 @@ private:
     double deadline_ = 0;
 };
 
-// The longest a polled wait dozes before it looks again (milliseconds): an
+// The least a polled wait dozes before it looks again (milliseconds): an
 // input event ends it sooner. While the page plays sound, well inside its
-// lead; before (no gesture yet), a frame of 60 Hz. A wait's deadline is
-// passed by at most this much.
+// lead; before (no gesture yet), a frame of 60 Hz.
 constexpr uint32_t DozeMs = 8;
 constexpr uint32_t SilentDozeMs = 16;
+
+// How long each polled wait dozes. The game asks for a few milliseconds at a
+// time, and a wait's deadline is passed by at most DozeMs or SilentDozeMs.
+// But when many short waits in a row brought nothing new (no flip, no input,
+// no change to the sound), the game is only polling its keys, as on the
+// waiting title; each wake then costs the browser more than the game's look,
+// so the page wakes every QuietDozeMs: an input event still ends a doze at
+// once, and the first playing voice's end (which a wait may poll for) ends
+// it too. A page that plays sound holds half a second of it ahead: no doze
+// lasts longer than HeardMostMs.
+class DozePlan {
+public:
+    static constexpr uint32_t QuietAfter = 64;
+    static constexpr uint32_t QuietDozeMs = 50;
+    static constexpr uint32_t HeardMostMs = 250;
+
+    // A wait of askedMs; news: something came since the last wait;
+    // voiceEndsInMs: when the first playing voice ends.
+    uint32_t Next(uint32_t askedMs, bool heard, bool news, uint64_t voiceEndsInMs);
+
+private:
+    uint32_t quiet_ = 0;  // short waits in a row with nothing new
+};
 
 // What the sound needs at one moment, in this order: move the mixer on
 // unheard by Advance frames (the silent clock, or frames the page holds

@@ -22,6 +22,7 @@ namespace backend {
 
 bool OpenWindow(const char*, int32_t, int32_t) {
     state.Window = true;
+    state.Dozes = web::DozePlan{};
     return true;
 }
 

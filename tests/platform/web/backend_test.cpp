@@ -197,25 +197,23 @@ TEST_F(WebBackend, VoicesKeepTimeBeforeTheFirstGestureAndInputReachesTheGame) {
     // No gesture yet: nothing is queued, yet the voice moves on with the clock.
     const double start = fake.Now;
     while (fake.Now < start + 500) backend::Sleep(1000);
-    const double pumpedAt = fake.Now;  // a sleep tops up first, then dozes
-    backend::Sleep(0);
     EXPECT_EQ(fake.AudioTotal, 0u);
-    const auto due = static_cast<uint32_t>(static_cast<uint64_t>(pumpedAt * 1000 - start * 1000) * 44100 / 1000000);
+    // A sleep moves the voices on as it wakes.
+    const auto due = static_cast<uint32_t>(static_cast<uint64_t>(fake.Now * 1000 - start * 1000) * 44100 / 1000000);
     EXPECT_EQ(plat::SoundGetPosition(voice), due * plat::SoundBytesPerFrame);
     // The page's audio runs: the mix to come goes out ahead, and the mixer
     // stands the lead ahead of the play position, no further.
     fake.AudioRunning = true;
     fake.AudioFrom = fake.Now;
     const uint32_t before = plat::SoundGetPosition(voice);
-    backend::Sleep(1000);
+    backend::Sleep(0);
     EXPECT_EQ(fake.AudioTotal, plat::web::AudioFeed::AheadFrames);
     EXPECT_EQ(fake.HeldEnd, plat::web::AudioFeed::LeadFrames + plat::web::AudioFeed::AheadFrames);
-    EXPECT_EQ(plat::SoundGetPosition(voice), before);
+    EXPECT_EQ(plat::SoundGetPosition(voice) - before, DeviceFrame() * plat::SoundBytesPerFrame);
     // Over a second of polled waits the page never runs dry, and the mixer
     // keeps pace with the play position; the lead is under 40 ms.
-    uint64_t lastPump = 0;
-    for (const double end = fake.Now + 1000; fake.Now < end; backend::Sleep(1000)) lastPump = DeviceFrame();
-    EXPECT_EQ(plat::SoundGetPosition(voice) - before, lastPump * plat::SoundBytesPerFrame);
+    for (const double end = fake.Now + 1000; fake.Now < end;) backend::Sleep(1000);
+    EXPECT_EQ(plat::SoundGetPosition(voice) - before, DeviceFrame() * plat::SoundBytesPerFrame);
     EXPECT_EQ(fake.Underruns, 0u);
     EXPECT_EQ(fake.Late, 0u);
     EXPECT_LT(plat::web::AudioFeed::LeadFrames, 44100u * 40 / 1000);
@@ -239,39 +237,78 @@ TEST_F(WebBackend, VoicesKeepTimeBeforeTheFirstGestureAndInputReachesTheGame) {
     EXPECT_EQ(mouse.X, 0);
 }
 
-TEST_F(WebBackend, APolledWaitDozesUntilAnEventOrItsDeadline) {
-    // The title's wait: ten milliseconds polled, a hundred times.
+TEST_F(WebBackend, APolledWaitDozesUntilAnEventOrItsDeadlineAndLongerWhenNothingHappens) {
+    // The title's wait: ten milliseconds polled.
     const auto wait = [](uint32_t ms) {
         const uint32_t from = backend::Ticks();
         while (backend::Ticks() - from < ms) backend::Sleep(1000);
     };
-    // Before the page's sound runs, and while it runs (and needs topping up).
+    using plat::web::DozePlan;
     ASSERT_TRUE(plat::SoundCreate());
+    plat::SoundBuffer* music = plat::SoundCreateBuffer(plat::SoundBytesPerSecond * 30);
+    // Before the page's sound runs, and while it runs (and needs topping up).
     for (const bool heard : {false, true}) {
         fake = FakePage{};
+        ASSERT_TRUE(backend::OpenWindow("Qorb", 320, 200));
         fake.AudioRunning = heard;
         fake.AudioFrom = fake.Now;
+        ASSERT_TRUE(plat::SoundPlay(music));
         const uint32_t doze = heard ? plat::web::DozeMs : plat::web::SilentDozeMs;
-        const double start = fake.Now;
-        const int dozes = fake.Dozes;
-        for (int i = 0; i < 100; ++i) wait(10);
-        const double took = fake.Now - start;
-        // Each wait ends at most one doze after its deadline...
-        EXPECT_GE(took, 1000);
-        EXPECT_LE(took, 100 * (10 + doze + 1)) << heard;
-        // ...with one or two wake-ups, not one a millisecond.
-        EXPECT_LE(fake.Dozes - dozes, 100 * (heard ? 2 : 1)) << heard;
+        // At first each wait ends at most one doze after its deadline, with
+        // one or two wake-ups, not one a millisecond...
+        double start = fake.Now;
+        int dozes = fake.Dozes;
+        for (uint32_t i = 0; i < DozePlan::QuietAfter / 2; ++i) wait(10);
+        EXPECT_LE(fake.Now - start, DozePlan::QuietAfter / 2 * (10 + doze + 1)) << heard;
+        EXPECT_LE(fake.Dozes - dozes, static_cast<int>(DozePlan::QuietAfter / 2 * (heard ? 2 : 1))) << heard;
+        // ...but when nothing has happened for a while, the page wakes
+        // seldom: ten seconds of the waiting title cost a few hundred wakes.
+        for (const double end = fake.Now + 10000; fake.Now < end;) wait(10);
+        start = fake.Now;
+        dozes = fake.Dozes;
+        for (const double end = fake.Now + 10000; fake.Now < end;) wait(10);
+        EXPECT_NEAR(fake.Dozes - dozes, 10000 / DozePlan::QuietDozeMs, 2) << heard;
+        // An input event ends the doze at once, and the waits are short again.
+        fake.InputAt = fake.Now + 2;
+        fake.Input = {plat::KeyEvent(plat::Key::Enter, true)};
+        backend::Sleep(1000);
+        EXPECT_DOUBLE_EQ(fake.Now, fake.InputAt);
+        backend::PumpEvents();
+        start = fake.Now;
+        wait(10);
+        EXPECT_LE(fake.Now - start, 10 + doze + 1) << heard;
         if (heard) {
             Hear();
             EXPECT_GT(fake.Heard.size(), 0u);
             EXPECT_EQ(fake.Underruns, 0u) << "the sound ran dry";
+            EXPECT_EQ(fake.LateChanges, 0);
         }
+        plat::SoundStop(music);
     }
-    // An input event ends the doze at once.
+
+    // A game that polls a voice for its end, the page having been quiet:
+    // the doze ends with the voice, not a quiet doze later.
     fake = FakePage{};
-    fake.InputAt = fake.Now + 2;
-    backend::Sleep(1000);
-    EXPECT_DOUBLE_EQ(fake.Now, fake.InputAt);
+    for (uint32_t ms = 2950; ms < 3000; ms += 10) {
+        for (uint32_t i = 0; i < DozePlan::QuietAfter; ++i) wait(10);
+        plat::SoundBuffer* voice = plat::SoundCreateBuffer(plat::SoundBytesPerFrame * (plat::SoundRate * ms / 1000));
+        ASSERT_TRUE(plat::SoundPlay(voice));
+        const double started = fake.Now;
+        while (plat::SoundStatus(voice) == plat::SoundStatusPlaying) backend::Sleep(1000);
+        EXPECT_GE(fake.Now - started, ms);
+        EXPECT_LE(fake.Now - started, ms + plat::web::SilentDozeMs + 1) << ms;
+    }
+
+    // A long wait while the sound runs looks in before what the page holds
+    // ahead runs out.
+    fake = FakePage{};
+    fake.AudioRunning = true;
+    fake.AudioFrom = fake.Now;
+    ASSERT_TRUE(plat::SoundPlay(music));
+    plat::IdleUntil(plat::Ticks(), 3000);  // asks for a second at a time
+    Hear();
+    EXPECT_GE(fake.Dozes, 3000 / static_cast<int>(DozePlan::HeardMostMs));
+    EXPECT_EQ(fake.Underruns, 0u) << "the sound ran dry";
 }
 
 // The canvas gets what changed and no more: a ball and a paddle far apart
