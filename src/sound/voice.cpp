@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "platform/file_open.h"
+#include "sound/voice_files.h"
 
 Voice VoiceBrickHigh;
 Voice VoiceBrickLow;
@@ -25,22 +27,33 @@ Voice VoiceBonus;
 uint32_t VoiceStatus = 0;
 void (*VoiceObserver)(VoiceOp op, const Voice& voice) = nullptr;
 
+namespace {
+
+static_assert(std::size(VoiceFiles) == VoiceCount);
+
+// The i-th file of the list and the voice it becomes.
+constexpr VoiceFile Entry(int i, Voice* target, const char* name) {
+    return VoiceFile{VoiceFiles[i].FileName, target, VoiceFiles[i].ByteBudget, name};
+}
+
+}  // namespace
+
 const VoiceFile VoiceInventory[VoiceCount] = {
-    {"brick_high_ping.voc", &VoiceBrickHigh, 352800, "VoiceBrickHigh"},
-    {"brick_low_ping.voc", &VoiceBrickLow, 352800, "VoiceBrickLow"},
-    {"paddle_ping.voc", &VoicePaddle, 352800, "VoicePaddle"},
-    {"crash.voc", &VoiceCrash, 1058400, "VoiceCrash"},
-    {"fanfare.voc", &VoiceFanfare, 1058400, "VoiceFanfare"},
-    {"expand.voc", &VoiceExpand, 352800, "VoiceExpand"},
-    {"warp2.voc", &VoiceWarp, 882000, "VoiceWarp"},
-    {"titles.voc", &VoiceTitles, 6879600, "VoiceTitles"},
-    {"ships1.voc", &VoiceShips, 2646000, "VoiceShips"},
-    {"gameover.voc", &VoiceGameOver, 1234800, "VoiceGameOver"},
-    {"shrink.voc", &VoiceShrink, 529200, "VoiceShrink"},
+    Entry(0, &VoiceBrickHigh, "VoiceBrickHigh"),
+    Entry(1, &VoiceBrickLow, "VoiceBrickLow"),
+    Entry(2, &VoicePaddle, "VoicePaddle"),
+    Entry(3, &VoiceCrash, "VoiceCrash"),
+    Entry(4, &VoiceFanfare, "VoiceFanfare"),
+    Entry(5, &VoiceExpand, "VoiceExpand"),
+    Entry(6, &VoiceWarp, "VoiceWarp"),
+    Entry(7, &VoiceTitles, "VoiceTitles"),
+    Entry(8, &VoiceShips, "VoiceShips"),
+    Entry(9, &VoiceGameOver, "VoiceGameOver"),
+    Entry(10, &VoiceShrink, "VoiceShrink"),
     // Loaded twice, so that two shots in flight each sound on their own.
-    {"lasers.voc", &VoiceLaserA, 246960, "VoiceLaserA"},
-    {"lasers.voc", &VoiceLaserB, 246960, "VoiceLaserB"},
-    {"bonus.voc", &VoiceBonus, 352800, "VoiceBonus"},
+    Entry(11, &VoiceLaserA, "VoiceLaserA"),
+    Entry(12, &VoiceLaserB, "VoiceLaserB"),
+    Entry(13, &VoiceBonus, "VoiceBonus"),
 };
 
 namespace {

@@ -1,26 +1,44 @@
-// Which sound goes in which file, and how much of each file the game reads.
+// Which sound goes in which file; how much of each the game reads comes from
+// the game's own list of voice files.
+#include <stdexcept>
+#include <string>
+#include <utility>
+
 #include "assets.h"
 #include "audio.h"
+#include "sound/voice_files.h"
 
 namespace assetgen {
 
+namespace {
+
+uint32_t BudgetOf(const std::string& name) {
+    for (const VoiceFileBudget& file : VoiceFiles)
+        if (name == file.FileName) return file.ByteBudget;
+    throw std::logic_error(name + " is no voice file the game reads");
+}
+
+}  // namespace
+
 std::vector<SoundRecipe> SoundRecipes() {
-    constexpr uint32_t second = 176400;  // bytes of 44.1 kHz 16-bit stereo
-    return {
-        {"brick_high_ping.voc", [] { return BrickPing(true); }, 2 * second},
-        {"brick_low_ping.voc", [] { return BrickPing(false); }, 2 * second},
-        {"paddle_ping.voc", PaddlePing, 2 * second},
-        {"crash.voc", Crash, 6 * second},
-        {"fanfare.voc", Fanfare, 6 * second},
-        {"expand.voc", ExpandSweep, 2 * second},
-        {"warp2.voc", WarpWhoosh, 5 * second},
-        {"titles.voc", TitleMusic, 39 * second},
-        {"ships1.voc", IntroMusic, 15 * second},
-        {"gameover.voc", GameOverJingle, 7 * second},
-        {"shrink.voc", ShrinkSweep, 3 * second},
-        {"lasers.voc", LaserZap, 246960},
-        {"bonus.voc", BonusChime, 2 * second},
+    const std::pair<const char*, std::function<Samples()>> recipes[] = {
+        {"brick_high_ping.voc", [] { return BrickPing(true); }},
+        {"brick_low_ping.voc", [] { return BrickPing(false); }},
+        {"paddle_ping.voc", PaddlePing},
+        {"crash.voc", Crash},
+        {"fanfare.voc", Fanfare},
+        {"expand.voc", ExpandSweep},
+        {"warp2.voc", WarpWhoosh},
+        {"titles.voc", TitleMusic},
+        {"ships1.voc", IntroMusic},
+        {"gameover.voc", GameOverJingle},
+        {"shrink.voc", ShrinkSweep},
+        {"lasers.voc", LaserZap},
+        {"bonus.voc", BonusChime},
     };
+    std::vector<SoundRecipe> list;
+    for (const auto& [name, make] : recipes) list.push_back({name, make, BudgetOf(name)});
+    return list;
 }
 
 std::vector<Sound> MakeAllSounds() {
