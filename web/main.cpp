@@ -308,12 +308,29 @@ bool PutSetupFile(const std::string name, std::string* error) {
     return true;
 }
 
+// Set-up reads each of its files once, one after another, and a tab runs
+// set-up once (playing again reloads the page). The file it opened last is
+// let go when it opens another, so that the tab does not keep some 20 MB of
+// copies of what the game holds already for as long as it stays open.
+std::vector<std::string> setupFiles;
+std::string setupFileRead;
+
+void LetGoOfSetupFileRead() {
+    if (setupFileRead.empty()) return;
+    std::error_code ignored;  // a file that stays only costs memory
+    std::filesystem::remove(AssetFile(setupFileRead), ignored);
+    setupFileRead.clear();
+}
+
 // Set-up opens its files in its own order; each is put in the folder as it
 // is opened, so that set-up reads one while the worker makes the next.
 void PutBeforeOpen(const char* path) {
-    if (setupLeft.empty() || path == nullptr) return;
+    if (path == nullptr) return;
+    LetGoOfSetupFileRead();
     const std::string file(path);
     const std::string name = file.substr(file.find_last_of('/') + 1);
+    if (std::find(setupFiles.begin(), setupFiles.end(), name) == setupFiles.end()) return;
+    setupFileRead = name;
     if (std::find(setupLeft.begin(), setupLeft.end(), name) == setupLeft.end()) return;
     std::string error;
     if (!PutSetupFile(name, &error)) plat::ReportFatalError("making the art and sounds: " + error);
@@ -331,7 +348,8 @@ bool MakeArt(std::string* error) {
         return false;
     }
     helped = page::MakerStarted();
-    setupLeft = SetupFiles();
+    setupFiles = SetupFiles();
+    setupLeft = setupFiles;
     RoundPicturesAtSetup = !helped;
     if (helped) {
         fromWorker = RoundFiles();

@@ -166,6 +166,11 @@ async function play(page, address) {
   await expectRegion('announcement', 'LEVEL1.GRA', 83, 283, 400, 120, 100, 300, 90);
   await expectRegion('announcement', 'BELEMNTS.DAT', 60, 42, 170, 24, 229, 445, 60);
   say('Enter cuts the intro and round 1 is announced');
+  // Set-up has read its files once and the game holds what it read: the tab
+  // keeps only the round pictures, which each round reads again.
+  const kept = await page.evaluate(() => FS.readdir('/assets').filter((f) => f !== '.' && f !== '..').sort());
+  const rounds = Array.from({ length: 11 }, (_, i) => `LEVEL${i + 1}.GRA`).sort();
+  if (kept.join() !== rounds.join()) fail(`the tab keeps ${kept.join(' ')} after set-up, not the round pictures alone`);
   await sleep(3000);
 
   // A click on the canvas takes the mouse; the clicks after it reach the game.
