@@ -25,7 +25,7 @@ bool FramePacer::Frame(double stampMs) {
 uint32_t DozePlan::Next(uint32_t askedMs, bool heard, bool news, uint64_t voiceEndsInMs) {
     // A long wait, or the rest of one, is no poll.
     quiet_ = news || askedMs >= QuietDozeMs ? 0 : std::min(quiet_ + 1, QuietAfter);
-    uint64_t ms = std::max(askedMs, heard ? DozeMs : SilentDozeMs);
+    uint64_t ms = news ? askedMs : std::max(askedMs, heard ? DozeMs : SilentDozeMs);
     if (quiet_ == QuietAfter) ms = std::max(ms, std::min<uint64_t>(QuietDozeMs, voiceEndsInMs));
     return static_cast<uint32_t>(heard ? std::min<uint64_t>(ms, HeardMostMs) : ms);
 }

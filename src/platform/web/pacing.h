@@ -46,13 +46,16 @@ constexpr uint32_t SilentDozeMs = 16;
 
 // How long each polled wait dozes. The game asks for a few milliseconds at a
 // time, and a wait's deadline is passed by at most DozeMs or SilentDozeMs.
-// But when many short waits in a row brought nothing new (no flip, no input,
-// no change to the sound), the game is only polling its keys, as on the
-// waiting title; each wake then costs the browser more than the game's look,
-// so the page wakes every QuietDozeMs: an input event still ends a doze at
-// once, and the first playing voice's end (which a wait may poll for) ends
-// it too. A page that plays sound holds half a second of it ahead: no doze
-// lasts longer than HeardMostMs.
+// A wait right after news is the rest of an animation's step (the title's
+// zoom waits out 10 ms from each picture's start after its flip): it dozes
+// what it asks, so that the next picture keeps the beat. But when many short
+// waits in a row brought nothing new (no flip, no input, no change to the
+// sound), the game is only polling its keys, as on the waiting title; each
+// wake then costs the browser more than the game's look, so the page wakes
+// every QuietDozeMs: an input event still ends a doze at once, and the first
+// playing voice's end (which a wait may poll for) ends it too. A page that
+// plays sound holds half a second of it ahead: no doze lasts longer than
+// HeardMostMs.
 class DozePlan {
 public:
     static constexpr uint32_t QuietAfter = 64;

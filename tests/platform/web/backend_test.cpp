@@ -152,7 +152,7 @@ protected:
     }
 };
 
-TEST_F(WebBackend, SixtyFlipsASecondOnAnyScreenFrozenWhileTheTabIsHidden) {
+TEST_F(WebBackend, SixtyFlipsASecondOnAnyScreenFrozenWhileTheTabIsHiddenAndPacedAnimationsKeepIt) {
     for (double hz : {60.0, 144.0, 240.0}) {
         fake = FakePage{};
         fake.Hz = hz;
@@ -185,6 +185,20 @@ TEST_F(WebBackend, SixtyFlipsASecondOnAnyScreenFrozenWhileTheTabIsHidden) {
         int after = 0;
         for (const double end = fake.Now + 1000; fake.Now < end; ++after) backend::Present(page);
         EXPECT_NEAR(after, 60, 2) << hz << " Hz";
+
+        // The title's zoom: each picture drawn in 5 ms, flipped, then the rest
+        // of 10 ms from its start waited out; one picture takes 40 ms. The
+        // pictures keep to 60 a second, the late one made up for.
+        const double zoomStart = fake.Now;
+        for (int step = 0; step < 207; ++step) {
+            const uint32_t from = plat::Ticks();
+            fake.Now += step == 20 ? 40 : 5;
+            ++page.Words[static_cast<size_t>(step % 6) * 8];
+            backend::Present(page);
+            plat::IdleUntil(from, 10);
+        }
+        EXPECT_NEAR(fake.Now - zoomStart, 207 * plat::web::FramePacer::PeriodMs, 2 * plat::web::FramePacer::PeriodMs)
+            << hz << " Hz";
         backend::CloseDisplay();
     }
 }
@@ -255,12 +269,13 @@ TEST_F(WebBackend, APolledWaitDozesUntilAnEventOrItsDeadlineAndLongerWhenNothing
         ASSERT_TRUE(plat::SoundPlay(music));
         const uint32_t doze = heard ? plat::web::DozeMs : plat::web::SilentDozeMs;
         // At first each wait ends at most one doze after its deadline, with
-        // one or two wake-ups, not one a millisecond...
+        // one or two wake-ups, not one a millisecond (the first look after
+        // the voice started, news, dozes just the millisecond it asks)...
         double start = fake.Now;
         int dozes = fake.Dozes;
         for (uint32_t i = 0; i < DozePlan::QuietAfter / 2; ++i) wait(10);
         EXPECT_LE(fake.Now - start, DozePlan::QuietAfter / 2 * (10 + doze + 1)) << heard;
-        EXPECT_LE(fake.Dozes - dozes, static_cast<int>(DozePlan::QuietAfter / 2 * (heard ? 2 : 1))) << heard;
+        EXPECT_LE(fake.Dozes - dozes, static_cast<int>(DozePlan::QuietAfter / 2 * (heard ? 2 : 1) + 1)) << heard;
         // ...but when nothing has happened for a while, the page wakes
         // seldom: ten seconds of the waiting title cost a few hundred wakes.
         for (const double end = fake.Now + 10000; fake.Now < end;) wait(10);
