@@ -22,11 +22,26 @@ const types = {
 
 function serve(root, port, host = '127.0.0.1') {
   root = path.resolve(root);
+  // Whatever a request holds, it is answered and the server goes on: with
+  // --lan any device on the network reaches it.
   const server = http.createServer((request, response) => {
+    try {
+      answer(request, response);
+    } catch {
+      if (!response.headersSent) response.writeHead(500);
+      response.end();
+    }
+  });
+  function answer(request, response) {
     let name;
     try {
       name = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname);
     } catch {
+      response.writeHead(400).end();
+      return;
+    }
+    // A NUL makes every file call throw.
+    if (name.includes('\0')) {
       response.writeHead(400).end();
       return;
     }
@@ -47,10 +62,14 @@ function serve(root, port, host = '127.0.0.1') {
         'Content-Length': stat.size,
         'Cache-Control': 'no-store',
       });
-      if (request.method === 'HEAD') response.end();
-      else fs.createReadStream(file).pipe(response);
+      if (request.method === 'HEAD') {
+        response.end();
+        return;
+      }
+      // A file that goes away meanwhile ends the answer, not the server.
+      fs.createReadStream(file).on('error', () => response.destroy()).pipe(response);
     });
-  });
+  }
   return new Promise((resolve, reject) => {
     server.once('error', reject);
     server.listen(port, host, () => resolve(server));
