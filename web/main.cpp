@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "assets.h"
 #include "bot.h"
 #include "make_assets.h"
+#include "gfx/screen_map.h"
 #include "platform/file_open.h"
 #include "platform/platform.h"
 #include "platform/web/page.h"
@@ -308,15 +310,23 @@ bool PutSetupFile(const std::string name, std::string* error) {
     return true;
 }
 
-// Set-up reads each of its files once, one after another, and a tab runs
-// set-up once (playing again reloads the page). The file it opened last is
-// let go when it opens another, so that the tab does not keep some 20 MB of
-// copies of what the game holds already for as long as it stays open.
+// Set-up reads its files one after another, some more than once (two voices
+// come from lasers.voc), and a tab runs set-up once (playing again reloads
+// the page). The file it opened last is let go when it opens another, once
+// set-up has no more reads of it to make, so that the tab does not keep some
+// 20 MB of copies of what the game holds already for as long as it stays open.
 std::vector<std::string> setupFiles;
+std::map<std::string, int> setupReadsLeft;
 std::string setupFileRead;
 
+void CountSetupReads() {
+    for (const std::string& name : setupFiles) setupReadsLeft[name] = 1;
+    for (const VoiceFile& v : VoiceInventory) setupReadsLeft[v.FileName] = 0;
+    for (const VoiceFile& v : VoiceInventory) ++setupReadsLeft[v.FileName];
+}
+
 void LetGoOfSetupFileRead() {
-    if (setupFileRead.empty()) return;
+    if (setupFileRead.empty() || setupReadsLeft[setupFileRead] > 0) return;
     std::error_code ignored;  // a file that stays only costs memory
     std::filesystem::remove(AssetFile(setupFileRead), ignored);
     setupFileRead.clear();
@@ -331,6 +341,7 @@ void PutBeforeOpen(const char* path) {
     const std::string name = file.substr(file.find_last_of('/') + 1);
     if (std::find(setupFiles.begin(), setupFiles.end(), name) == setupFiles.end()) return;
     setupFileRead = name;
+    --setupReadsLeft[name];
     if (std::find(setupLeft.begin(), setupLeft.end(), name) == setupLeft.end()) return;
     std::string error;
     if (!PutSetupFile(name, &error)) plat::ReportFatalError("making the art and sounds: " + error);
@@ -350,6 +361,7 @@ bool MakeArt(std::string* error) {
     helped = page::MakerStarted();
     setupFiles = SetupFiles();
     setupLeft = setupFiles;
+    CountSetupReads();
     RoundPicturesAtSetup = !helped;
     if (helped) {
         fromWorker = RoundFiles();
@@ -383,6 +395,7 @@ int main(int argc, char** argv) {
     }
 
     UseExecutablePacking();
+    page::StatusPanel(screen::StatusPanel.X, screen::RoundY + plat::GlyphHeight);
     PlayFrameObserver = CountPlayStep;
     PlayFrameStarting = [] {
         inPlayCall = true;
