@@ -111,10 +111,15 @@
   // size changed (or `always`).
   function fit(always) {
     const ratio = window.devicePixelRatio || 1;
-    const box = screenBox || {
+    const reckoned = {
       width: Math.round(canvas.clientWidth * ratio),
       height: Math.round(canvas.clientHeight * ratio),
     };
+    // The browser's own count is exact where the ratio is fractional; one
+    // that is off by more than rounding (an emulated screen's, seen in
+    // Chromium) is not believed.
+    const near = screenBox && Math.abs(screenBox.width - reckoned.width) <= 2 && Math.abs(screenBox.height - reckoned.height) <= 2;
+    const box = near ? screenBox : reckoned;
     if (!pictureShown || !picture.width || !picture.height || !box.width || !box.height) return;
     const scale = Math.min(box.width / picture.width, box.height / picture.height);
     // Centred on whole pixels: the bars on either side differ by no half pixel.
@@ -129,6 +134,7 @@
     enlarged.width = factor > 1 ? picture.width * factor : 0;
     enlarged.height = factor > 1 ? picture.height * factor : 0;
     draw(0, 0, picture.width, picture.height);
+    placeTouchControls(); // by the picture's new place
   }
 
   // Draws the picture's area [left, right) x [top, bottom) onto the canvas.
@@ -204,39 +210,70 @@
   const held = new Set(); // keys and buttons down, released when the focus goes
   let pointerWanted = false;
 
-  // A tap's release waits until the game has taken the press and, in play,
-  // made two more steps (flips; a second at most): the game reads the button
-  // and the keys as they stand, once a step in play, so a press and its
-  // release taken in one pump, as when the page stalls, would never be seen.
-  // The title, the intro and the pause read the keys as soon as they take them.
+  // The game reads the keys and the button as they stand: once a step in
+  // play, the title and the intro only Enter and Escape, the pause only F1,
+  // and the title's zoom, a round's announcement or an explosion nothing at
+  // all. A press let go of before the game read it would never count, so a
+  // release waits until the game has read the press: the key or button
+  // itself, or two reads of another (a whole round of the game's reads went
+  // by without this one: it is not read where the game stands). The module
+  // tells at each look how often it has read each, numbered as here.
+  const ReadSlots = ['key0', 'key1', 'key2', 'key3', 'button0'];
+  const readSlot = (name) => (name.startsWith('button') ? 4 : ReadSlots.indexOf(name));
+  let reads = [0, 0, 0, 0, 0];
   let pushed = 0;
   let taken = 0;
-  const holds = [];
+  const unread = new Map(); // a press not yet read: name -> { mark, readsAt, letGo }
+  const afterRelease = []; // { name, mark, then }: then() once the key's release is taken
   function push(event) {
     queue.push(event);
     ++pushed;
   }
-  function whenSeen(release, ms) {
-    holds.push({ mark: pushed, release, ms, takenAt: null, flips: 0 });
+  function readSince(name, at) {
+    const own = readSlot(name);
+    return reads.some((count, i) => (i === own ? count > at[i] : count - at[i] >= 2));
   }
-  const whenTaken = (then) => whenSeen(then, 0);
-  function releaseSeen() {
-    const now = performance.now();
-    const flips = stats.figures.flips || 0;
-    for (let i = 0; i < holds.length; ) {
-      const h = holds[i];
-      if (h.takenAt === null && taken >= h.mark) {
-        h.takenAt = now;
-        h.flips = flips;
+  // At each look of the module's, after it took its events.
+  function lookAtReads(now) {
+    for (const [name, press] of unread) {
+      if (press.readsAt === null) {
+        if (taken >= press.mark) press.readsAt = now.slice();
+      } else if (readSince(name, press.readsAt)) {
+        unread.delete(name);
+        if (press.letGo) press.letGo();
       }
-      const ran = h.takenAt !== null && now - h.takenAt >= h.ms;
-      if (ran && (h.ms === 0 || playState !== 1 || flips - h.flips >= 2 || now - h.takenAt >= 1000)) {
-        holds.splice(i, 1);
-        h.release();
+    }
+    reads = now;
+    for (let i = 0; i < afterRelease.length; ) {
+      const wait = afterRelease[i];
+      if (wait.mark === null && !held.has(wait.name)) wait.mark = pushed;
+      if (wait.mark !== null && taken >= wait.mark) {
+        afterRelease.splice(i, 1);
+        wait.then();
       } else {
         ++i;
       }
     }
+  }
+  // Resolves once `name` is let go of and the game has taken the release.
+  const released = (name) => new Promise((then) => afterRelease.push({ name, mark: null, then }));
+
+  function change(name, kind, code, down) {
+    if (down === held.has(name)) return;
+    const event = (d) => ({ kind, code, down: d, dx: 0, dy: 0 });
+    if (down) {
+      held.add(name);
+      push(event(1));
+      unread.set(name, { mark: pushed, readsAt: null, letGo: null });
+      return;
+    }
+    const letGo = () => {
+      held.delete(name);
+      push(event(0));
+    };
+    const press = unread.get(name);
+    if (press) press.letGo = letGo;
+    else letGo();
   }
 
   const input = {
@@ -253,18 +290,9 @@
         push({ kind: Kind.Motion, code: 0, down: 0, dx, dy });
       }
     },
-    button(index, down) {
-      const name = `button${index}`;
-      if (down === held.has(name)) return;
-      down ? held.add(name) : held.delete(name);
-      push({ kind: Kind.Button, code: index, down: down ? 1 : 0, dx: 0, dy: 0 });
-    },
-    key(code, down) {
-      const name = `key${code}`;
-      if (down === held.has(name)) return;
-      down ? held.add(name) : held.delete(name);
-      push({ kind: Kind.Key, code, down: down ? 1 : 0, dx: 0, dy: 0 });
-    },
+    button: (index, down) => change(`button${index}`, Kind.Button, index, down),
+    key: (code, down) => change(`key${code}`, Kind.Key, code, down),
+    // The focus went: nothing stays held, though a press still counts.
     releaseAll() {
       for (const name of [...held]) {
         const n = Number(name.replace(/\D+/, ''));
@@ -346,10 +374,12 @@
     return { left: box.left + (box.width - width) / 2, top: box.top + (box.height - height) / 2, width, height };
   }
 
-  const gestures = QorbTouch.TouchControls(input, whenSeen);
+  const gestures = QorbTouch.TouchControls(input);
   let touched = false;
-  // What a finger on a button or a panel does is the button's.
-  const onControl = (e) => e.target instanceof Element && e.target.closest('button, .panel, a') !== null;
+  // A finger on one of the buttons below is the button's (see buttonTouches);
+  // one on a panel or a link is the browser's, for its click.
+  const controlOf = (target) => (target instanceof Element ? target.closest('#touch-controls button') : null);
+  const browsers = (target) => target instanceof Element && target.closest('button, .panel, a') !== null;
 
   // Where the browser allows: the whole screen, held in landscape. Asked at
   // the end of the first touch, which browsers count as a gesture (its start
@@ -367,26 +397,44 @@
     }
   }
 
+  // Each finger is followed on its own: one that came down on a button taps
+  // that button when it lifts over it, whatever other fingers do meanwhile
+  // (a browser makes no click of a second finger's tap); any other steers
+  // or taps the picture. The events are the page's, so that the browser
+  // neither scrolls, zooms, selects nor makes mouse events of them.
+  const buttonTouches = new Map(); // finger -> the button it came down on
+  function fingers(e, each) {
+    let ours = false;
+    for (const t of e.changedTouches) {
+      if (buttonTouches.has(t.identifier) || controlOf(t.target)) {
+        ours = true;
+        each(t, buttonTouches.get(t.identifier) || controlOf(t.target));
+      } else if (!browsers(t.target)) {
+        ours = true;
+        each(t, null);
+      }
+    }
+    if (ours && e.cancelable) e.preventDefault();
+  }
   document.addEventListener(
     'touchstart',
     (e) => {
       startAudio();
-      if (onControl(e)) return;
-      e.preventDefault(); // no scrolling, zoom, selection, menu or mouse emulation
       if (!touched) showTouchControls();
       // When the finger came, not when the page got to it: a busy page must
       // not turn a tap into a hold.
-      for (const t of e.changedTouches) gestures.start(t.identifier, t.clientX, t.clientY, e.timeStamp);
+      fingers(e, (t, button) => {
+        if (button) buttonTouches.set(t.identifier, button);
+        else gestures.start(t.identifier, t.clientX, t.clientY, e.timeStamp);
+      });
     },
     { passive: false },
   );
   document.addEventListener(
     'touchmove',
     (e) => {
-      if (onControl(e)) return;
-      e.preventDefault();
       const width = pictureRect().width;
-      for (const t of e.changedTouches) gestures.move(t.identifier, t.clientX, t.clientY, width);
+      fingers(e, (t, button) => button || gestures.move(t.identifier, t.clientX, t.clientY, width));
     },
     { passive: false },
   );
@@ -394,15 +442,24 @@
     'touchend',
     (e) => {
       startAudio(); // Safari starts sound on the end of a touch
-      if (onControl(e)) return;
-      e.preventDefault();
       askFullscreen();
-      for (const t of e.changedTouches) gestures.end(t.identifier, e.timeStamp);
+      fingers(e, (t, button) => {
+        if (!button) {
+          gestures.end(t.identifier, e.timeStamp);
+          return;
+        }
+        buttonTouches.delete(t.identifier);
+        const r = button.getBoundingClientRect();
+        const over = t.clientX >= r.left && t.clientX < r.right && t.clientY >= r.top && t.clientY < r.bottom;
+        if (over && isShown(button)) actions.get(button)();
+      });
     },
     { passive: false },
   );
   document.addEventListener('touchcancel', (e) => {
-    for (const t of e.changedTouches) gestures.cancel(t.identifier);
+    for (const t of e.changedTouches) {
+      if (!buttonTouches.delete(t.identifier)) gestures.cancel(t.identifier);
+    }
   });
   // Safari's pinch and double-tap zoom.
   for (const name of ['gesturestart', 'gesturechange', 'dblclick'])
@@ -412,21 +469,26 @@
   // The buttons of touch screens: pause and resume (F1); while paused, give
   // up (F5, which ends the game at once, so never one stray tap away) and
   // leave (Escape). They stand outside the playfield: in the black bars, or
-  // over the status panel where the screen leaves none.
+  // over the status panel where the screen leaves none. Give up and leave
+  // keep their places while hidden, so that no button moves under a finger:
+  // a second tap of Pause is a resume wherever the row stands.
   const touchScreen = window.matchMedia('(hover: none) and (pointer: coarse)');
   let playState = 0; // 0 title or intro, 1 playing, 2 paused: the module says
-  let wanted = null; // a key held until the game shows it took it
+  const isShown = (button) => !button.hidden && !button.classList.contains('away');
 
   function showTouchControls() {
     touched = true;
     touchControls.hidden = false;
-    document.getElementById('turn-hint').hidden = false;
     document.body.classList.add('touch');
     placeTouchControls();
+    showHint();
   }
-  if (touchScreen.matches) showTouchControls();
 
-  const PanelLeft = 671; // where the status panel starts, in game pixels
+  // Sizes in CSS pixels: a bar narrower than a button cannot hold the buttons.
+  const BarAtLeast = 60;
+  // Where the status panel stands and where its text ends, in picture
+  // pixels, as the module says (page.statusPanel); until then no panel.
+  const screenMap = { width: 800, panelLeft: 800, panelFreeTop: 600 };
   function placeTouchControls() {
     if (touchControls.hidden) return;
     const p = pictureRect();
@@ -435,79 +497,105 @@
     const style = touchControls.style;
     style.left = style.top = style.right = style.bottom = style.width = '';
     let place;
-    if (rightBar >= 60) {
+    if (rightBar >= BarAtLeast) {
       place = 'column';
       style.left = `${p.left + p.width}px`;
       style.top = `${p.top}px`;
       style.width = `${rightBar}px`;
-    } else if (bottomBar >= 60) {
+    } else if (bottomBar >= BarAtLeast) {
       place = 'row';
       style.left = `${p.left}px`;
       style.top = `${p.top + p.height}px`;
       style.width = `${p.width}px`;
     } else {
+      // Over the status panel, below its score, lives and round.
       place = 'column';
-      const panel = (PanelLeft / canvas.width) * p.width;
-      style.left = `${p.left + panel}px`;
-      style.top = `${p.top + p.height * 0.45}px`;
-      style.width = `${p.width - panel}px`;
+      const scale = p.width / screenMap.width;
+      style.left = `${p.left + screenMap.panelLeft * scale}px`;
+      style.top = `${p.top + screenMap.panelFreeTop * scale}px`;
+      style.width = `${p.width - screenMap.panelLeft * scale}px`;
     }
     touchControls.dataset.place = place;
   }
   window.addEventListener('resize', placeTouchControls);
+  if (window.visualViewport) window.visualViewport.addEventListener('resize', placeTouchControls);
 
   function showPlayState() {
     pauseButton.hidden = playState === 0;
     pauseButton.textContent = playState === 2 ? 'Resume' : 'Pause';
     pauseButton.setAttribute('aria-pressed', String(playState === 2));
-    giveUpButton.hidden = leaveButton.hidden = playState !== 2;
+    for (const button of [giveUpButton, leaveButton]) {
+      button.classList.toggle('away', playState !== 2);
+      button.setAttribute('aria-hidden', String(playState !== 2));
+      button.tabIndex = playState === 2 ? 0 : -1;
+    }
   }
-  showPlayState();
 
   // One tap of a key at a time: a button tapped again while its last tap is
   // under way does nothing (a double tap of pause would pause and resume);
-  // a tap that must follow (the resume before give up) waits until the game
+  // a tap that must follow (give up after the resume) waits until the game
   // has taken the last release, or the two would merge into one long press.
+  // A tap's release waits until the game has read it (change()).
   const keyTaps = new Map();
   function tapKey(code, { follow = false } = {}) {
     const previous = keyTaps.get(code);
-    if (previous && !follow) return;
-    const tap = () =>
-      new Promise((done) => {
-        input.key(code, true);
-        whenSeen(() => {
-          input.key(code, false);
-          whenTaken(done);
-        }, 150);
-      });
+    if (previous && !follow) return previous;
+    const tap = () => {
+      input.key(code, true);
+      input.key(code, false);
+      return released(`key${code}`);
+    };
     const next = (previous || Promise.resolve()).then(tap);
     keyTaps.set(code, next);
     next.then(() => keyTaps.get(code) === next && keyTaps.delete(code));
+    return next;
   }
-  function pressed(button, action) {
+  // Give up and leave are read in play, not in the pause: resume, then the
+  // key, once the game has taken the resume.
+  let leaving = false;
+  function afterPause(code) {
+    if (leaving) return;
+    leaving = true;
+    tapKey(keyCodes.F1, { follow: true })
+      .then(() => tapKey(code, { follow: true }))
+      .then(() => (leaving = false));
+  }
+  const actions = new Map([
+    [pauseButton, () => tapKey(keyCodes.F1)],
+    [giveUpButton, () => afterPause(keyCodes.F5)],
+    [leaveButton, () => afterPause(keyCodes.Escape)],
+  ]);
+  // A mouse's or a keyboard's click; fingers are followed above.
+  for (const [button, action] of actions) {
     button.addEventListener('click', (e) => {
       e.preventDefault();
       startAudio();
-      action();
+      if (isShown(button)) action();
     });
   }
-  pressed(pauseButton, () => tapKey(keyCodes.F1));
-  // Give up and leave are read in play, not in the pause: resume, then hold
-  // the key until the game has taken it.
-  function afterPause(code) {
-    if (wanted) return;
-    tapKey(keyCodes.F1, { follow: true });
-    wanted = { code, until: performance.now() + 5000, timer: setInterval(letGoOfWanted, 100) };
-    setTimeout(() => wanted && input.key(code, true), 200);
-  }
-  pressed(giveUpButton, () => afterPause(keyCodes.F5));
-  pressed(leaveButton, () => afterPause(keyCodes.Escape));
-  function letGoOfWanted() {
-    if (wanted && (playState === 0 || performance.now() > wanted.until || stats.ended !== null)) {
-      clearInterval(wanted.timer);
-      input.key(wanted.code, false);
-      wanted = null;
+
+  // One line for a new player on a touch screen: how to start, then where
+  // Pause is; gone once a game has begun. In portrait, the turn hint too.
+  const hint = document.getElementById('hint');
+  const PauseHintMs = 5000;
+  let played = false; // a game has begun: the player knows how to start
+  let pauseHintUntil = 0;
+  function showHint() {
+    let text = '';
+    if (touched && !gone) {
+      if (performance.now() < pauseHintUntil && playState !== 0) text = 'Pause is the button beside the picture.';
+      else if (!played) text = 'Tap to play.';
+      if (window.innerHeight > window.innerWidth) text += ' Turn the screen sideways for a larger picture.';
     }
+    hint.textContent = text.trim();
+    hint.hidden = hint.textContent === '';
+  }
+  window.addEventListener('resize', showHint);
+  function heardPlayState() {
+    if (playState === 0 || played) return;
+    played = true;
+    pauseHintUntil = performance.now() + PauseHintMs;
+    setTimeout(showHint, PauseHintMs + 50);
   }
 
   // A phone's screen stays lit while a game runs; paused, hidden or ended, it
@@ -529,7 +617,8 @@
     playState = state;
     stats.playState = state;
     showPlayState();
-    letGoOfWanted();
+    heardPlayState();
+    showHint();
     keepAwake();
   }
 
@@ -913,8 +1002,11 @@
     making.hidden = true;
   }
 
+  let gone = false; // the game has ended: nothing more to tell
   function leave() {
+    gone = true;
     touchControls.hidden = true;
+    hint.hidden = true;
     releasePointer();
     hideNotice();
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
@@ -937,7 +1029,13 @@
     openCanvas(width, height) {
       picture.width = width;
       picture.height = height;
+      screenMap.width = width;
       fit(true);
+    },
+    statusPanel(left, freeTop) {
+      screenMap.panelLeft = left;
+      screenMap.panelFreeTop = freeTop;
+      placeTouchControls();
     },
     show(rgba, width, height, x, y, w, h) {
       pictureContext.putImageData(new ImageData(rgba, width, height), 0, 0, x, y, w, h);
@@ -1011,10 +1109,10 @@
         });
       });
     },
-    takeInput(capacity) {
+    takeInput(capacity, gameReads) {
       const events = queue.splice(0, capacity);
       taken += events.length;
-      releaseSeen();
+      lookAtReads(gameReads || reads);
       return events;
     },
     wantPointerLock(wanted) {
@@ -1100,7 +1198,7 @@
   };
 
   // Tests drive the game through the same paths as the listeners.
-  window.qorbPage = { page, input, stats, pictureRect, pendingInput: () => queue.length };
+  window.qorbPage = { page, input, stats, pictureRect, screenMap, pendingInput: () => queue.length };
 
   // --- Offline ----------------------------------------------------------------------------------
 
@@ -1115,6 +1213,9 @@
     offlineAsked = true;
     navigator.serviceWorker.register('sw.js').catch((error) => console.warn(`Qorb works online only: ${error.message}`));
   }
+
+  // A touch screen shows its buttons from the start; another, once touched.
+  if (touchScreen.matches) showTouchControls();
 
   // --- The module ---------------------------------------------------------------------------
 

@@ -7,11 +7,13 @@
 //   paddle follows the finger.
 // - A tap is a click and an Enter at once: the title and the intro read
 //   Enter, play reads the button, and each ignores the other.
-// - While one finger steers, a second finger's tap presses the button too.
+// - While one finger steers, a second finger's tap presses the button too;
+//   when the steering finger lifts, a finger still down steers from where it
+//   stands.
 //
 // The game samples the button and the keys once a step, so a tap is held
-// down for HoldMs rather than let go at once (the page holds it longer where
-// the game has not yet taken it).
+// down for HoldMs rather than let go at once (the page holds it longer while
+// the game has not read it yet).
 'use strict';
 
 (function (root) {
@@ -41,6 +43,15 @@
       input.key(EnterKey, false);
     }
 
+    // The finger down longest takes over the steering, from where it is.
+    function lift(id) {
+      fingers.delete(id);
+      if (id !== steering) return;
+      const next = fingers.keys().next();
+      steering = next.done ? null : next.value;
+      carry = 0;
+    }
+
     return {
       start(id, x, y, now) {
         fingers.set(id, { x, y, startX: x, startY: y, at: now, tap: true });
@@ -67,15 +78,11 @@
       end(id, now) {
         const f = fingers.get(id);
         if (!f) return;
-        fingers.delete(id);
-        if (id === steering) steering = null;
+        lift(id);
         if (f.tap && now - f.at <= TapMs) tap();
       },
       // The touch was taken away (a system gesture, a dialog): no tap.
-      cancel(id) {
-        fingers.delete(id);
-        if (id === steering) steering = null;
-      },
+      cancel: lift,
       steering: () => steering,
       // Exposed for the tests: how long a tap holds, how far one may wander.
       HoldMs,

@@ -59,6 +59,14 @@ void Feed(const InputEvent& event);
 // Forgets motion and buttons, as when the mouse is taken afresh.
 void ClearMouse();
 bool MouseAcquired();
+// How many times the game has read each key (by plat::Key) and the mouse,
+// since the program started: a back end that holds a short press until the
+// game has read it (the browser's taps) compares these.
+struct InputReads {
+    uint64_t Keys[4] = {};
+    uint64_t Mouse = 0;
+};
+const InputReads& Reads();
 
 // --- The window's close box ---------------------------------------------------------
 

@@ -25,6 +25,8 @@ struct InputState {
     uint64_t ClosingLooks = UINT64_MAX;
 };
 InputState input;
+// Never reset: a reader compares a count with one it took earlier.
+core::InputReads reads;
 
 }  // namespace
 
@@ -55,6 +57,8 @@ void ClearMouse() {
 }
 
 bool MouseAcquired() { return Flags().MouseAcquired; }
+
+const InputReads& Reads() { return reads; }
 
 namespace detail {
 void ClearInput() { input = InputState{}; }
@@ -113,6 +117,7 @@ bool MouseRead(MouseState* out) {
     if (!Need(out != nullptr && Flags().MouseAcquired, "MouseRead", "the mouse is not acquired")) return false;
     if (Failing(core::Step::MouseRead, "MouseRead")) return false;
     core::detail::Pump();
+    ++reads.Mouse;
     if (input.ReadFails) {
         input.ReadFails = false;
         return false;
@@ -131,6 +136,7 @@ bool MouseRead(MouseState* out) {
 // its close message.
 bool KeyDown(Key key) {
     core::detail::Pump();
+    ++reads.Keys[static_cast<size_t>(key)];
     if (key == Key::F1 && core::CloseRequested()) {
         const uint64_t looks = core::detail::MessageLooks();
         input.ClosingF1 = looks == input.ClosingLooks && !input.ClosingF1;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs browser_test.js (or, with --touch, touch_test.js) against a built site
 # with Debian's Chromium.
-# Usage: browser_test.sh SITE_DIR MODULE NATIVE_BUILD_DIR [--touch CMAKE | browser_test.js options...]
+# Usage: browser_test.sh SITE_DIR MODULE NATIVE_BUILD_DIR [--touch CMAKE [touch_test.js options...] | browser_test.js options...]
 # (--figures --native-game NATIVE_BUILD_DIR/game565 measures instead)
 # Exit status 77 (skipped) when Chromium, the npm driver or the native build
 # (its pictures and screen checker) is missing: scripts/install-deps.sh --web
@@ -16,6 +16,8 @@ for need in /usr/bin/chromium "$here/node_modules/playwright-core/package.json" 
   [[ -e "$need" ]] || { echo "skipped: $need is missing"; exit 77; }
 done
 if [[ ${1:-} == --touch ]]; then
-  exec node "$here/touch_test.js" --site "$site" --assets "$native/assets" --checker "$checker" --cmake "$2"
+  cmake_path=$2
+  shift 2
+  exec node "$here/touch_test.js" --site "$site" --assets "$native/assets" --checker "$checker" --cmake "$cmake_path" "$@"
 fi
 exec node "$here/browser_test.js" --site "$site" --module "$module" --assets "$native/assets" --checker "$checker" "$@"

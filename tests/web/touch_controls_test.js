@@ -83,4 +83,24 @@ const Enter = 1;
   assert.strictEqual(touch.steering(), 9);
 }
 
+// A finger still down when the steering one lifts steers on, from where it
+// stands then, not from where it came down: no jump; a cancelled steering
+// finger hands over too.
+{
+  const { events, touch } = rig();
+  touch.start(1, 100, 100, 0);
+  touch.start(2, 300, 100, 10);
+  touch.move(2, 340, 100, 400); // not steering yet: nothing
+  assert.strictEqual(sum(events), 0);
+  touch.end(1, 500);
+  assert.strictEqual(touch.steering(), 2);
+  touch.move(2, 350, 100, 400);
+  assert.strictEqual(sum(events), 20);
+  touch.start(3, 10, 10, 600);
+  touch.cancel(2);
+  assert.strictEqual(touch.steering(), 3);
+  touch.move(3, 0, 10, 400);
+  assert.strictEqual(sum(events), 0);
+}
+
 console.log('touch_controls_test: PASS');

@@ -1,18 +1,30 @@
-// Plays Qorb by touch alone in Debian's headless Chromium at a phone's size
-// (touch emulation, no mouse, no keys), in landscape and in portrait, and
-// looks at the picture with the same checker as browser_test.js: the title,
-// a tap plays the intro, a tap cuts it and round 1 is announced, a drag moves
-// the paddle both ways by as much as the finger went over the picture, a tap
-// serves (a second finger's while the first steers, in portrait), the pause
-// button pauses and resumes, give up shows the game-over picture and the
-// title, leave ends the game and the page says so. The page never scrolls or
-// zooms, and no error reaches the console.
+// Plays Qorb by touch alone in Debian's headless Chromium (touch emulation,
+// no mouse, no keys), and looks at the picture with the same checker as
+// browser_test.js.
+//
+// A whole game at a phone's size in landscape and in portrait: a tap during
+// the title's zoom plays the intro once the zoom is done (and does not also
+// cut it short), a tap cuts the intro and round 1 is announced, a tap during
+// the announcement counts once play begins (Pause in landscape, a serve in
+// portrait), a drag moves the paddle both ways by as much as the finger went
+// over the picture, a second finger's tap while the first rests serves, and
+// a second finger taps Pause while the first steers; Pause tapped twice
+// pauses and resumes (no button moves under the finger between the taps),
+// give up shows the game-over picture and the title, leave ends the game and
+// the page says so. The page never scrolls or zooms, and no error and no
+// game warning reaches the console.
+//
+// The screens players bring: phones and 4:3 and 16:10 tablets at a device
+// pixel ratio of 2, each turned mid-game: the picture as large as fits, no
+// button over the playfield, every button reachable and at least 44 CSS px,
+// and none moving between two taps.
 //
 // Then offline: after one visit, a reload without a network shows the title
-// and a game starts; a rebuilt module (the site's qorb.js changed and its key
-// written again with web/site_key.cmake) replaces the kept one.
+// and a game starts; a rebuilt site replaces the kept one, and a visit on
+// which a file of the new build cannot be fetched runs the old build whole.
 //
-// Usage: node touch_test.js --site DIR --assets DIR --checker PATH --cmake PATH [--keep DIR]
+// Usage: node touch_test.js --site DIR --assets DIR --checker PATH --cmake PATH [--keep DIR] [--only WHAT]
+//   --only  phones, screens or offline: one part alone
 'use strict';
 
 const { spawnSync } = require('child_process');
@@ -25,7 +37,7 @@ const { serve } = require('./serve');
 const options = {};
 for (let i = 2; i < process.argv.length; ++i) {
   const arg = process.argv[i];
-  if (['--site', '--assets', '--checker', '--cmake', '--keep'].includes(arg) && i + 1 < process.argv.length)
+  if (['--site', '--assets', '--checker', '--cmake', '--keep', '--only'].includes(arg) && i + 1 < process.argv.length)
     options[arg.slice(2)] = process.argv[++i];
   else {
     console.error(`touch_test: unknown argument ${arg}`);
@@ -45,8 +57,11 @@ const phones = [
   { name: 'landscape', viewport: { width: 915, height: 412 } },
   { name: 'portrait', viewport: { width: 412, height: 915 } },
 ];
+// Held sideways first, then turned: a phone, and tablets of 4:3 and 16:10.
+const screens = [
+  { width: 915, height: 412 }, { width: 1024, height: 768 }, { width: 1180, height: 820 }, { width: 1366, height: 1024 },
+];
 const GameWidth = 800;
-const PanelLeft = 671; // the status panel's left edge: the playfield ends there
 
 const shots = options.keep ? path.resolve(options.keep) : fs.mkdtempSync(path.join(os.tmpdir(), 'qorb-touch-'));
 fs.mkdirSync(shots, { recursive: true });
@@ -71,16 +86,20 @@ async function phone(context, label) {
   const page = await context.newPage();
   const errors = [];
   page.on('console', (m) => {
-    if (m.type() === 'error') errors.push(`console: ${m.text()}`);
+    if (m.type() === 'error' || /^qorb: warning/.test(m.text())) errors.push(`console ${m.type()}: ${m.text()}`);
   });
   page.on('pageerror', (e) => errors.push(`page: ${e.message}`));
   const cdp = await context.newCDPSession(page);
-  const touch = (type, points) =>
-    cdp.send('Input.dispatchTouchEvent', { type, touchPoints: points.map(([x, y, id]) => ({ x, y, id })) });
+  // Each touch event carries when the finger did it: on a busy machine the
+  // protocol may deliver the lift of a 60 ms tap much later, which the page
+  // would rightly take for a hold.
+  const touch = (type, points, at = Date.now() / 1000) =>
+    cdp.send('Input.dispatchTouchEvent', { type, timestamp: at, touchPoints: points.map(([x, y, id]) => ({ x, y, id })) });
   let count = 0;
   const t = {
     page,
     errors,
+    label,
     picture: () => page.evaluate(() => window.qorbPage.pictureRect()),
     async shot(name) {
       const p = await t.picture();
@@ -97,17 +116,27 @@ async function phone(context, label) {
       const r = await t.region(name, picture, ...numbers);
       if (!r.ok) fail(`${label}: the screen at '${name}' is not as expected (${r.text}; kept as ${r.file})`);
     },
+    async waitForRegion(seconds, name, picture, ...numbers) {
+      for (const end = Date.now() + seconds * 1000; Date.now() < end; await sleep(300))
+        if ((await t.region(name, picture, ...numbers)).ok) return;
+      await t.expectRegion(name, picture, ...numbers);
+    },
     same: (a, b) => check(['--same', a, b]).ok,
     async waitForTitle(seconds, name) {
       for (const end = Date.now() + seconds * 1000; Date.now() < end; await sleep(500))
         if (check([await t.shot(name), art('TITLES.DAT')]).ok) return;
       fail(`${label}: the whole title did not stand on the screen within ${seconds} s`);
     },
+    async open(address) {
+      await page.goto(address);
+      await page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 120000 });
+    },
     // A finger's tap at (x, y) of the page.
-    async tap(x, y) {
-      await touch('touchStart', [[x, y, 1]]);
+    async tap(x, y, id = 1) {
+      const at = Date.now() / 1000;
+      await touch('touchStart', [[x, y, id]], at);
       await sleep(60);
-      await touch('touchEnd', []);
+      await touch('touchEnd', [], at + 0.06);
       await sleep(250);
     },
     async tapPicture() {
@@ -129,12 +158,21 @@ async function phone(context, label) {
       return [x0 + dx, y];
     },
     touch,
+    button: (id) =>
+      page.evaluate((name) => {
+        const b = document.getElementById(name);
+        const r = b.getBoundingClientRect();
+        const shown = !b.hidden && getComputedStyle(b).visibility === 'visible';
+        const x = r.left + r.width / 2;
+        const y = r.top + r.height / 2;
+        // Reachable: what a finger at its middle touches is the button itself.
+        const reached = shown && document.elementFromPoint(x, y) === b;
+        return { id: name, shown, reached, x, y, left: r.left, top: r.top, right: r.right, bottom: r.bottom,
+          width: r.width, height: r.height };
+      }, id),
     async tapButton(id) {
-      const box = await page.evaluate((name) => {
-        const r = document.getElementById(name).getBoundingClientRect();
-        return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
-      }, id);
-      await t.tap(box.x, box.y);
+      const b = await t.button(id);
+      await t.tap(b.x, b.y);
     },
     state: () => page.evaluate(() => window.qorbPage.stats.playState),
     async waitForState(state, seconds, what) {
@@ -142,8 +180,81 @@ async function phone(context, label) {
         if ((await t.state()) === state) return;
       fail(`${label}: ${what} within ${seconds} s`);
     },
+    // The picture still moves: a frame later it differs.
+    async moving(name) {
+      const a = await t.shot(`${name}_a`);
+      await sleep(150);
+      return !t.same(a, await t.shot(`${name}_b`));
+    },
+    noErrors() {
+      if (errors.length) fail(`${label}: errors or game warnings reached the console:\n  ${errors.join('\n  ')}`);
+    },
   };
   return t;
+}
+
+// The picture as large as fits, and every button shown reachable, thumb-sized,
+// inside the screen, off the playfield and off each other.
+async function checkLayout(t, where) {
+  const view = await t.page.evaluate(() => ({
+    width: window.innerWidth, height: window.innerHeight, ratio: window.devicePixelRatio,
+    canvas: [document.getElementById('screen').width, document.getElementById('screen').height],
+    map: { ...window.qorbPage.screenMap },
+  }));
+  const p = await t.picture();
+  const fits = Math.min(view.width, (view.height * 4) / 3);
+  if (Math.abs(p.width - fits) > 2 || Math.abs(p.height - (fits * 3) / 4) > 2)
+    fail(`${where}: the picture is ${p.width} x ${p.height} on a ${view.width} x ${view.height} screen, not as large as fits`);
+  if (Math.abs(view.canvas[0] - p.width * view.ratio) > 2)
+    fail(`${where}: the canvas holds ${view.canvas[0]} pixels across for ${p.width * view.ratio} of the screen's`);
+  const scale = p.width / view.map.width;
+  const field = { left: p.left, top: p.top, right: p.left + view.map.panelLeft * scale, bottom: p.top + p.height };
+  const state = await t.state();
+  const ids = state === 2 ? ['pause', 'give-up', 'leave'] : ['pause'];
+  const boxes = [];
+  for (const id of ids) {
+    const b = await t.button(id);
+    const overlaps = (o) => b.left < o.right && b.right > o.left && b.top < o.bottom && b.bottom > o.top;
+    if (!b.shown) fail(`${where}: ${id} does not show`);
+    if (!b.reached) fail(`${where}: ${id} cannot be reached: something covers it`);
+    if (b.width < 44 || b.height < 44) fail(`${where}: ${id} is ${b.width} x ${b.height} CSS px`);
+    if (b.left < 0 || b.top < 0 || b.right > view.width || b.bottom > view.height) fail(`${where}: ${id} is off the screen`);
+    if (overlaps(field)) fail(`${where}: ${id} covers the playfield`);
+    const hit = boxes.find(overlaps);
+    if (hit) fail(`${where}: ${id} covers ${hit.id}`);
+    boxes.push(b);
+  }
+  for (const id of ['give-up', 'leave'].filter((i) => !ids.includes(i)))
+    if ((await t.button(id)).shown) fail(`${where}: ${id} shows while the game is not paused`);
+}
+
+// Pause, then the same place again: paused, then resumed, whatever shows
+// between the two taps.
+async function pauseTwice(t, where) {
+  const before = await t.button('pause');
+  for (let attempt = 0; attempt < 20 && (await t.state()) !== 2; ++attempt) {
+    await t.tap(before.x, before.y);
+    await sleep(300);
+  }
+  await t.waitForState(2, 2, `${where}: Pause did not pause`);
+  await checkLayout(t, `${where}, paused`);
+  const after = await t.button('pause');
+  if (after.x !== before.x || after.y !== before.y)
+    fail(`${where}: Pause moved from ${before.x},${before.y} to ${after.x},${after.y} when it paused`);
+  await t.tap(before.x, before.y);
+  await t.waitForState(1, 5, `${where}: a second tap of Pause did not resume`);
+  await sleep(500);
+  if ((await t.state()) !== 1) fail(`${where}: the second tap of Pause did more than resume`);
+}
+
+// Starts a game by taps (the title need not stand whole: a tap during the
+// zoom waits for it) and waits until it plays.
+async function startGame(t) {
+  await t.waitForTitle(30, 'title');
+  await t.tapPicture();
+  await sleep(1200);
+  await t.tapPicture();
+  await t.waitForState(1, 15, 'play did not begin');
 }
 
 async function playByTouch(browser, address, { name, viewport }) {
@@ -151,82 +262,97 @@ async function playByTouch(browser, address, { name, viewport }) {
   try {
     const t = await phone(context, name);
     const { page } = t;
-    await page.goto(address);
-    await page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 120000 });
-    await t.waitForTitle(30, 'title');
-    say(`${name}: the title stands on the phone's screen`);
+    await t.open(address);
+    if (!(await page.evaluate(() => !document.getElementById('touch-controls').hidden)))
+      fail(`${name}: no touch buttons on a touch screen`);
+    const hint = await page.evaluate(() => document.getElementById('hint').textContent);
+    if (!/^Tap to play\./.test(hint)) fail(`${name}: the page does not tell a new player to tap (it says '${hint}')`);
 
-    // The buttons: on a touch screen only, thumb-sized, outside the playfield.
-    const controls = await page.evaluate(() => {
-      const box = (id) => document.getElementById(id).getBoundingClientRect();
-      return { shown: !document.getElementById('touch-controls').hidden, pause: box('pause') };
-    });
-    if (!controls.shown) fail(`${name}: no touch buttons on a touch screen`);
-
+    // A tap during the zoom is kept until the title reads it: the intro
+    // follows the zoom, and the same tap does not cut it short.
+    await sleep(800);
+    const zoomAt = await page.evaluate(() => window.qorbPage.stats.shown);
     await t.tapPicture();
+    const zoomAfter = await page.evaluate(() => window.qorbPage.stats.shown);
+    if (zoomAfter > 180) fail(`${name}: the zoom was over before the test could tap during it (${zoomAt} pictures)`);
+    await t.waitForRegion(12, 'intro', 'CLOUDS.DAT', 690, 120, 100, 150, 690, 120, 90);
     await sleep(1500);
-    await t.expectRegion('intro', 'CLOUDS.DAT', 690, 120, 100, 150, 690, 120, 90);
-    say(`${name}: a tap plays the intro`);
+    await t.expectRegion('intro_still', 'CLOUDS.DAT', 690, 120, 100, 150, 690, 120, 90);
+    if ((await t.state()) !== 0) fail(`${name}: the tap made during the zoom also cut the intro short`);
+    say(`${name}: a tap during the title's zoom (picture ${zoomAt}) plays the intro once the zoom is done, and only that`);
+
     await t.tapPicture();
-    await sleep(1200);
-    await t.expectRegion('announcement', 'LEVEL1.GRA', 83, 283, 400, 120, 100, 300, 90);
+    await t.waitForState(1, 10, 'play did not begin after a tap cut the intro');
+    // Play has begun with the round's announcement: a tap now is read once
+    // the announcement is over.
+    if (name === 'landscape') await t.tapButton('pause');
+    else await t.tapPicture();
+    await sleep(300);
+    await t.expectRegion('announcement', 'BELEMNTS.DAT', 60, 42, 170, 24, 229, 445, 60);
     say(`${name}: a tap cuts the intro and round 1 is announced`);
-    await t.waitForState(1, 10, 'play did not begin');
-    await sleep(3000);
+    if (name === 'landscape') {
+      await t.waitForState(2, 8, 'Pause tapped during the announcement did not pause once play began');
+      await sleep(800);
+      if ((await t.state()) !== 2) fail(`${name}: Pause tapped once during the announcement paused and resumed`);
+      await t.tapButton('pause');
+      await t.waitForState(1, 5, 'resume did not resume');
+      say(`${name}: Pause tapped during the announcement pauses once play begins, once`);
+    } else {
+      await sleep(4000);
+      if (!(await t.moving('served'))) fail(`${name}: a tap during the announcement did not serve once play began`);
+      say(`${name}: a tap during the announcement serves once play begins`);
+    }
 
     // The button now shows, outside the playfield, big enough for a thumb.
-    const button = await page.evaluate(() => {
-      const r = document.getElementById('pause').getBoundingClientRect();
-      return { hidden: document.getElementById('pause').hidden, left: r.left, top: r.top, right: r.right, bottom: r.bottom,
-        width: r.width, height: r.height };
-    });
-    const p = await t.picture();
-    const field = { left: p.left, top: p.top, right: p.left + (p.width * PanelLeft) / GameWidth, bottom: p.top + p.height };
-    if (button.hidden) fail(`${name}: no pause button in play`);
-    if (button.width < 44 || button.height < 44) fail(`${name}: the pause button is ${button.width} x ${button.height}`);
-    if (button.left < field.right && button.right > field.left && button.top < field.bottom && button.bottom > field.top)
-      fail(`${name}: the pause button covers the playfield`);
-    say(`${name}: the pause button stands outside the playfield, ${button.width} x ${button.height} CSS px`);
+    await checkLayout(t, name);
 
-    // Against the left wall the paddle stands at x 10; a drag over the
-    // picture by 100 of its 800 pixels moves it by 100, and back by 60.
-    await t.drag(-700);
-    await sleep(300);
-    await t.expectRegion('left_wall', 'ELEMENTS.DAT', 383, 5, 70, 10, 30, 554, 80);
-    await t.drag(100);
-    await sleep(300);
-    await t.expectRegion('dragged_right', 'ELEMENTS.DAT', 383, 5, 70, 10, 130, 554, 80);
-    await t.drag(-60);
-    await sleep(300);
-    await t.expectRegion('dragged_left', 'ELEMENTS.DAT', 383, 5, 70, 10, 70, 554, 80);
-    say(`${name}: a drag moves the paddle as far as the finger went over the picture, both ways`);
+    if (name === 'landscape') {
+      // Against the left wall the paddle stands at x 10; a drag over the
+      // picture by 100 of its 800 pixels moves it by 100, and back by 60.
+      await t.drag(-700);
+      await sleep(300);
+      await t.expectRegion('left_wall', 'ELEMENTS.DAT', 383, 5, 70, 10, 30, 554, 80);
+      await t.drag(100);
+      await sleep(300);
+      await t.expectRegion('dragged_right', 'ELEMENTS.DAT', 383, 5, 70, 10, 130, 554, 80);
+      await t.drag(-60);
+      await sleep(300);
+      await t.expectRegion('dragged_left', 'ELEMENTS.DAT', 383, 5, 70, 10, 70, 554, 80);
+      say(`${name}: a drag moves the paddle as far as the finger went over the picture, both ways`);
 
-    // Held, the ball stands still with the paddle; served, it moves.
-    const held = await t.shot('held');
-    await sleep(300);
-    if (!t.same(held, await t.shot('held_still'))) fail(`${name}: the picture moved before the serve`);
-    if (name === 'portrait') {
-      // A second finger taps while the first one rests on the picture. (A
-      // touch end through the protocol names the fingers it lifts.)
+      // Held, the ball stands still with the paddle; a second finger's tap
+      // while the first rests on the picture serves. (A touch end through the
+      // protocol names the fingers it lifts.)
+      if (await t.moving('held')) fail(`${name}: the picture moved before the serve`);
       const [x, y] = await t.drag(20, { hold: true });
       const q = await t.picture();
       const second = [q.left + q.width / 4, q.top + q.height / 4, 2];
-      await t.touch('touchStart', [[x, y, 1], second]);
+      const at = Date.now() / 1000;
+      await t.touch('touchStart', [[x, y, 1], second], at);
       await sleep(60);
-      await t.touch('touchEnd', [second]);
+      await t.touch('touchEnd', [second], at + 0.06);
       await sleep(250);
-      await t.touch('touchEnd', []);
-    } else {
-      await t.tapPicture();
-    }
-    await sleep(200);
-    const served = await t.shot('served');
-    await sleep(150);
-    if (t.same(served, await t.shot('served_moving'))) fail(`${name}: the tap did not serve the ball`);
-    say(`${name}: ${name === 'portrait' ? "a second finger's tap while the first rests" : 'a tap'} serves`);
+      if (!(await t.moving('served'))) fail(`${name}: a second finger's tap did not serve the ball`);
+      say(`${name}: a second finger's tap while the first rests serves`);
 
-    // The pause button pauses (keys are not read during an explosion or an
-    // announcement: tap again until the game says it is paused).
+      // A second finger taps Pause while the first still steers.
+      const pause = await t.button('pause');
+      const tapAt = Date.now() / 1000;
+      await t.touch('touchMove', [[x - 30, y, 1]]);
+      await t.touch('touchStart', [[x - 30, y, 1], [pause.x, pause.y, 3]], tapAt);
+      await sleep(60);
+      await t.touch('touchEnd', [[pause.x, pause.y, 3]], tapAt + 0.06);
+      await t.waitForState(2, 3, 'a second finger could not tap Pause while the first steered');
+      await t.touch('touchEnd', []);
+      await t.tapButton('pause');
+      await t.waitForState(1, 5, 'resume did not resume');
+      say(`${name}: a second finger taps Pause while the first steers`);
+    } else {
+      await pauseTwice(t, name);
+      say(`${name}: Pause tapped twice at one place pauses and resumes, and gives nothing up`);
+    }
+
+    // Paused, the picture stands still; give up and leave show only then.
     for (let attempt = 0; attempt < 20 && (await t.state()) !== 2; ++attempt) {
       await t.tapButton('pause');
       await sleep(400);
@@ -236,28 +362,11 @@ async function playByTouch(browser, address, { name, viewport }) {
     await t.drag(50);
     await sleep(400);
     if (!t.same(still, await t.shot('paused_b'))) fail(`${name}: the picture moved while paused`);
-    const menu = await page.evaluate(() => ['give-up', 'leave'].map((id) => !document.getElementById(id).hidden));
-    if (!menu.every((v) => v)) fail(`${name}: give up and leave do not show behind the pause`);
-    await t.tapButton('pause');
-    await t.waitForState(1, 5, 'resume did not resume');
-    const resumed = await t.shot('resumed_a');
-    await t.drag(-80);
-    await sleep(300);
-    if (t.same(resumed, await t.shot('resumed_b'))) fail(`${name}: the game did not resume`);
-    say(`${name}: the pause button pauses and resumes; give up and leave show only behind it`);
+    await checkLayout(t, `${name}, paused`);
 
     // Give up: the game-over picture, then the title.
-    for (let attempt = 0; attempt < 20 && (await t.state()) !== 2; ++attempt) {
-      await t.tapButton('pause');
-      await sleep(400);
-    }
     await t.tapButton('give-up');
-    let over = false;
-    for (let i = 0; i < 30 && !over; ++i) {
-      await sleep(300);
-      over = (await t.region('game_over', 'BELEMNTS.DAT', 106, 123, 449, 436, 174, 164, 95)).ok;
-    }
-    if (!over) await t.expectRegion('game_over', 'BELEMNTS.DAT', 106, 123, 449, 436, 174, 164, 95);
+    await t.waitForRegion(10, 'game_over', 'BELEMNTS.DAT', 106, 123, 449, 436, 174, 164, 95);
     await t.waitForTitle(20, 'title_again');
     say(`${name}: give up shows the game-over picture and the title comes back`);
 
@@ -277,23 +386,60 @@ async function playByTouch(browser, address, { name, viewport }) {
     const end = await page.evaluate(() => ({
       code: window.qorbPage.stats.ended,
       panel: !document.getElementById('ended').hidden,
+      hint: !document.getElementById('hint').hidden,
       scroll: [window.scrollX, window.scrollY, document.scrollingElement.scrollTop],
       scale: window.visualViewport ? window.visualViewport.scale : 1,
     }));
     if (end.code !== 0) fail(`${name}: the game ended with status ${end.code} after leave`);
     if (!end.panel) fail(`${name}: the page does not say that Qorb has ended`);
+    if (end.hint) fail(`${name}: the hint stays after the game has ended`);
     say(`${name}: leave ends the game; the page says so`);
     if (end.scroll.some((v) => v !== 0) || end.scale !== 1)
       fail(`${name}: the page scrolled or zoomed (scroll ${end.scroll}, scale ${end.scale})`);
     say(`${name}: after the drags and taps the page has neither scrolled nor zoomed`);
-    if (t.errors.length) fail(`${name}: errors reached the console:\n  ${t.errors.join('\n  ')}`);
+    t.noErrors();
   } finally {
     await context.close();
   }
 }
 
-// After one visit, the title and a game without a network; a rebuilt module
-// replaces the kept one.
+// Every screen held sideways, then turned mid-game.
+async function screenMatrix(browser, address) {
+  for (const size of screens) {
+    const label = `${size.width}x${size.height}`;
+    const context = await browser.newContext({ viewport: size, hasTouch: true, isMobile: true, deviceScaleFactor: 2 });
+    try {
+      const t = await phone(context, label);
+      await t.open(address);
+      await startGame(t);
+      await sleep(3500); // the announcement
+      await checkLayout(t, `${label} sideways`);
+      await pauseTwice(t, `${label} sideways`);
+      await t.page.setViewportSize({ width: size.height, height: size.width });
+      await sleep(600);
+      await checkLayout(t, `${label} turned upright`);
+      await pauseTwice(t, `${label} turned upright`);
+      t.noErrors();
+      say(`${label} at a pixel ratio of 2, sideways and turned upright mid-game: the picture as large as fits, ` +
+          'the buttons reachable, thumb-sized, off the playfield and still between taps');
+    } finally {
+      await context.close();
+    }
+  }
+}
+
+// A copy of the site "rebuilt": its script changed and every key and check
+// written again as the build writes them.
+function rebuild(site, mark) {
+  fs.appendFileSync(path.join(site, 'qorb.js'), `\n// ${mark}\n`);
+  const rekey = spawnSync(options.cmake, [`-DSITE=${site}`, '-DVERSION=0', `-DSOURCE=${path.join(__dirname, '../../web')}`,
+    '-P', path.join(__dirname, '../../web/site_key.cmake')], { encoding: 'utf8' });
+  if (rekey.status !== 0) fail(`site_key.cmake failed: ${rekey.stderr}`);
+}
+
+// After one visit, the title and a game without a network; a rebuilt site
+// replaces the kept one, whole, and a visit on which one file of the new
+// build fails runs the old build whole and leaves no cache behind.
 async function offline(browser) {
   const site = fs.mkdtempSync(path.join(os.tmpdir(), 'qorb-site-'));
   fs.cpSync(options.site, site, { recursive: true });
@@ -301,55 +447,73 @@ async function offline(browser) {
   const address = `http://127.0.0.1:${server.address().port}/index.html`;
   const context = await browser.newContext({ viewport: { width: 915, height: 412 }, hasTouch: true, isMobile: true });
   const keys = (page) => page.evaluate(() => caches.keys());
+  const runs = (page, mark) =>
+    page.evaluate((m) => fetch(document.querySelector('meta[name="qorb-build"]').content && `qorb.js?v=${
+      document.querySelector('meta[name="qorb-build"]').content}`).then((r) => r.text()).then((text) => text.includes(m)), mark);
+  const build = (page) => page.evaluate(() => document.querySelector('meta[name="qorb-build"]').content);
+  const waitForCaches = async (page, want) => {
+    let now = [];
+    for (const end = Date.now() + 60000; Date.now() < end; await sleep(500)) {
+      now = await keys(page);
+      if (now.length === 1 && now[0] === `qorb-${want}`) return now;
+    }
+    fail(`the caches hold ${now.join(' ')}, not the build ${want} alone`);
+  };
   try {
     let t = await phone(context, 'offline');
-    await t.page.goto(address);
+    await t.open(address);
     await t.page.evaluate(() => navigator.serviceWorker.ready);
-    const first = await keys(t.page);
-    if (first.length !== 1 || !/^qorb-[\w.]+-[0-9a-f]{16}$/.test(first[0])) fail(`the caches after a visit: ${first}`);
+    const first = await build(t.page);
+    await waitForCaches(t.page, first);
     await t.page.close();
 
     await context.setOffline(true);
     t = await phone(context, 'offline');
-    await t.page.goto(address);
-    await t.page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 120000 });
+    await t.open(address);
     await t.waitForTitle(30, 'title');
     await t.tapPicture();
-    await sleep(1500);
-    await t.expectRegion('intro', 'CLOUDS.DAT', 690, 120, 100, 150, 690, 120, 90);
+    await t.waitForRegion(8, 'intro', 'CLOUDS.DAT', 690, 120, 100, 150, 690, 120, 90);
     await t.tapPicture();
     await t.waitForState(1, 10, 'no game began offline');
-    if (t.errors.length) fail(`offline: errors reached the console:\n  ${t.errors.join('\n  ')}`);
-    say(`offline: after one visit the page starts without a network (cache ${first[0]}) and a game begins`);
+    t.noErrors();
+    say(`offline: after one visit the page starts without a network (build ${first}) and a game begins`);
     await t.page.close();
 
-    // A new build: another module, its key written again as the build writes it.
+    // A rebuilt site, and a visit on which its module cannot be fetched: the
+    // page runs the kept build, whole, and no cache of the new one is left.
     await context.setOffline(false);
-    fs.appendFileSync(path.join(site, 'qorb.js'), '\n// rebuilt\n');
-    const rekey = spawnSync(options.cmake, [`-DSITE=${site}`, '-DVERSION=0', `-DTEMPLATE=${path.join(__dirname, '../../web/sw.js.in')}`,
-      '-P', path.join(__dirname, '../../web/site_key.cmake')], { encoding: 'utf8' });
-    if (rekey.status !== 0) fail(`site_key.cmake failed: ${rekey.stderr}`);
-    const rebuilt = (page) => page.evaluate(() => fetch('qorb.js').then((r) => r.text()).then((text) => text.includes('// rebuilt')));
-    // The next visit runs it, and its worker replaces the kept build...
-    t = await phone(context, 'rebuilt');
-    await t.page.goto(address);
-    await t.page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 120000 });
-    if (!(await rebuilt(t.page))) fail('the visit after a rebuild did not run the rebuilt module');
-    for (const end = Date.now() + 60000; Date.now() < end; await sleep(500)) {
-      const k = await keys(t.page);
-      if (k.length === 1 && k[0].startsWith('qorb-0-')) break;
-    }
-    const now = await keys(t.page);
-    if (now.length !== 1 || !now[0].startsWith('qorb-0-')) fail(`the caches after a rebuild: ${now}`);
-    // ...which the visits without a network have from then on.
+    rebuild(site, 'rebuilt');
+    const failing = (route) => route.abort('failed');
+    await context.route(/qorb\.wasm/, failing);
+    t = await phone(context, 'half-fetched');
+    await t.open(address);
+    await t.waitForTitle(30, 'title_half');
+    if ((await build(t.page)) !== first || (await runs(t.page, '// rebuilt')))
+      fail('a visit that could not fetch the new module did not run the kept build whole');
+    t.noErrors();
+    await sleep(1000);
+    await waitForCaches(t.page, first);
     await t.page.close();
+    await context.unroute(/qorb\.wasm/, failing);
+    say(`offline: a visit that cannot fetch the rebuilt module runs the kept build whole (${first}), no cache left behind`);
+
+    // The next visit runs the new build, and its worker replaces the kept one...
+    t = await phone(context, 'rebuilt');
+    await t.open(address);
+    const second = await build(t.page);
+    if (second === first || !(await runs(t.page, '// rebuilt'))) fail('the visit after a rebuild did not run the new build');
+    await waitForCaches(t.page, second);
+    t.noErrors();
+    await t.page.close();
+    // ...which the visits without a network have from then on.
     await context.setOffline(true);
     t = await phone(context, 'rebuilt');
-    await t.page.goto(address);
-    await t.page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 120000 });
-    if (!(await rebuilt(t.page))) fail('the rebuilt module did not replace the kept one');
+    await t.open(address);
+    if ((await build(t.page)) !== second || !(await runs(t.page, '// rebuilt')))
+      fail('the rebuilt site did not replace the kept one');
     await t.waitForTitle(30, 'title_rebuilt');
-    say(`offline: a rebuilt module replaces the kept one (cache ${now[0]})`);
+    t.noErrors();
+    say(`offline: a rebuilt site replaces the kept one (build ${second})`);
   } finally {
     await context.close();
     server.close();
@@ -361,9 +525,11 @@ async function main() {
   const server = await serve(options.site, 0);
   const address = `http://127.0.0.1:${server.address().port}/index.html`;
   const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: chromiumFlags });
+  const only = options.only;
   try {
-    for (const p of phones) await playByTouch(browser, address, p);
-    await offline(browser);
+    if (!only || only === 'phones') for (const p of phones) await playByTouch(browser, address, p);
+    if (!only || only === 'screens') await screenMatrix(browser, address);
+    if (!only || only === 'offline') await offline(browser);
   } finally {
     await browser.close();
     server.close();

@@ -13,7 +13,7 @@ namespace web::detail {
 
 void TakeInput() {
     InputEvent events[64];
-    for (int32_t count; (count = page::TakeInput(events, 64)) > 0;) {
+    for (int32_t count; (count = page::TakeInput(events, 64, core::Reads())) > 0;) {
         state.News = true;
         for (int32_t i = 0; i < count; ++i) {
             // Motion counts only while the game holds the mouse.

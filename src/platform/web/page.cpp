@@ -31,8 +31,9 @@ EM_JS(bool, qorb_active, (), { return Module.qorbPage.active(); });
 
 EM_ASYNC_JS(void, qorb_wait_until_active, (), { await Module.qorbPage.whenActive(); });
 
-EM_JS(int32_t, qorb_take_input, (void* out, int32_t capacity), {
-    const events = Module.qorbPage.takeInput(capacity);
+EM_JS(int32_t, qorb_take_input, (void* out, int32_t capacity, double escape, double enter, double f1, double f5,
+                                  double mouse), {
+    const events = Module.qorbPage.takeInput(capacity, [escape, enter, f1, f5, mouse]);
     for (let i = 0; i < events.length; ++i) {
         const e = events[i], at = out + i * 24;  // plat::InputEvent, as page.cpp asserts
         HEAP32[at >> 2] = e.kind;
@@ -101,6 +102,8 @@ EM_JS(void, qorb_fatal, (const char* message), { Module.qorbPage.fatal(UTF8ToStr
 
 EM_JS(void, qorb_play_state, (int32_t state), { Module.qorbPage.playState(state); });
 
+EM_JS(void, qorb_status_panel, (int32_t left, int32_t freeTop), { Module.qorbPage.statusPanel(left, freeTop); });
+
 EM_JS(void, qorb_set_figure, (const char* name, double value), {
     Module.qorbPage.setFigure(UTF8ToString(name), value);
 });
@@ -124,8 +127,11 @@ void Sleep(uint32_t ms) { qorb_sleep(ms); }
 void Doze(uint32_t maxMs) { qorb_doze(maxMs); }
 bool Active() { return qorb_active(); }
 void WaitUntilActive() { qorb_wait_until_active(); }
-int32_t TakeInput(plat::InputEvent* events, int32_t capacity) {
-    return capacity <= 0 ? 0 : qorb_take_input(events, capacity);
+int32_t TakeInput(plat::InputEvent* events, int32_t capacity, const core::InputReads& reads) {
+    const auto n = [](uint64_t count) { return static_cast<double>(count); };
+    return capacity <= 0 ? 0
+                         : qorb_take_input(events, capacity, n(reads.Keys[0]), n(reads.Keys[1]), n(reads.Keys[2]),
+                                           n(reads.Keys[3]), n(reads.Mouse));
 }
 void WantPointerLock(bool wanted) { qorb_want_pointer_lock(wanted); }
 bool PointerLocked() { return qorb_pointer_locked(); }
@@ -145,6 +151,7 @@ void Progress(double fraction, const char* what) { qorb_progress(fraction, what)
 void Ended(int32_t exitCode) { qorb_ended(exitCode); }
 void Fatal(const char* message) { qorb_fatal(message); }
 void PlayState(int32_t state) { qorb_play_state(state); }
+void StatusPanel(int32_t left, int32_t freeTop) { qorb_status_panel(left, freeTop); }
 void SetFigure(const char* name, double value) { qorb_set_figure(name, value); }
 
 }  // namespace plat::web::page

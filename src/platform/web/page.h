@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "platform/core.h"
 #include "platform/input_event.h"
 
 namespace plat::web::page {
@@ -46,7 +47,10 @@ void WaitUntilActive();
 // --- Input -------------------------------------------------------------------
 
 // Moves up to `capacity` pending events into `events`; returns how many.
-int32_t TakeInput(plat::InputEvent* events, int32_t capacity);
+// `reads` tells the page what the game has read so far: it lets go of a
+// press (a tap, a short key press) only once the game has read it, so that
+// no press made while the game reads nothing is lost.
+int32_t TakeInput(plat::InputEvent* events, int32_t capacity, const core::InputReads& reads);
 // Whether the game wants the mouse: a click on the canvas then takes pointer
 // lock (browsers grant it only in a gesture), and motion counts only locked.
 void WantPointerLock(bool wanted);
@@ -99,6 +103,10 @@ void Progress(double fraction, const char* what);
 void Ended(int32_t exitCode);
 // A failure the player must see, shown when the game has ended.
 void Fatal(const char* message);
+// The status panel's left edge and the bottom of its text, in picture
+// pixels: where the screen leaves no room beside the picture, the buttons of
+// touch screens stand over the panel below its text.
+void StatusPanel(int32_t left, int32_t freeTop);
 // Where the game stands, for the buttons of touch screens and the screen's
 // wake lock: 0 the title or the intro, 1 a game in play, 2 a game paused.
 void PlayState(int32_t state);

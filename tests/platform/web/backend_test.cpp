@@ -41,6 +41,7 @@ struct FakePage {
     int LastShowRows = 0;
     std::vector<plat::Rect> Shown;  // the areas put on the canvas
     std::deque<plat::InputEvent> Input;
+    plat::core::InputReads ReadsTold;  // what the game had read, as the page last heard
 };
 FakePage fake;
 
@@ -93,7 +94,8 @@ void WaitUntilActive() {
     fake.Now = std::max(fake.Now, fake.ActiveAgainAt);
     fake.Active = true;
 }
-int32_t TakeInput(plat::InputEvent* events, int32_t capacity) {
+int32_t TakeInput(plat::InputEvent* events, int32_t capacity, const plat::core::InputReads& reads) {
+    fake.ReadsTold = reads;
     int32_t n = 0;
     for (; n < capacity && !fake.Input.empty(); ++n) {
         events[n] = fake.Input.front();
@@ -128,6 +130,7 @@ void Progress(double, const char*) {}
 void Ended(int32_t) {}
 void Fatal(const char*) {}
 void PlayState(int32_t) {}
+void StatusPanel(int32_t, int32_t) {}
 void SetFigure(const char* name, double value) {
     if (std::string(name) == "soundLateChanges") fake.LateChanges = value;
 }
@@ -203,7 +206,7 @@ TEST_F(WebBackend, SixtyFlipsASecondOnAnyScreenFrozenWhileTheTabIsHiddenAndPaced
     }
 }
 
-TEST_F(WebBackend, VoicesKeepTimeBeforeTheFirstGestureAndInputReachesTheGame) {
+TEST_F(WebBackend, VoicesKeepTimeBeforeTheFirstGestureAndInputReachesTheGameWhichTellsThePageWhatItRead) {
     ASSERT_TRUE(plat::SoundCreate());
     plat::SoundBuffer* voice = plat::SoundCreateBuffer(plat::SoundBytesPerSecond * 2);
     ASSERT_NE(voice, nullptr);
@@ -243,6 +246,18 @@ TEST_F(WebBackend, VoicesKeepTimeBeforeTheFirstGestureAndInputReachesTheGame) {
     EXPECT_EQ(mouse.X, -30);
     EXPECT_EQ(mouse.Y, 4);
     EXPECT_EQ(mouse.Buttons[0], 0x80);
+    // The page hears of each read at its next look, so that it lets go of a
+    // press only once the game has read it: a key read, the mouse read.
+    const plat::core::InputReads read = plat::core::Reads();
+    EXPECT_FALSE(plat::KeyDown(plat::Key::Escape));
+    EXPECT_EQ(fake.ReadsTold.Keys[0], read.Keys[0]);
+    EXPECT_EQ(fake.ReadsTold.Mouse, read.Mouse);
+    ASSERT_TRUE(plat::MouseRead(&mouse));
+    EXPECT_EQ(fake.ReadsTold.Keys[0], read.Keys[0] + 1);
+    EXPECT_EQ(fake.ReadsTold.Mouse, read.Mouse);
+    backend::PumpEvents();
+    EXPECT_EQ(fake.ReadsTold.Mouse, read.Mouse + 1);
+    EXPECT_EQ(fake.ReadsTold.Keys[3], read.Keys[3]);
     // Once let go, the mouse's motion is the page's, not the game's.
     plat::MouseUnacquire();
     fake.Input = {plat::MotionEvent(50, 0)};
