@@ -20,7 +20,9 @@ const types = {
   '.webmanifest': 'application/manifest+json',
 };
 
-function serve(root, port, host = '127.0.0.1') {
+// hooks.refuse(name), when given, says which files to answer with a broken
+// connection, as a network that fails: for tests of the offline worker.
+function serve(root, port, host = '127.0.0.1', hooks = {}) {
   root = path.resolve(root);
   // Whatever a request holds, it is answered and the server goes on: with
   // --lan any device on the network reaches it.
@@ -46,6 +48,10 @@ function serve(root, port, host = '127.0.0.1') {
       return;
     }
     if (name.endsWith('/')) name += 'index.html';
+    if (hooks.refuse && hooks.refuse(name)) {
+      request.socket.destroy();
+      return;
+    }
     const file = path.join(root, path.normalize(name));
     // Nothing outside the folder, whatever the path says.
     if (!file.startsWith(root + path.sep) || (request.method !== 'GET' && request.method !== 'HEAD')) {

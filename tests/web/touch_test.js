@@ -443,14 +443,15 @@ function rebuild(site, mark) {
 async function offline(browser) {
   const site = fs.mkdtempSync(path.join(os.tmpdir(), 'qorb-site-'));
   fs.cpSync(options.site, site, { recursive: true });
-  const server = await serve(site, 0);
+  const refused = new Set(); // files the network fails to bring
+  const server = await serve(site, 0, '127.0.0.1', { refuse: (name) => refused.has(name) });
   const address = `http://127.0.0.1:${server.address().port}/index.html`;
   const context = await browser.newContext({ viewport: { width: 915, height: 412 }, hasTouch: true, isMobile: true });
   const keys = (page) => page.evaluate(() => caches.keys());
+  // The build the page belongs to, and whether the script it runs carries `mark`.
+  const build = (page) => page.evaluate(() => JSON.parse(document.getElementById('qorb-build').textContent).build);
   const runs = (page, mark) =>
-    page.evaluate((m) => fetch(document.querySelector('meta[name="qorb-build"]').content && `qorb.js?v=${
-      document.querySelector('meta[name="qorb-build"]').content}`).then((r) => r.text()).then((text) => text.includes(m)), mark);
-  const build = (page) => page.evaluate(() => document.querySelector('meta[name="qorb-build"]').content);
+    page.evaluate((m) => window.qorbEarly.script.then((blob) => blob.text()).then((text) => text.includes(m)), mark);
   const waitForCaches = async (page, want) => {
     let now = [];
     for (const end = Date.now() + 60000; Date.now() < end; await sleep(500)) {
@@ -462,7 +463,9 @@ async function offline(browser) {
   try {
     let t = await phone(context, 'offline');
     await t.open(address);
-    await t.page.evaluate(() => navigator.serviceWorker.ready);
+    await t.page
+      .waitForFunction(() => navigator.serviceWorker.controller, null, { timeout: 60000 })
+      .catch(() => fail('the offline worker did not take the page within 60 s of a visit'));
     const first = await build(t.page);
     await waitForCaches(t.page, first);
     await t.page.close();
@@ -483,8 +486,7 @@ async function offline(browser) {
     // page runs the kept build, whole, and no cache of the new one is left.
     await context.setOffline(false);
     rebuild(site, 'rebuilt');
-    const failing = (route) => route.abort('failed');
-    await context.route(/qorb\.wasm/, failing);
+    refused.add('/qorb.wasm');
     t = await phone(context, 'half-fetched');
     await t.open(address);
     await t.waitForTitle(30, 'title_half');
@@ -494,7 +496,7 @@ async function offline(browser) {
     await sleep(1000);
     await waitForCaches(t.page, first);
     await t.page.close();
-    await context.unroute(/qorb\.wasm/, failing);
+    refused.clear();
     say(`offline: a visit that cannot fetch the rebuilt module runs the kept build whole (${first}), no cache left behind`);
 
     // The next visit runs the new build, and its worker replaces the kept one...
