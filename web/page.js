@@ -184,6 +184,17 @@
     context.restore();
   }
 
+  // A canvas whose context the browser dropped (for its memory, or a GPU
+  // that reset) comes back blank: the module puts the whole picture on it
+  // again (pictureLost), which draws everything.
+  let pictureLost = false;
+  for (const c of [canvas, picture, enlarged]) {
+    c.addEventListener('contextrestored', () => {
+      pictureLost = true;
+      wakeDozing();
+    });
+  }
+
   const changed = []; // areas put on the picture and not yet drawn
   function drawChanged() {
     for (const area of changed.splice(0)) draw(...area);
@@ -874,9 +885,40 @@
   const madeHere = new Set(); // made by the tab: the worker's copy is not wanted
   let maker = null;
   let makerStopped = false;
+  let stopMaker = () => {};
   const madeWaiting = [];
   function wakeMadeWaiting() {
+    clearTimeout(silenceTimer);
     while (madeWaiting.length) madeWaiting.shift()();
+  }
+  // A worker can stop without a word (the browser may end it for its memory):
+  // while the tab waits for it, a silence much longer than its longest file
+  // so far counts as its end, and the tab makes the rest itself.
+  const MakerSilentAtLeastMs = 3000;
+  const begun = new Map(); // what the worker has begun, and when
+  let makerLongestMs = 0;
+  let makerHeardAt = 0;
+  let silenceTimer = 0;
+  function heardMaker() {
+    makerHeardAt = performance.now();
+    watchMaker();
+  }
+  function watchMaker() {
+    clearTimeout(silenceTimer);
+    if (makerStopped || !madeWaiting.length) return;
+    const allowed = Math.max(MakerSilentAtLeastMs, 5 * makerLongestMs);
+    const since = Math.max(makerHeardAt, madeWaiting.since);
+    silenceTimer = setTimeout(() => stopMaker(`it said nothing for ${(allowed / 1000).toFixed(1)} s`),
+      Math.max(0, since + allowed - performance.now()));
+  }
+  // Every word to the worker: one that cannot be sent ends it.
+  function tell(message) {
+    if (!maker || makerStopped) return;
+    try {
+      maker.postMessage(message);
+    } catch (error) {
+      stopMaker(`a message could not reach it (${error.message || error})`);
+    }
   }
   function startMaker(scriptUrl, compiled) {
     if (!window.Worker || !window.Blob || !window.URL || !window.MessageChannel) return;
@@ -913,7 +955,11 @@
         qorbPage: {
           stillWanted: (name) =>
             new Promise((resolve) => {
-              turns.push(() => resolve(!unwanted.has(name)));
+              turns.push(() => {
+                const wanted = !unwanted.has(name);
+                if (wanted) post({ begun: name });
+                resolve(wanted);
+              });
               turn.port2.postMessage(0);
             }),
           whenShown: () => firstPicture,
@@ -933,19 +979,29 @@
     }
     // What it has not handed back when it stops, the tab makes itself.
     const stop = (why) => {
-      if (why) console.warn(`Qorb's worker stopped: ${why}`);
+      if (makerStopped) return;
+      if (why) {
+        console.warn(`Qorb's worker stopped: ${why}; the tab makes the rest of the art and sounds itself`);
+        makingWhat.textContent = 'Making the rest here\u2026';
+      }
       makerStopped = true;
+      clearTimeout(silenceTimer);
       maker.terminate();
       wakeMadeWaiting();
     };
+    stopMaker = stop;
     // The script first: it asks for the module as it runs.
-    scriptUrl.then((script) => maker.postMessage({ script }), () => stop(''));
-    compiled.then((module) => maker.postMessage({ module }), (error) => stop(error.message || String(error)));
+    scriptUrl.then((script) => tell({ script }), () => stop(''));
+    compiled.then((module) => tell({ module }), (error) => stop(error.message || String(error)));
     maker.onmessage = (e) => {
       const m = e.data;
-      if (m.name) {
+      heardMaker();
+      if (m.begun) {
+        begun.set(m.begun, performance.now());
+      } else if (m.name) {
         // When it came, and when the worker had made it.
         stats.madeByWorker.push([performance.now(), m.name, m.at - performance.timeOrigin]);
+        if (begun.has(m.name)) makerLongestMs = Math.max(makerLongestMs, performance.now() - begun.get(m.name));
         if (!madeHere.has(m.name)) made.set(m.name, m.bytes);
         wakeMadeWaiting();
       } else if (m.warning) {
@@ -1053,8 +1109,13 @@
       changed.push([x, y, x + w, y + h]);
       if (stats.firstShownAt === null) {
         stats.firstShownAt = performance.now();
-        if (maker) maker.postMessage({ shown: true });
+        tell({ shown: true });
       }
+    },
+    pictureLost() {
+      const lost = pictureLost;
+      pictureLost = false;
+      return lost;
     },
     setCursorVisible(visible) {
       canvas.style.cursor = visible ? 'auto' : 'none';
@@ -1153,7 +1214,7 @@
     madeHere(name) {
       madeHere.add(name);
       made.delete(name);
-      if (maker) maker.postMessage({ unwanted: name });
+      tell({ unwanted: name });
     },
     madeSize(name) {
       const bytes = made.get(name);
@@ -1167,7 +1228,10 @@
     makerStopped: () => makerStopped,
     whenMade() {
       if (makerStopped) return Promise.resolve();
-      return new Promise((resolve) => madeWaiting.push(resolve));
+      if (!madeWaiting.length) madeWaiting.since = performance.now();
+      const made = new Promise((resolve) => madeWaiting.push(resolve));
+      watchMaker();
+      return made;
     },
     playState: setPlayState,
     progress(fraction, what) {

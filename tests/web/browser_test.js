@@ -12,7 +12,7 @@
 // Usage: node browser_test.js --site DIR --assets DIR --checker PATH
 //                             [--module NAME] [--figures] [--bot-seconds N]
 //                             [--bot-hz N] [--native-game PATH] [--keep DIR]
-//                             [--start-runs N]
+//                             [--start-runs N] [--only PARTS]
 //   --site     the served folder (index.html, page.js, NAME.js, NAME.wasm)
 //   --assets   a native asset folder: the pictures to compare with
 //   --module   the module the page loads (default qorb)
@@ -28,6 +28,7 @@
 //              the figures
 //   --bot-hz   the test's bot plays on a simulated frame clock of N Hz
 //   --keep     keep the screenshots there
+//   --only     some of play, makers, bot, buffers, silence (comma-separated)
 'use strict';
 
 const { spawnSync } = require('child_process');
@@ -42,7 +43,7 @@ for (let i = 2; i < process.argv.length; ++i) {
   const arg = process.argv[i];
   if (arg === '--figures') options.figures = true;
   else if (['--site', '--assets', '--checker', '--module', '--keep', '--native-game', '--bot-seconds', '--bot-hz',
-            '--start-runs'].includes(arg) &&
+            '--start-runs', '--only'].includes(arg) &&
            i + 1 < process.argv.length)
     options[arg.slice(2)] = process.argv[++i];
   else {
@@ -75,6 +76,9 @@ const fail = (why) => {
 const say = (text) => console.log(`browser_test: ${text}`);
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
+// An error, or a warning of the game's own, fails the test that saw it.
+const heardAsFault = (m) => m.type() === 'error' || /^qorb: warning/.test(m.text());
+
 // The checker's verdict on a screenshot: true when it matches.
 function check(args) {
   const run = spawnSync(options.checker, args, { encoding: 'utf8' });
@@ -90,19 +94,25 @@ async function main() {
   try {
     const page = await browser.newPage({ viewport });
     page.on('console', (m) => {
-      if (m.type() === 'error') errors.push(`console: ${m.text()}`);
+      if (heardAsFault(m)) errors.push(`console ${m.type()}: ${m.text()}`);
     });
     page.on('pageerror', (e) => errors.push(`page: ${e.message}`));
     if (options.figures) {
       await figures(browser, address);
       return;
     }
-    await play(page, address);
-    await soundWhileTheBotPlays(browser, address, errors);
-    await soundThroughBufferSources(browser, address, errors);
-    if (errors.length) fail(`errors reached the console:\n  ${errors.join('\n  ')}`);
-    say('no error in the console');
-    await silence(browser, address);
+    // --only NAME[,NAME]: some parts alone, while working on them.
+    const parts = options.only ? options.only.split(',') : null;
+    const run = async (name, part) => {
+      if (!parts || parts.includes(name)) await part();
+    };
+    await run('play', () => play(page, address));
+    await run('makers', () => makerStops(browser, address));
+    await run('bot', () => soundWhileTheBotPlays(browser, address, errors));
+    await run('buffers', () => soundThroughBufferSources(browser, address, errors));
+    if (errors.length) fail(`errors or game warnings reached the console:\n  ${errors.join('\n  ')}`);
+    say('no error and no game warning in the console');
+    await run('silence', () => silence(browser, address));
   } finally {
     await browser.close();
     server.close();
@@ -144,21 +154,34 @@ async function play(page, address) {
   // absolute places, and cannot push on past the window's edge.
   const motion = (dx) => page.evaluate((d) => window.qorbPage.input.motion(d, 0), dx);
 
+  // A key let go of at once, as a quick finger does: the game may not be
+  // reading when it comes, and must still see it.
+  const tapKey = async (key) => {
+    await page.keyboard.down(key);
+    await sleep(30);
+    await page.keyboard.up(key);
+  };
+  const waitForRegion = async (seconds, name, picture, ...numbers) => {
+    for (const end = Date.now() + seconds * 1000; Date.now() < end; await sleep(300))
+      if ((await region(name, picture, ...numbers)).ok) return;
+    await expectRegion(name, picture, ...numbers);
+  };
+  const intro = ['CLOUDS.DAT', 690, 120, 100, 150, 690, 120, 90]; // right of the ship, the clouds stand bare
+
   await page.goto(address);
   await page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 120000 });
   // The first pictures are the start of the zoom, not the whole title.
   if ((await wholeTitle('zoom')).ok) fail('the title stood whole at once instead of zooming in');
-  await waitForTitle(30, 'title');
-  await sleep(500);
-  say('the title zoomed in and fills the window, with black bars');
+  await sleep(800);
+  // Enter tapped during the zoom: kept until the title reads it.
+  const zoomAt = await page.evaluate(() => window.qorbPage.stats.shown);
+  await tapKey('Enter');
   if (await page.evaluate(() => !document.getElementById('touch-controls').hidden))
     fail('the buttons of touch screens show on a desktop with a mouse');
-
-  await holdKey('Enter');
+  await waitForRegion(15, 'intro', ...intro);
   await sleep(1500);
-  // Right of the ship and below the caption the clouds stand bare.
-  await expectRegion('intro', 'CLOUDS.DAT', 690, 120, 100, 150, 690, 120, 90);
-  say('Enter plays the intro over the clouds');
+  await expectRegion('intro_still', ...intro);
+  say(`Enter tapped during the title's zoom (picture ${zoomAt}) plays the intro once the zoom is done, and only that`);
 
   await holdKey('Enter');
   await sleep(1200);
@@ -252,11 +275,32 @@ async function play(page, address) {
   if (!over) await expectRegion('game_over', 'BELEMNTS.DAT', 106, 123, 449, 436, 174, 164, 95);
   say('F5 shows the game-over picture');
   await waitForTitle(20, 'title_again');
-  say('and the title comes back');
+  say('and the title comes back, filling the window with black bars');
 
-  await holdKey('Escape');
+  // A canvas the browser dropped and gave back is blank until drawn again.
+  await page.evaluate(() => {
+    const screen = document.getElementById('screen');
+    const context = screen.getContext('2d');
+    context.fillStyle = '#000';
+    context.fillRect(0, 0, screen.width, screen.height);
+    screen.dispatchEvent(new Event('contextrestored'));
+  });
+  await sleep(500);
+  await waitForTitle(3, 'title_restored');
+  say('a canvas given back blank after a lost context shows the picture again');
+
+  // A second game, and Escape tapped during its round's announcement, when
+  // the game reads no key: it is kept until play reads it, and ends the game.
+  await tapKey('Enter');
+  await waitForRegion(10, 'intro_again', ...intro);
+  await tapKey('Enter');
+  await page.waitForFunction(() => window.qorbPage.stats.playState === 1, null, { timeout: 10000 })
+    .catch(() => fail('the second game did not begin'));
+  await tapKey('Escape');
+  await sleep(300);
+  if (await page.evaluate(() => window.qorbPage.stats.ended !== null)) fail('the game ended before its announcement was over');
   await page.waitForFunction(() => window.qorbPage.stats.ended !== null, null, { timeout: 10000 }).catch(() => {
-    fail('the game still runs 10 s after Escape');
+    fail('Escape tapped during the announcement did not end the game once play began');
   });
   const end = await page.evaluate(() => ({
     code: window.qorbPage.stats.ended,
@@ -266,7 +310,68 @@ async function play(page, address) {
   if (end.code !== 0) fail(`the game ended with status ${end.code} after Escape`);
   if (!end.panel) fail('the page does not say that Qorb has ended');
   if (end.locked) fail('the page kept pointer lock after the game ended');
-  say('Escape ends the game; the page says so and offers to start again');
+  say('Escape tapped during the announcement ends the game once play begins; the page says so and offers to start again');
+}
+
+// A file-making worker that stops without a word (during set-up, or while
+// it makes the round pictures behind the title) is noticed: the tab makes
+// the rest itself and says so, and neither set-up nor play waits without
+// end. A word the page cannot send it ends it the same way, with no
+// unhandled error.
+async function makerStops(browser, address) {
+  for (const how of ['set-up', 'rounds', 'unsendable']) {
+    const page = await browser.newPage({ viewport });
+    const errors = [];
+    const told = [];
+    page.on('console', (m) => {
+      if (heardAsFault(m)) errors.push(`console ${m.type()}: ${m.text()}`);
+      if (/^Qorb's worker stopped/.test(m.text())) told.push(m.text());
+    });
+    page.on('pageerror', (e) => errors.push(`page: ${e.message}`));
+    await page.addInitScript((mode) => {
+      const Real = window.Worker;
+      window.Worker = class extends Real {
+        set onmessage(handler) {
+          let files = 0;
+          super.onmessage = (e) => {
+            const m = e.data || {};
+            const stops = (mode === 'set-up' && m.name && ++files > 2) || (mode === 'rounds' && /^LEVEL/.test(m.name || ''));
+            if (stops && !this.gone) {
+              this.gone = true;
+              Real.prototype.terminate.call(this);
+            }
+            if (!this.gone) handler(e);
+          };
+        }
+        postMessage(message, transfer) {
+          if (mode === 'unsendable' && message && message.module) throw new DOMException('cannot be cloned', 'DataCloneError');
+          return super.postMessage(message, transfer);
+        }
+      };
+    }, how);
+    try {
+      await page.goto(address);
+      await page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 30000 })
+        .catch(() => fail(`${how}: the title did not show within 30 s of a worker that stopped`));
+      if (how === 'rounds') {
+        await sleep(4500); // the zoom
+        for (const key of ['Enter', 'Enter']) {
+          await page.keyboard.down(key);
+          await sleep(100);
+          await page.keyboard.up(key);
+          await sleep(1200);
+        }
+        await page.waitForFunction(() => window.qorbPage.stats.playState === 1, null, { timeout: 30000 })
+          .catch(() => fail('rounds: play did not begin within 30 s of a worker that stopped making the round pictures'));
+      }
+      if (!told.length) fail(`${how}: the page did not say that its worker stopped`);
+      if (errors.length) fail(`${how}: errors reached the console:\n  ${errors.join('\n  ')}`);
+      say(`a worker that ${how === 'unsendable' ? 'cannot be sent the module' : `stops without a word (${how})`} ` +
+          `is noticed and the tab makes the rest: ${told[0]}`);
+    } finally {
+      await page.close();
+    }
+  }
 }
 
 // Sound that cannot start is said on the page: here an audio context that
@@ -395,7 +500,7 @@ async function soundWhileTheBotPlays(browser, address, errors) {
   const hz = Number(options['bot-hz'] || 0);
   const bot = await botWithSound(browser, hz ? `${address}&hz=${hz}` : address);
   bot.on('console', (m) => {
-    if (m.type() === 'error') errors.push(`console (bot): ${m.text()}`);
+    if (heardAsFault(m)) errors.push(`console (bot) ${m.type()}: ${m.text()}`);
   });
   const run = await sample(bot, seconds * 1000);
   // When each gap came after the page opened, how long after the sound sent
@@ -418,7 +523,7 @@ async function soundWhileTheBotPlays(browser, address, errors) {
 async function soundThroughBufferSources(browser, address, errors) {
   const bot = await botWithSound(browser, `${address}&sound=buffers`);
   bot.on('console', (m) => {
-    if (m.type() === 'error') errors.push(`console (buffer sources): ${m.text()}`);
+    if (heardAsFault(m)) errors.push(`console (buffer sources) ${m.type()}: ${m.text()}`);
   });
   const run = await sample(bot, 15000);
   await bot.close();

@@ -42,6 +42,8 @@ constexpr uint64_t PendingMicros = 16667;
 
 // In display.cpp: puts what differs in `page` from what the canvas holds on it.
 void Show(const Surface& page);
+// In display.cpp: puts the whole visible page on the canvas again if the page lost it.
+void ShowAgainIfLost();
 // In audio.cpp: keeps the mix ahead of what the page plays.
 void PumpAudio();
 // In input.cpp: feeds the page's recorded input to the core.

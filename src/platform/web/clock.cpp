@@ -31,6 +31,7 @@ void Sleep(uint32_t micros) {
         (uint64_t{core::FramesUntilFirstEnd()} * 1000 + web::AudioFeed::Rate - 1) / web::AudioFeed::Rate;
     web::page::Doze(state.Dozes.Next((micros + 500) / 1000, heard, news, voiceEndsInMs));
     web::detail::PumpAudio();
+    web::detail::ShowAgainIfLost();
 }
 
 int64_t CalendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }

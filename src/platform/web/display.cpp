@@ -56,6 +56,12 @@ void Show(const Surface& page) {
     }
 }
 
+void ShowAgainIfLost() {
+    if (!page::PictureLost()) return;
+    state.OnScreen.clear();
+    if (const Surface* primary = core::Chain().Primary) Show(*primary);
+}
+
 }  // namespace web::detail
 
 using web::detail::state;
@@ -90,6 +96,7 @@ PresentResult Present(const Surface& page) {
         state.Pacer.Restart();   // no racing to make up the frozen time
         state.OnScreen.clear();  // the canvas may have been dropped meanwhile
     }
+    if (web::page::PictureLost()) state.OnScreen.clear();
     web::detail::Show(page);
     if (state.Pacer.Flip(web::page::NowMs()) == web::FramePacer::Wait::Yield) {
         web::page::Sleep(0);

@@ -19,6 +19,8 @@ EM_JS(void, qorb_show_rgba, (const uint8_t* rgba, int32_t width, int32_t height,
 
 EM_JS(void, qorb_set_cursor_visible, (bool visible), { Module.qorbPage.setCursorVisible(!!visible); });
 
+EM_JS(bool, qorb_picture_lost, (), { return Module.qorbPage.pictureLost(); });
+
 EM_JS(double, qorb_now_ms, (), { return performance.now(); });
 
 EM_ASYNC_JS(double, qorb_next_frame_within, (uint32_t ms), { return await Module.qorbPage.nextFrameWithin(ms); });
@@ -121,6 +123,7 @@ void ShowRgba(const uint8_t* rgba, int32_t width, int32_t height, int32_t x, int
     qorb_show_rgba(rgba, width, height, x, y, w, h);
 }
 void SetCursorVisible(bool visible) { qorb_set_cursor_visible(visible); }
+bool PictureLost() { return qorb_picture_lost(); }
 double NowMs() { return qorb_now_ms(); }
 double NextFrameWithin(uint32_t maxMs) { return qorb_next_frame_within(maxMs); }
 void Sleep(uint32_t ms) { qorb_sleep(ms); }

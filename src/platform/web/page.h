@@ -20,6 +20,10 @@ void OpenCanvas(int32_t width, int32_t height);
 // the top, 4 bytes a pixel) on the canvas.
 void ShowRgba(const uint8_t* rgba, int32_t width, int32_t height, int32_t x, int32_t y, int32_t w, int32_t h);
 void SetCursorVisible(bool visible);
+// True once after the browser gave back a canvas context it had dropped (for
+// its memory, or a GPU that reset): the canvas is blank, and the whole
+// picture must be put on it again.
+bool PictureLost();
 
 // --- Time ----------------------------------------------------------------------
 

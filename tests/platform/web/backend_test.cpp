@@ -7,6 +7,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/backend.h"
@@ -42,6 +43,7 @@ struct FakePage {
     std::vector<plat::Rect> Shown;  // the areas put on the canvas
     std::deque<plat::InputEvent> Input;
     plat::core::InputReads ReadsTold;  // what the game had read, as the page last heard
+    bool PictureLost = false;          // the browser gave back a blank canvas
 };
 FakePage fake;
 
@@ -70,6 +72,7 @@ void ShowRgba(const uint8_t*, int32_t, int32_t, int32_t x, int32_t y, int32_t w,
     fake.Shown.push_back(plat::RectAt(x, y, w, h));
 }
 void SetCursorVisible(bool) {}
+bool PictureLost() { return std::exchange(fake.PictureLost, false); }
 double NowMs() { return fake.Now; }
 double NextFrameWithin(uint32_t maxMs) {
     const double period = 1000.0 / fake.Hz;
@@ -389,6 +392,36 @@ TEST_F(WebBackend, TheCanvasGetsOnlyTheAreasThatChanged) {
 // A voice the game starts is heard at most 40 ms later; the page plays the
 // mixer's frames unbroken, none twice or skipped, and rides over a stalled
 // page; the mix ahead is made again only when the game changes a voice.
+// A canvas the browser dropped and gave back is blank: the whole visible
+// page goes to it again, at the next flip or, on a still screen, the next
+// polled wait.
+TEST_F(WebBackend, ALostCanvasGetsTheWholePictureAgain) {
+    ASSERT_TRUE(backend::OpenWindow("Qorb", 800, 600));
+    plat::Surface* primary = nullptr;
+    plat::Surface* back = nullptr;
+    ASSERT_TRUE(plat::DisplayCreate() && plat::DisplaySetMode(800, 600, 16));
+    ASSERT_TRUE(plat::DisplayCreatePrimary(&primary) && plat::DisplayGetBackBuffer(&back));
+    back->Words[10] = 7;
+    ASSERT_TRUE(plat::Flip());
+    const auto whole = [] {
+        return !fake.Shown.empty() && fake.Shown.back().Left == 0 && fake.Shown.back().Top == 0 &&
+               fake.Shown.back().Right == 800 && fake.Shown.back().Bottom == 600;
+    };
+    fake.Shown.clear();
+    backend::Sleep(1000);
+    EXPECT_TRUE(fake.Shown.empty()) << "nothing lost, nothing shown";
+    fake.PictureLost = true;
+    backend::Sleep(1000);
+    EXPECT_TRUE(whole()) << "a still screen, lost: shown whole at the next wait";
+    fake.Shown.clear();
+    fake.PictureLost = true;
+    ASSERT_TRUE(plat::Flip());
+    EXPECT_TRUE(whole()) << "lost before a flip: the flip shows all of it";
+    fake.Shown.clear();
+    ASSERT_TRUE(plat::Flip());
+    EXPECT_FALSE(whole()) << "and then only what changes again";
+}
+
 TEST_F(WebBackend, TheSoundIsTheMixUnbrokenSoonAfterEachVoiceAndThroughStalls) {
     ASSERT_TRUE(plat::SoundCreate());
     const auto voice = [](uint32_t frames, auto sample) {
