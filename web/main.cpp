@@ -26,6 +26,7 @@
 #include "gfx/screen_map.h"
 #include "platform/file_open.h"
 #include "platform/platform.h"
+#include "platform/web/pacing.h"
 #include "platform/web/page.h"
 #include "platform/web/web_backend.h"
 #include "play/play_report.h"
@@ -78,6 +79,44 @@ ExitStatus BotMain() {
         for (const plat::TimedInput& e : bot.Act(plat::Ticks() + 1)) plat::web::Schedule(e);
     }
     ShutdownDevices();
+    return status;
+}
+
+// --voices: every voice of the game played alone through the page's sound,
+// for the browser test that listens to each (index.html?args=--voices&meter=1).
+// Set-up as the game does it; then, once the page's audio runs, each voice in
+// turn from its start for at most VoiceHeardMs and a silence after it. The
+// page's figures: voiceN_loaded, and voiceN_from and voiceN_to, the frames of
+// the page's audio between which it sounds; voicesDone once all are played.
+constexpr uint32_t VoiceHeardMs = 700, VoiceQuietMs = 400;
+
+void IdleFor(uint32_t ms) {
+    for (const uint32_t start = plat::Ticks(); plat::Ticks() - start < ms;) plat::Idle();
+}
+
+ExitStatus VoicesMain() {
+    ExitStatus status;
+    if (!OpenGame(&status)) return status;
+    while (!page::AudioRunning()) plat::Idle();
+    IdleFor(VoiceQuietMs);
+    for (int i = 0; i < VoiceCount; ++i) {
+        Voice& voice = *VoiceInventory[i].Target;
+        const std::string figure = "voice" + std::to_string(i) + "_";
+        page::SetFigure((figure + "loaded").c_str(), voice.Buffer != nullptr ? 1 : 0);
+        page::SetFigure((figure + "from").c_str(), page::AudioPlayedFrame());
+        PlayVoice(voice);
+        for (const uint32_t start = plat::Ticks();
+             plat::Ticks() - start < VoiceHeardMs && voice.Buffer != nullptr &&
+             plat::SoundStatus(voice.Buffer) == plat::SoundStatusPlaying;)
+            plat::Idle();
+        StopVoice(voice);
+        // What the mixer made before the stop is heard up to its lead later.
+        page::SetFigure((figure + "to").c_str(), page::AudioPlayedFrame() + plat::web::AudioFeed::LeadFrames);
+        IdleFor(VoiceQuietMs);
+    }
+    page::SetFigure("voicesDone", 1);
+    ShutdownDevices();
+    status.Code = 0;
     return status;
 }
 
@@ -382,8 +421,9 @@ bool MakeArt(std::string* error) {
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--maker") return MakeForPage();
     const bool withBot = argc == 2 && std::string(argv[1]) == "--bot";
-    if (argc > 1 && !withBot) {
-        plat::ReportFatalError("the only argument is --bot");
+    const bool voices = argc == 2 && std::string(argv[1]) == "--voices";
+    if (argc > 1 && !withBot && !voices) {
+        plat::ReportFatalError("the only arguments are --bot and --voices");
         page::Ended(2);
         return 2;
     }
@@ -406,7 +446,7 @@ int main(int argc, char** argv) {
         BetweenPolls();
     });
     plat::web::SetFlipObserver([](uint64_t flips) { page::SetFigure("flips", static_cast<double>(flips)); });
-    const ExitStatus status = withBot ? BotMain() : GameMain();
+    const ExitStatus status = withBot ? BotMain() : voices ? VoicesMain() : GameMain();
     if (!status.Message.empty()) plat::ReportFatalError(status.Message);
     page::Ended(status.Code);
     return status.Code;

@@ -781,7 +781,7 @@
   // Where a browser has no audio worklet (pages not served securely), buffer
   // sources scheduled on the context's clock, stopped where a later piece
   // replaces them.
-  function bufferSources(context) {
+  function bufferSources(context, destination) {
     let held = []; // { source, start, end } in frames
     let end = 0;
     let played = false;
@@ -808,7 +808,7 @@
         }
         const source = context.createBufferSource();
         source.buffer = buffer;
-        source.connect(context.destination);
+        source.connect(destination);
         source.start(at / Rate);
         if (at < now) stats.audioLate += Math.min(frames, now - at);
         held.push({ source, start: at, end: at + frames });
@@ -824,11 +824,56 @@
     if (stats.audioGapLog.length < 50) stats.audioGapLog.push([now, now - lastSentAt, (frames * 1000) / Rate]);
   }
 
+  // With ?meter=1 (the tests), what reaches the device is also measured:
+  // the loudest sample of each block, by the context's frame, in
+  // stats.heard, so that a test can tell each voice was heard.
+  function meterProcessor() {
+    class QorbMeter extends AudioWorkletProcessor {
+      constructor() {
+        super();
+        this.blocks = [];
+      }
+      process(inputs) {
+        let peak = 0;
+        for (const channel of inputs[0] || []) for (const v of channel) peak = Math.max(peak, Math.abs(v));
+        this.blocks.push(currentFrame, peak);
+        if (this.blocks.length >= 64) {
+          this.port.postMessage(this.blocks);
+          this.blocks = [];
+        }
+        return true;
+      }
+    }
+    registerProcessor('qorb-meter', QorbMeter);
+  }
+  let meterReady = !params.has('meter');
+  // Where the sound goes: the device, through the meter when there is one.
+  function output(context) {
+    if (!params.has('meter')) return context.destination;
+    const out = context.createGain();
+    out.connect(context.destination);
+    stats.heard = [];
+    const url = URL.createObjectURL(new Blob([`(${meterProcessor})();`], { type: 'text/javascript' }));
+    context.audioWorklet
+      .addModule(url)
+      .then(() => {
+        const meter = new AudioWorkletNode(context, 'qorb-meter', { numberOfInputs: 1, numberOfOutputs: 1 });
+        meter.port.onmessage = (e) => stats.heard.push(...e.data);
+        out.connect(meter);
+        meter.connect(context.destination); // it sends silence: pulled, it measures
+        meterReady = true;
+      })
+      .catch((error) => console.error(`Qorb's meter could not start: ${error.message || error}`))
+      .finally(() => URL.revokeObjectURL(url));
+    return out;
+  }
+
   // The worklet when it loads, buffer sources until then or without it.
   function soundWay(context) {
     const way = { send: null };
+    const destination = output(context);
     if (!context.audioWorklet || !window.AudioWorkletNode || !window.Blob || !window.URL || params.get('sound') === 'buffers') {
-      if (context.createBuffer) way.send = bufferSources(context);
+      if (context.createBuffer) way.send = bufferSources(context, destination);
       stats.audioWay = 'buffer sources';
       return way;
     }
@@ -852,7 +897,7 @@
             stats.audioAheadLeast = stats.audioAheadLeast === null ? ms : Math.min(stats.audioAheadLeast, ms);
           }
         };
-        node.connect(context.destination);
+        node.connect(destination);
         way.send = {
           queue(at, samples, frames) {
             const copy = samples.slice(0, frames * 2);
@@ -864,7 +909,7 @@
       })
       .catch((error) => {
         console.warn(`Qorb plays its sound through buffer sources: ${error.message || error}`);
-        way.send = bufferSources(context);
+        way.send = bufferSources(context, destination);
         stats.audioWay = 'buffer sources';
       })
       .finally(() => URL.revokeObjectURL(url));
@@ -1185,7 +1230,7 @@
     },
     pointerLocked: locked,
     audioRunning() {
-      return audio !== null && audio.state === 'running' && sound !== null && sound.send !== null;
+      return audio !== null && audio.state === 'running' && sound !== null && sound.send !== null && meterReady;
     },
     audioPlayedFrame() {
       if (!page.audioRunning()) return 0;

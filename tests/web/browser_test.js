@@ -28,7 +28,7 @@
 //              the figures
 //   --bot-hz   the test's bot plays on a simulated frame clock of N Hz
 //   --keep     keep the screenshots there
-//   --only     some of play, makers, bot, buffers, silence (comma-separated)
+//   --only     some of play, makers, bot, buffers, voices, silence (comma-separated)
 'use strict';
 
 const { spawnSync } = require('child_process');
@@ -110,6 +110,7 @@ async function main() {
     await run('makers', () => makerStops(browser, address));
     await run('bot', () => soundWhileTheBotPlays(browser, address, errors));
     await run('buffers', () => soundThroughBufferSources(browser, address, errors));
+    await run('voices', () => everyVoiceHeard(browser, address, errors));
     if (errors.length) fail(`errors or game warnings reached the console:\n  ${errors.join('\n  ')}`);
     say('no error and no game warning in the console');
     await run('silence', () => silence(browser, address));
@@ -516,6 +517,48 @@ async function soundWhileTheBotPlays(browser, address, errors) {
       `${run.audioAheadLeast.toFixed(0)} ms`);
   if (run.audioGaps > 0) fail(`the sound ran dry ${run.audioGaps} times (${gapLog.join(' ')})`);
   if (run.audioLate > 0) fail(`${run.audioLate} frames of sound reached the device after their time`);
+}
+
+// Every voice of the inventory, loaded by the browser's module and heard:
+// each played alone (index.html?args=--voices) through the page's own sound,
+// by the audio worklet and by buffer sources, must reach the device louder
+// than silence, as the page's meter measures what the device is given.
+const HeardAtLeast = 0.01; // of full scale: -40 dB
+async function everyVoiceHeard(browser, address, errors) {
+  for (const way of ['audio worklet', 'buffer sources']) {
+    const page = await browser.newPage({ viewport });
+    page.on('console', (m) => {
+      if (heardAsFault(m)) errors.push(`console (voices, ${way}) ${m.type()}: ${m.text()}`);
+    });
+    try {
+      await page.goto(`${address}&args=--voices&meter=1${way === 'buffer sources' ? '&sound=buffers' : ''}`);
+      await page.waitForFunction(() => window.qorbPage, null, { timeout: 60000 });
+      await page.keyboard.press('Shift'); // the gesture that starts the sound
+      await page.waitForFunction(() => window.qorbPage.stats.figures.voicesDone === 1, null, { timeout: 90000 })
+        .catch(() => fail(`${way}: the voices were not all played within 90 s`));
+      const voices = await page.evaluate(() => {
+        const s = window.qorbPage.stats;
+        const f = s.figures;
+        const found = [];
+        for (let i = 0; `voice${i}_from` in f; ++i) {
+          let peak = 0;
+          for (let b = 0; b < s.heard.length; b += 2)
+            if (s.heard[b] >= f[`voice${i}_from`] && s.heard[b] < f[`voice${i}_to`]) peak = Math.max(peak, s.heard[b + 1]);
+          found.push({ loaded: f[`voice${i}_loaded`] === 1, peak, way: s.audioWay });
+        }
+        return found;
+      });
+      if (voices.length === 0) fail(`${way}: no voice was played`);
+      if (voices[0].way !== way) fail(`the sound went through ${voices[0].way}, not ${way}`);
+      const silent = voices.map((v, i) => (!v.loaded ? `${i} (not loaded)` : v.peak < HeardAtLeast ? `${i} (peak ${v.peak.toFixed(4)})` : ''))
+        .filter((v) => v);
+      if (silent.length) fail(`${way}: of the ${voices.length} voices, these were not heard: ${silent.join(', ')}`);
+      say(`${way}: all ${voices.length} voices loaded and heard (the quietest peaks at ` +
+          `${Math.min(...voices.map((v) => v.peak)).toFixed(3)} of full scale)`);
+    } finally {
+      await page.close();
+    }
+  }
 }
 
 // Where a page has no audio worklet the same pieces go to buffer sources:
