@@ -445,6 +445,29 @@ TEST(Art, IconIsTheOrbOnATransparentSquareAtEverySize) {
     }
 }
 
+// A launcher may cut the installed app's icon to any shape that keeps the
+// middle circle of 80% of the side: the whole square is painted, and the orb
+// and its glow stay inside that circle, on the plain ground.
+TEST(Art, MaskableIconKeepsTheOrbInsideTheSafeCircle) {
+    const assetgen::Layer icon = assetgen::DrawMaskableIcon(512);
+    ASSERT_EQ(icon.Width, 512);
+    const assetgen::Layer::Px ground = icon.At(0, 0);
+    int painted = 0;
+    for (int y = 0; y < 512; ++y) {
+        for (int x = 0; x < 512; ++x) {
+            const assetgen::Layer::Px& p = icon.At(x, y);
+            ASSERT_GE(p.A, 0.999f) << x << "," << y;
+            const float dx = x + 0.5f - 256, dy = y + 0.5f - 256;
+            const bool plain = std::abs(p.R - ground.R) < 1 && std::abs(p.G - ground.G) < 1 && std::abs(p.B - ground.B) < 1;
+            if (dx * dx + dy * dy > 204.8f * 204.8f)
+                ASSERT_TRUE(plain) << "drawn outside the safe circle at " << x << "," << y;
+            else if (!plain)
+                ++painted;
+        }
+    }
+    EXPECT_GT(painted, 512 * 512 / 4) << "the orb fills the circle";
+}
+
 TEST(Art, IconFileHoldsEverySizeWhereItsDirectorySays) {
     std::vector<assetgen::Layer> sizes;
     for (int size : {16, 32, 256}) sizes.push_back(assetgen::DrawIcon(size));

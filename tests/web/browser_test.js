@@ -171,6 +171,20 @@ async function play(page, address) {
 
   await page.goto(address);
   await page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 120000 });
+  // What an audit of the page asks: zoom left to the reader (the game keeps
+  // fingers from zooming it by itself), a description, and the installed
+  // app's identity and an icon a launcher may cut to its shape.
+  const audit = await page.evaluate(async () => {
+    const meta = (name) => (document.querySelector(`meta[name="${name}"]`) || {}).content || '';
+    const manifest = await fetch(document.querySelector('link[rel="manifest"]').href).then((r) => r.json());
+    const maskable = (manifest.icons || []).find((i) => /maskable/.test(i.purpose || ''));
+    const loads = maskable ? await fetch(maskable.src).then((r) => r.ok && r.headers.get('Content-Type') === 'image/png') : false;
+    return { viewport: meta('viewport'), description: meta('description'), id: manifest.id, maskable: loads };
+  });
+  if (/user-scalable\s*=\s*no|maximum-scale\s*=\s*1(\D|$)/.test(audit.viewport)) fail(`the page forbids zoom: ${audit.viewport}`);
+  if (audit.description.length < 20) fail('the page has no description');
+  if (!audit.id) fail('the manifest gives the app no id');
+  if (!audit.maskable) fail('the manifest has no maskable icon that loads');
   // The first pictures are the start of the zoom, not the whole title.
   if ((await wholeTitle('zoom')).ok) fail('the title stood whole at once instead of zooming in');
   await sleep(800);

@@ -39,6 +39,7 @@ LetterPaint TitleGold(float scale);
 
 // The program's icon, `size` pixels square, on a transparent ground.
 Layer DrawIcon(int size);
+Layer DrawMaskableIcon(int size);
 
 // The plain sky colour of the intro at screen row y, without clouds.
 Color SkyAt(float y);

@@ -4,7 +4,8 @@
 //   assetgen [OUTPUT_DIR] [--contact-sheet DIR] [--icons DIR]
 //
 // --icons writes qorb-SIZE.png for each size from 16 to 256 pixels, and all
-// of them in qorb.ico for the Windows programs; 192 and 512 too, for the
+// of them in qorb.ico for the Windows programs; 192 and 512 too, and a
+// maskable 512 (the whole square painted, the orb in its middle), for the
 // browser's installed app.
 #include <cstdio>
 #include <exception>
@@ -61,6 +62,11 @@ int main(int argc, char** argv) {
                     return 1;
                 }
                 if (size <= 256) forIco.push_back(std::move(icon));
+            }
+            const std::string maskable = iconDir + "/qorb-maskable-512.png";
+            if (!assetgen::WritePng(assetgen::DrawMaskableIcon(512), maskable)) {
+                std::fprintf(stderr, "assetgen: cannot write %s\n", maskable.c_str());
+                return 1;
             }
             const std::vector<uint8_t> ico = assetgen::EncodeIco(forIco);
             if (ico.empty() || !WriteFile(std::filesystem::path(iconDir) / "qorb.ico", ico)) {
