@@ -12,7 +12,12 @@
 (() => {
   const params = new URLSearchParams(location.search);
   const canvas = document.getElementById('screen');
-  const context = canvas.getContext('2d', { alpha: false });
+  // Every picture comes from the processor (putImageData), so the canvases
+  // live in its memory: drawn by a graphics card that WebKit emulates in
+  // software where there is none (llvmpipe), the title's zoom ran at half
+  // speed.
+  const canvasKind = { alpha: false, willReadFrequently: true };
+  const context = canvas.getContext('2d', canvasKind);
   const making = document.getElementById('making');
   const makingBar = document.getElementById('making-bar');
   const makingWhat = document.getElementById('making-what');
@@ -101,9 +106,9 @@
   // opens it at set-up: until then each frame the browser draws would copy
   // a blank canvas while the tab makes the art.
   let pictureShown = false;
-  const pictureContext = picture.getContext('2d', { alpha: false });
+  const pictureContext = picture.getContext('2d', canvasKind);
   const enlarged = document.createElement('canvas');
-  const enlargedContext = enlarged.getContext('2d', { alpha: false });
+  const enlargedContext = enlarged.getContext('2d', canvasKind);
   let factor = 1; // the whole factor
   let screenBox = null; // the canvas's box in device pixels, when the browser says
 
