@@ -56,6 +56,35 @@
     return new Promise((resolve) => setTimeout(() => resolve(stamp), Math.max(0, stamp - performance.now())));
   }
 
+  // One animation frame asked for at a time, and never taken back: a wait
+  // that gives up on it (to top up the sound) leaves it standing for the
+  // next wait. WebKit starts its frame timer afresh at each new request, so
+  // cancelling and asking again every few milliseconds held frames off for
+  // 50 ms at a time and the title's zoom ran at half speed.
+  let frameAsked = false;
+  let frameWaiter = null;
+  function frameCame(stamp) {
+    frameAsked = false;
+    const waiter = frameWaiter;
+    frameWaiter = null;
+    if (waiter) waiter(stamp);
+  }
+  function askFrame() {
+    if (frameAsked) return;
+    frameAsked = true;
+    if (simulatedHz) simulatedFrame().then(frameCame);
+    else requestAnimationFrame(frameCame);
+  }
+
+  // One turn of the event loop, unstretched: a message to ourselves.
+  const turnChannel = new MessageChannel();
+  const turnWaiters = [];
+  turnChannel.port1.onmessage = () => turnWaiters.shift()();
+  function yieldTurn(resolve) {
+    turnWaiters.push(resolve);
+    turnChannel.port2.postMessage(0);
+  }
+
   // --- Notices ---------------------------------------------------------------------
   // One line over the top of the picture for what the page must tell the
   // player while the game runs: a mouse the browser took back, a silence.
@@ -967,9 +996,12 @@
       canvas.style.cursor = visible ? 'auto' : 'none';
     },
     // Timers set from timers are stretched to 4 ms; posted tasks are not.
+    // Without them a turn of the loop is a message to ourselves (a timer
+    // of 0 would last those 4 ms).
     sleep(ms) {
       return new Promise((resolve) => {
         if (window.scheduler && scheduler.postTask) scheduler.postTask(resolve, { delay: ms });
+        else if (ms === 0) yieldTurn(resolve);
         else setTimeout(resolve, ms);
       });
     },
@@ -989,19 +1021,15 @@
     },
     nextFrameWithin(ms) {
       return new Promise((resolve) => {
-        let frame = 0;
         const timer = setTimeout(() => {
-          if (frame) cancelAnimationFrame(frame);
-          frame = -1;
+          frameWaiter = null;
           resolve(-1);
         }, ms);
-        const came = (stamp) => {
-          if (frame === -1) return;
+        frameWaiter = (stamp) => {
           clearTimeout(timer);
           resolve(stamp);
         };
-        if (simulatedHz) simulatedFrame().then(came);
-        else frame = requestAnimationFrame(came);
+        askFrame();
       });
     },
     active,
