@@ -350,9 +350,35 @@
   document.addEventListener('mouseup', (e) => {
     if (e.button === 0) input.button(0, false);
   });
-  document.addEventListener('mousemove', (e) => {
-    if (locked()) input.motion(e.movementX, e.movementY);
-    else showFullscreenButton();
+  // A busy page gets one event for several moves of the mouse, and WebKit
+  // gives that event the last move's movement only: the paddle went 150 px
+  // for 300. The moves it stands for are its coalesced events, each with
+  // its own movement. Fractions (a screen of more pixels than CSS's) are
+  // carried to the next move, not dropped.
+  const motionRest = { x: 0, y: 0 };
+  function lockedMotion(e) {
+    let dx = 0;
+    let dy = 0;
+    const moves = e.getCoalescedEvents ? e.getCoalescedEvents() : [];
+    for (const m of moves.length ? moves : [e]) {
+      dx += m.movementX || 0;
+      dy += m.movementY || 0;
+    }
+    motionRest.x += dx;
+    motionRest.y += dy;
+    const x = Math.trunc(motionRest.x);
+    const y = Math.trunc(motionRest.y);
+    motionRest.x -= x;
+    motionRest.y -= y;
+    input.motion(x, y);
+  }
+  const pointerEvents = 'onpointermove' in window;
+  document.addEventListener(pointerEvents ? 'pointermove' : 'mousemove', (e) => {
+    if (e.pointerType && e.pointerType !== 'mouse') return;
+    if (locked()) lockedMotion(e);
+  });
+  document.addEventListener('mousemove', () => {
+    if (!locked()) showFullscreenButton();
   });
   document.addEventListener('pointerlockchange', () => {
     if (locked()) {
