@@ -319,7 +319,7 @@
   }
 
   document.addEventListener('keydown', (e) => {
-    startAudio();
+    startAudio(e);
     if (e.code === 'F11') {
       e.preventDefault();
       toggleFullscreen();
@@ -617,6 +617,7 @@
   // Said once, on the page and in the console, as the desktop game warns
   // once; the voices keep their time by the clock.
   let silenceTold = false;
+  let noAudio = false; // no Web Audio here at all: no gesture will start it
   function tellSilence(why) {
     if (silenceTold) return;
     silenceTold = true;
@@ -627,28 +628,43 @@
   // browser with no sound device leaves it suspended and says nothing.
   const AudioStartMs = 2000;
   let audioCheck = 0;
+  // Whether the browser counts this event as a gesture that may start sound.
+  // Firefox does not count a modifier key: sound that a first Shift could not
+  // start is tried again at the next key or click, and only a gesture that
+  // counted and still failed is told as silence.
+  const modifierKeys = new Set(['Shift', 'Control', 'Alt', 'AltGraph', 'Meta', 'CapsLock', 'NumLock', 'OS', 'Fn']);
+  function gestureCounts(e) {
+    if (navigator.userActivation) return navigator.userActivation.isActive;
+    return !(e && e.type === 'keydown' && modifierKeys.has(e.key));
+  }
 
   // Browsers start sound only from a gesture: the first key or click.
-  function startAudio() {
-    if (silenceTold) return;
+  function startAudio(e) {
+    if (noAudio) return;
     if (!audio) {
       const Context = window.AudioContext || window.webkitAudioContext;
       if (!Context) {
+        noAudio = true;
         tellSilence('this browser has no Web Audio');
         return;
       }
       try {
         audio = new Context({ sampleRate: 44100, latencyHint: 'interactive' });
       } catch (error) {
+        noAudio = true;
         tellSilence(error.message);
         return;
       }
+      audio.onstatechange = () => {
+        if (audio.state === 'running') hideNotice('sound');
+      };
     }
     if (!sound) sound = soundWay(audio);
     if (audio.state === 'running') return;
+    const counts = gestureCounts(e);
     const resumed = audio.resume();
-    if (resumed && resumed.catch) resumed.catch((error) => tellSilence(error.message || String(error)));
-    if (!audioCheck) {
+    if (resumed && resumed.catch) resumed.catch((error) => counts && tellSilence(error.message || String(error)));
+    if (counts && !audioCheck) {
       audioCheck = setTimeout(() => {
         audioCheck = 0;
         if (audio.state !== 'running' && !document.hidden) tellSilence(`the audio context stayed ${audio.state}`);
