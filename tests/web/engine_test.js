@@ -186,8 +186,14 @@ function findWindow() {
   }
   return best;
 }
-function focusBrowser() {
+// The X focus, and where the engine wants more to count a window as active
+// (Firefox without a window manager), a click in it.
+async function focusBrowser() {
   xdotool('windowfocus', '--sync', browserWindow);
+  for (let i = 0; i < 10 && !(await browser.evaluate(() => document.hasFocus())); ++i) {
+    await clickPicture();
+    await sleep(200);
+  }
 }
 // Keys held as a person holds them: the game reads them once a step.
 async function holdKey(key, ms = 200) {
@@ -295,7 +301,7 @@ const figures = { travel: 'not measured' };
 // --- The scenario ---------------------------------------------------------------------
 
 async function firstVisit(address) {
-  focusBrowser();
+  await focusBrowser();
   await browser.goto(address);
   // The zoom timed by the page: from its first picture to the last one the
   // zoom puts on the canvas, then the title stands still.
@@ -445,7 +451,7 @@ async function play() {
 // The bot's game with the sound running: the page's own counts of gaps
 // (the device found nothing queued) and of frames that came after their time.
 async function botWithSound(address) {
-  focusBrowser();
+  await focusBrowser();
   await browser.goto(`${address}?args=--bot`);
   await page.waitFor('no picture from the bot\u2019s page', (s) => s.shown > 0, 120);
   await holdKey('a', 100); // a key the game does not read: a gesture
@@ -499,7 +505,7 @@ async function withoutFocus(address) {
   if (state.focus) say('note: the page kept the focus from xlogo; the frozen picture is not tried here');
   expectThat(state.lit > 0, 'a page without the focus shows a black canvas');
   if (!state.focus && state.shown > s.shown + 2) fail(`a page without the focus went on with its zoom (${state.shown} pictures)`);
-  focusBrowser();
+  await focusBrowser();
   other.kill();
   await waitForTitle(30, 'focused_again');
   problems.push(...(await page.console('without the focus')));
@@ -510,7 +516,7 @@ async function withoutFocus(address) {
 // After one visit the offline worker keeps the build: without the server
 // the page starts and the title stands.
 async function offline(address, server) {
-  focusBrowser();
+  await focusBrowser();
   await browser.goto(address);
   await page.waitFor('no picture before going offline', (s) => s.shown > 0, 120);
   const kept = await browser.evaluate(
@@ -553,6 +559,8 @@ async function main() {
         os.loadavg().map((l) => l.toFixed(1)).join(' '));
     for (let i = 0; i < 50 && !(browserWindow = findWindow()); ++i) await sleep(100);
     if (!browserWindow) fail('the browser showed no window');
+    await browser.goto('about:blank');
+    await focusBrowser();
     const zoom = await firstVisit(address);
     await soundAfterTheFirstGesture();
     await play();
