@@ -70,7 +70,7 @@ for (const module of engine.needs) {
   }
   skipUnless(found, `the npm package ${module} (npm ci in tests/web)`);
 }
-for (const tool of ['Xvfb', 'xdotool', 'pulseaudio']) skipUnless(onPath(tool), tool);
+for (const tool of ['Xvfb', 'xdotool', 'xlogo', 'pulseaudio']) skipUnless(onPath(tool), tool);
 for (const file of [options.checker, path.join(options.assets, 'TITLES.DAT'), path.join(options.site, 'qorb.js')])
   skipUnless(fs.existsSync(file), file);
 
