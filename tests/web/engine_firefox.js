@@ -22,8 +22,13 @@ async function launch({ env, width, height }) {
     env,
     args: [`--width=${width}`, `--height=${height}`],
     // No first-run pages, updates or reports on a closed network; the sound
-    // goes to the test's own server (PULSE_SERVER).
+    // goes to the test's own server (PULSE_SERVER). Sound waits for a gesture
+    // as it does for a player: under remote control Firefox would let any
+    // page start it.
     extraPrefsFirefox: {
+      'media.autoplay.default': 1,
+      'media.autoplay.blocking_policy': 0,
+      'media.autoplay.block-webaudio': true,
       'browser.shell.checkDefaultBrowser': false,
       'browser.startup.homepage_override.mstone': 'ignore',
       'datareporting.policy.dataSubmissionEnabled': false,
