@@ -333,24 +333,31 @@ async function firstVisit(address) {
   await focusBrowser();
   await browser.goto(address);
   // The zoom timed by the page: from its first picture to the last one the
-  // zoom puts on the canvas, then the title stands still.
+  // zoom puts on the canvas, then the title stands still. Each picture's
+  // time is taken as the module hands it over, without polling the page.
   const zoom = await browser.evaluate(
     () =>
       new Promise((resolve) => {
-        let last = 0;
+        const page = window.qorbPage.page;
+        const show = page.show;
         let lastAt = 0;
+        page.show = function (...args) {
+          lastAt = performance.now();
+          return show.apply(this, args);
+        };
         const started = performance.now();
-        const look = setInterval(() => {
-          const s = window.qorbPage && window.qorbPage.stats;
+        const look = () => {
+          const s = window.qorbPage.stats;
           const now = performance.now();
-          if (s && s.shown !== last) [last, lastAt] = [s.shown, now];
-          const still = s && s.firstShownAt !== null && now - lastAt > 2000;
-          if (still || now - started > 120000) {
-            clearInterval(look);
-            const first = s ? s.firstShownAt : null;
-            resolve({ first, ms: first !== null ? lastAt - first : NaN, pictures: last });
+          if ((s.firstShownAt !== null && now - Math.max(lastAt, s.firstShownAt) > 2000) || now - started > 120000) {
+            page.show = show;
+            const first = s.firstShownAt;
+            resolve({ first, ms: first !== null && lastAt ? lastAt - first : NaN, pictures: s.shown });
+          } else {
+            setTimeout(look, 250);
           }
-        }, 10);
+        };
+        look();
       }),
   );
   if (zoom.first === null) fail('no picture came within two minutes');
@@ -647,7 +654,8 @@ main()
     },
     (error) => {
       console.error(`engine_test (${options.engine}): FAIL: ${error instanceof Failure ? error.message : error.stack}`);
-      if (problems.length) console.error(`engine_test (${options.engine}): the console:\n  ${problems.join('\n  ')}`);
+      if (problems.length && !(error instanceof Failure && error.message.includes(problems[0])))
+        console.error(`engine_test (${options.engine}): the console:\n  ${problems.join('\n  ')}`);
       console.error(`engine_test (${options.engine}): screenshots kept in ${shots}`);
       process.exitCode = 1;
     },
