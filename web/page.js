@@ -627,14 +627,22 @@
   // browser with no sound device leaves it suspended and says nothing.
   const AudioStartMs = 2000;
   let audioCheck = 0;
-  // Whether the browser counts this event as a gesture that may start sound.
-  // Firefox does not count a modifier key: sound that a first Shift could not
-  // start is tried again at the next key or click, and only a gesture that
-  // counted and still failed is told as silence.
+  // Whether a context this event could not start means silence. Firefox
+  // does not count a modifier key as a gesture: it says so (its autoplay
+  // policy stays "disallowed" after it), and the next key or click tries
+  // again. Elsewhere a refusal cannot be told from a missing device, and
+  // the page says it once; sound that starts later takes the notice away.
   const modifierKeys = new Set(['Shift', 'Control', 'Alt', 'AltGraph', 'Meta', 'CapsLock', 'NumLock', 'OS', 'Fn']);
   function gestureCounts(e) {
-    if (navigator.userActivation) return navigator.userActivation.isActive;
-    return !(e && e.type === 'keydown' && modifierKeys.has(e.key));
+    const active = navigator.userActivation
+      ? navigator.userActivation.isActive
+      : !(e && e.type === 'keydown' && modifierKeys.has(e.key));
+    if (active || !navigator.getAutoplayPolicy) return true;
+    try {
+      return navigator.getAutoplayPolicy('audiocontext') !== 'disallowed';
+    } catch {
+      return true;
+    }
   }
 
   // Browsers start sound only from a gesture: the first key or click.
