@@ -40,7 +40,6 @@ async function launch({ env, width, height }) {
   return {
     name: 'Firefox',
     version: await browser.version(),
-    pid: browser.process().pid,
     async goto(url) {
       await page.goto(url, { waitUntil: 'domcontentloaded', timeout: 60000 });
     },

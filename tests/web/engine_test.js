@@ -164,8 +164,8 @@ function siteCopy() {
     addEventListener('unhandledrejection', (e) => seen.push(['error', 'unhandled rejection: ' + e.reason]));
     // Firefox's rule for sound, where the browser under test would let a
     // modifier key start it: only a key other than a modifier, or a click,
-    // is a gesture, and a context made or resumed without one stays
-    // suspended, its resume() never settling.
+    // is a gesture; a context made or resumed without one stays suspended,
+    // its resume() never settling, and the autoplay policy says so.
     if (!/[?&]modifier-is-no-gesture/.test(location.search)) return;
     let counted = false;
     const modifiers = ['Shift', 'Control', 'Alt', 'Meta'];
@@ -174,6 +174,7 @@ function siteCopy() {
     Object.defineProperty(navigator, 'userActivation', {
       value: { get isActive() { return counted; }, get hasBeenActive() { return counted; } },
     });
+    navigator.getAutoplayPolicy = () => (counted ? 'allowed' : 'disallowed');
     const Real = window.AudioContext;
     window.AudioContext = class extends Real {
       constructor(...args) {

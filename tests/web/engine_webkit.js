@@ -21,7 +21,6 @@ async function launch({ env, width, height }) {
   return {
     name: 'WebKitGTK',
     version: (/AppleWebKit\/[\d.]+/.exec(version) || [version])[0],
-    pid: null, // the driver starts the browser: its window is found by name
     goto: (url) => session.navigate(url),
     evaluate: (fn, ...args) => session.execute(String(fn), args),
     async screenshot(file) {
