@@ -4,8 +4,9 @@
 # call, and the generated art and voices must match the native ones; then a
 # game in headless Chromium with the mouse and keys, one by touch alone at a
 # phone's size, online and offline, and the page's sharp scaling read back
-# from its screen.
-# Installs what it needs (Debian packages and tests/web's npm package, only
+# from its screen; and the whole game in Firefox ESR and in WebKitGTK with
+# real input.
+# Installs what it needs (Debian packages and tests/web's npm packages, only
 # those missing).
 set -euo pipefail
 start=$SECONDS

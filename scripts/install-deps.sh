@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Qorb's build, tests and tools need, and only
 # those that are missing. Pass --fuzz to add clang's fuzzing runtime, --web
-# for the browser build and its tests (Emscripten, Chromium, and the npm
-# package in tests/web that drives Chromium).
+# for the browser build and its tests (Emscripten, Chromium, Firefox ESR,
+# WebKitGTK's WebDriver and MiniBrowser, a sound server for their audio, and
+# the npm packages in tests/web that drive them).
 #
 # About Emscripten here: Debian's emcc runs its JavaScript passes with the
 # machine's node, and looks for their modules (acorn) in /usr/share/nodejs. A
@@ -32,6 +33,9 @@ case "${1:-}" in
   --web)
     web=yes
     packages+=(emscripten chromium python3)
+    # The engine tests: Firefox through WebDriver BiDi, WebKitGTK through
+    # WebKitWebDriver, and a sound server whose null sink moves their audio clocks.
+    packages+=(firefox-esr webkit2gtk-driver pulseaudio)
     # Emscripten needs node; keep the machine's own when it has one.
     command -v node >/dev/null || packages+=(nodejs)
     command -v npm >/dev/null || packages+=(npm)
@@ -40,16 +44,20 @@ case "${1:-}" in
   *) echo "install-deps: unknown option $1 (use --fuzz or --web)" >&2; exit 2 ;;
 esac
 
-# The browser tests' driver, pinned by tests/web/package-lock.json; it uses
-# Debian's Chromium and downloads no browser of its own.
+# The browser tests' drivers, pinned by tests/web/package-lock.json; they
+# use Debian's Chromium and Firefox and download no browser of their own.
 install_web_npm() {
   [[ -n "$web" ]] || return 0
   local dir
   dir="$(cd "$(dirname "$0")/../tests/web" && pwd)"
   local want have
-  want=$(node -p "require('$dir/package-lock.json').packages['node_modules/playwright-core'].version")
-  have=$(node -p "require('$dir/node_modules/playwright-core/package.json').version" 2>/dev/null || true)
-  [[ "$want" == "$have" ]] && return 0
+  local package missing=""
+  for package in playwright-core puppeteer-core; do
+    want=$(node -p "require('$dir/package-lock.json').packages['node_modules/$package'].version")
+    have=$(node -p "require('$dir/node_modules/$package/package.json').version" 2>/dev/null || true)
+    [[ "$want" == "$have" ]] || missing=yes
+  done
+  [[ -z "$missing" ]] && return 0
   echo "install-deps: installing the npm packages of tests/web"
   (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error)
 }

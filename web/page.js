@@ -12,7 +12,12 @@
 (() => {
   const params = new URLSearchParams(location.search);
   const canvas = document.getElementById('screen');
-  const context = canvas.getContext('2d', { alpha: false });
+  // Every picture comes from the processor (putImageData), so the canvases
+  // live in its memory: drawn by a graphics card that WebKit emulates in
+  // software where there is none (llvmpipe), the title's zoom ran at half
+  // speed.
+  const canvasKind = { alpha: false, willReadFrequently: true };
+  const context = canvas.getContext('2d', canvasKind);
   const making = document.getElementById('making');
   const makingBar = document.getElementById('making-bar');
   const makingWhat = document.getElementById('making-what');
@@ -49,6 +54,34 @@
     const period = 1000 / simulatedHz;
     const stamp = (Math.floor(performance.now() / period) + 1) * period;
     return new Promise((resolve) => setTimeout(() => resolve(stamp), Math.max(0, stamp - performance.now())));
+  }
+
+  // One animation frame asked for at a time, and never taken back: a wait
+  // that gives up on it (to top up the sound) leaves it standing for the
+  // next wait. Cancelled and asked again every 8 ms, WebKit was seen to hold
+  // frames off for 50 ms at a time.
+  let frameAsked = false;
+  let frameWaiter = null;
+  function frameCame(stamp) {
+    frameAsked = false;
+    const waiter = frameWaiter;
+    frameWaiter = null;
+    if (waiter) waiter(stamp);
+  }
+  function askFrame() {
+    if (frameAsked) return;
+    frameAsked = true;
+    if (simulatedHz) simulatedFrame().then(frameCame);
+    else requestAnimationFrame(frameCame);
+  }
+
+  // One turn of the event loop, unstretched: a message to ourselves.
+  const turnChannel = new MessageChannel();
+  const turnWaiters = [];
+  turnChannel.port1.onmessage = () => turnWaiters.shift()();
+  function yieldTurn(resolve) {
+    turnWaiters.push(resolve);
+    turnChannel.port2.postMessage(0);
   }
 
   // --- Notices ---------------------------------------------------------------------
@@ -101,9 +134,9 @@
   // opens it at set-up: until then each frame the browser draws would copy
   // a blank canvas while the tab makes the art.
   let pictureShown = false;
-  const pictureContext = picture.getContext('2d', { alpha: false });
+  const pictureContext = picture.getContext('2d', canvasKind);
   const enlarged = document.createElement('canvas');
-  const enlargedContext = enlarged.getContext('2d', { alpha: false });
+  const enlargedContext = enlarged.getContext('2d', canvasKind);
   let factor = 1; // the whole factor
   let screenBox = null; // the canvas's box in device pixels, when the browser says
 
@@ -324,7 +357,7 @@
   }
 
   document.addEventListener('keydown', (e) => {
-    startAudio();
+    startAudio(e);
     if (e.code === 'F11') {
       e.preventDefault();
       toggleFullscreen();
@@ -355,9 +388,35 @@
   document.addEventListener('mouseup', (e) => {
     if (e.button === 0) input.button(0, false);
   });
-  document.addEventListener('mousemove', (e) => {
-    if (locked()) input.motion(e.movementX, e.movementY);
-    else showFullscreenButton();
+  // A busy page gets one event for several moves of the mouse, and WebKit
+  // gives that event the last move's movement only: the paddle went 150 px
+  // for 300. The moves it stands for are its coalesced events, each with
+  // its own movement. Fractions (a screen of more pixels than CSS's) are
+  // carried to the next move, not dropped.
+  const motionRest = { x: 0, y: 0 };
+  function lockedMotion(e) {
+    let dx = 0;
+    let dy = 0;
+    const moves = e.getCoalescedEvents ? e.getCoalescedEvents() : [];
+    for (const m of moves.length ? moves : [e]) {
+      dx += m.movementX || 0;
+      dy += m.movementY || 0;
+    }
+    motionRest.x += dx;
+    motionRest.y += dy;
+    const x = Math.trunc(motionRest.x);
+    const y = Math.trunc(motionRest.y);
+    motionRest.x -= x;
+    motionRest.y -= y;
+    input.motion(x, y);
+  }
+  const pointerEvents = 'onpointermove' in window;
+  document.addEventListener(pointerEvents ? 'pointermove' : 'mousemove', (e) => {
+    if (e.pointerType && e.pointerType !== 'mouse') return;
+    if (locked()) lockedMotion(e);
+  });
+  document.addEventListener('mousemove', () => {
+    if (!locked()) showFullscreenButton();
   });
   document.addEventListener('pointerlockchange', () => {
     if (locked()) {
@@ -657,6 +716,7 @@
   // Said once, on the page and in the console, as the desktop game warns
   // once; the voices keep their time by the clock.
   let silenceTold = false;
+  let noAudio = false; // no Web Audio here at all: no gesture will start it
   function tellSilence(why) {
     if (silenceTold) return;
     silenceTold = true;
@@ -667,28 +727,51 @@
   // browser with no sound device leaves it suspended and says nothing.
   const AudioStartMs = 2000;
   let audioCheck = 0;
+  // Whether a context this event could not start means silence. Firefox
+  // does not count a modifier key as a gesture: it says so (its autoplay
+  // policy stays "disallowed" after it), and the next key or click tries
+  // again. Elsewhere a refusal cannot be told from a missing device, and
+  // the page says it once; sound that starts later takes the notice away.
+  const modifierKeys = new Set(['Shift', 'Control', 'Alt', 'AltGraph', 'Meta', 'CapsLock', 'NumLock', 'OS', 'Fn']);
+  function gestureCounts(e) {
+    const active = navigator.userActivation
+      ? navigator.userActivation.isActive
+      : !(e && e.type === 'keydown' && modifierKeys.has(e.key));
+    if (active || !navigator.getAutoplayPolicy) return true;
+    try {
+      return navigator.getAutoplayPolicy('audiocontext') !== 'disallowed';
+    } catch {
+      return true;
+    }
+  }
 
   // Browsers start sound only from a gesture: the first key or click.
-  function startAudio() {
-    if (silenceTold) return;
+  function startAudio(e) {
+    if (noAudio) return;
     if (!audio) {
       const Context = window.AudioContext || window.webkitAudioContext;
       if (!Context) {
+        noAudio = true;
         tellSilence('this browser has no Web Audio');
         return;
       }
       try {
         audio = new Context({ sampleRate: 44100, latencyHint: 'interactive' });
       } catch (error) {
+        noAudio = true;
         tellSilence(error.message);
         return;
       }
+      audio.onstatechange = () => {
+        if (audio.state === 'running') hideNotice('sound');
+      };
     }
     if (!sound) sound = soundWay(audio);
     if (audio.state === 'running') return;
+    const counts = gestureCounts(e);
     const resumed = audio.resume();
-    if (resumed && resumed.catch) resumed.catch((error) => tellSilence(error.message || String(error)));
-    if (!audioCheck) {
+    if (resumed && resumed.catch) resumed.catch((error) => counts && tellSilence(error.message || String(error)));
+    if (counts && !audioCheck) {
       audioCheck = setTimeout(() => {
         audioCheck = 0;
         if (audio.state !== 'running' && !document.hidden) tellSilence(`the audio context stayed ${audio.state}`);
@@ -1166,9 +1249,12 @@
       canvas.style.cursor = visible ? 'auto' : 'none';
     },
     // Timers set from timers are stretched to 4 ms; posted tasks are not.
+    // Without them a turn of the loop is a message to ourselves (a timer
+    // of 0 would last those 4 ms).
     sleep(ms) {
       return new Promise((resolve) => {
         if (window.scheduler && scheduler.postTask) scheduler.postTask(resolve, { delay: ms });
+        else if (ms === 0) yieldTurn(resolve);
         else setTimeout(resolve, ms);
       });
     },
@@ -1188,19 +1274,15 @@
     },
     nextFrameWithin(ms) {
       return new Promise((resolve) => {
-        let frame = 0;
         const timer = setTimeout(() => {
-          if (frame) cancelAnimationFrame(frame);
-          frame = -1;
+          frameWaiter = null;
           resolve(-1);
         }, ms);
-        const came = (stamp) => {
-          if (frame === -1) return;
+        frameWaiter = (stamp) => {
           clearTimeout(timer);
           resolve(stamp);
         };
-        if (simulatedHz) simulatedFrame().then(came);
-        else frame = requestAnimationFrame(came);
+        askFrame();
       });
     },
     active,

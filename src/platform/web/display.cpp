@@ -87,17 +87,21 @@ void CloseDisplay() {
 }
 
 // Frozen while the tab is hidden or unfocused, as the Linux game is in the
-// background; sixty flips a second on a screen of any refresh rate.
+// background: on the picture it made, shown before the wait, so that a page
+// opened without the focus is not black until it gets it. Sixty flips a
+// second on a screen of any refresh rate.
 PresentResult Present(const Surface& page) {
     state.News = true;
     PumpEvents();
-    if (!web::page::Active()) {
-        web::page::WaitUntilActive();
-        state.Pacer.Restart();   // no racing to make up the frozen time
-        state.OnScreen.clear();  // the canvas may have been dropped meanwhile
-    }
     if (web::page::PictureLost()) state.OnScreen.clear();
     web::detail::Show(page);
+    if (!web::page::Active()) {
+        web::page::WaitUntilActive();
+        state.Pacer.Restart();  // no racing to make up the frozen time
+        // The canvas may have been dropped meanwhile.
+        state.OnScreen.clear();
+        web::detail::Show(page);
+    }
     if (state.Pacer.Flip(web::page::NowMs()) == web::FramePacer::Wait::Yield) {
         web::page::Sleep(0);
     } else {

@@ -39,6 +39,7 @@ struct FakePage {
     int Dozes = 0;
     double InputAt = 1e18;  // when an input event arrives and wakes a doze
     int Shows = 0;
+    int ShowsWhenFrozen = -1;  // pictures shown when the flip began to wait for the focus
     int LastShowRows = 0;
     std::vector<plat::Rect> Shown;  // the areas put on the canvas
     std::deque<plat::InputEvent> Input;
@@ -94,6 +95,7 @@ void Doze(uint32_t maxMs) {
 }
 bool Active() { return fake.Active; }
 void WaitUntilActive() {
+    fake.ShowsWhenFrozen = fake.Shows;
     fake.Now = std::max(fake.Now, fake.ActiveAgainAt);
     fake.Active = true;
 }
@@ -207,6 +209,28 @@ TEST_F(WebBackend, SixtyFlipsASecondOnAnyScreenFrozenWhileTheTabIsHiddenAndPaced
             << hz << " Hz";
         backend::CloseDisplay();
     }
+}
+
+// A page opened without the focus (a tab opened in the background, a window
+// behind another) shows its first picture and freezes on it; once it has the
+// focus the whole picture goes to the canvas again, which may have been
+// dropped meanwhile.
+TEST_F(WebBackend, APageWithoutTheFocusShowsItsPictureThenFreezes) {
+    plat::PixelFormat format;
+    ASSERT_TRUE(backend::OpenWindow("Qorb", 320, 200));
+    ASSERT_TRUE(backend::OpenDisplay(8, 6, &format));
+    plat::Surface page;
+    page.Width = 8, page.Height = 6, page.PitchWords = 8;
+    page.Words.assign(48, 7);
+    fake.Active = false;
+    fake.ActiveAgainAt = fake.Now + 3000;
+    ASSERT_EQ(backend::Present(page), backend::PresentResult::Shown);
+    EXPECT_EQ(fake.ShowsWhenFrozen, 1) << "the picture waited for the focus before it was shown";
+    EXPECT_GE(fake.Now, fake.ActiveAgainAt);
+    ASSERT_EQ(fake.Shown.size(), 2u);
+    EXPECT_EQ(fake.Shown[1].Right - fake.Shown[1].Left, 8);
+    EXPECT_EQ(fake.Shown[1].Bottom - fake.Shown[1].Top, 6);
+    backend::CloseDisplay();
 }
 
 TEST_F(WebBackend, VoicesKeepTimeBeforeTheFirstGestureAndInputReachesTheGameWhichTellsThePageWhatItRead) {
