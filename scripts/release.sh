@@ -8,6 +8,10 @@
 #                                    headless Chromium (tests/web/browser_test.sh)
 # and SHA256SUMS of the three. The version is the CMake project's; nothing
 # here names it. Installs what it needs (Debian packages, only those missing).
+#
+# The builds and checks are the functions below; QORB_RELEASE_STEPS may name
+# a bash file that defines them anew (tests/release/release_test.sh stands in
+# for them with quick fakes, to check what reaches dist/).
 set -euo pipefail
 start=$SECONDS
 cd "$(dirname "$0")/.."
@@ -22,6 +26,30 @@ fail() {
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
+# --- the steps ------------------------------------------------------------------
+
+install_deps() { scripts/install-deps.sh --web; }
+# Configured afresh, so that nothing a build folder's cache kept from before
+# (an older default, a choice made by hand) reaches a release.
+build_deb() {
+    cmake --preset default --fresh >/dev/null
+    cmake --build --preset default --target package
+}
+lint_deb() { packaging/lintian.sh "$1"; }
+# Builds the zip and plays it.
+build_and_play_windows_zip() { scripts/check-windows.sh; }
+build_web_zip() {
+    cmake --preset web --fresh >/dev/null
+    cmake --build --preset web -j "$(nproc)" --target package
+}
+# Plays the unpacked web zip in `$1`; a skip (status 77) is no pass here.
+play_web_site() { tests/web/browser_test.sh "$1" qorb "$root/build/default"; }
+
+if [[ -n "${QORB_RELEASE_STEPS:-}" ]]; then
+    # shellcheck source=/dev/null
+    source "$QORB_RELEASE_STEPS"
+fi
+
 # the_one GLOB...: the single file the glob names.
 the_one() {
     local files=("$@")
@@ -29,7 +57,7 @@ the_one() {
     echo "${files[0]}"
 }
 
-scripts/install-deps.sh --web
+install_deps
 rm -rf "$dist"
 mkdir -p "$dist"
 # A package of an older version left in a build folder must not be taken.
@@ -37,29 +65,25 @@ rm -f build/default/qorb_*.deb build/windows/qorb-*-windows-x64.zip build/web/qo
 
 # --- the Debian package ---------------------------------------------------------
 
-# Configured afresh, so that nothing a build folder's cache kept from before
-# (an older default, a choice made by hand) reaches a release.
 say "building the Debian package"
-cmake --preset default --fresh >/dev/null
-cmake --build --preset default --target package
+build_deb
 deb=$(the_one build/default/qorb_*_amd64.deb)
 cp "$deb" "$dist/"
 deb=$dist/$(basename "$deb")
 version=$(dpkg-deb -f "$deb" Version)
-packaging/lintian.sh "$deb" || fail "lintian reported on $(basename "$deb")"
+lint_deb "$deb" || fail "lintian reported on $(basename "$deb")"
 
 # --- the Windows zip --------------------------------------------------------------
 
 say "building and playing the Windows zip"
-scripts/check-windows.sh
+build_and_play_windows_zip || fail "the Windows zip did not play"
 zip=$(the_one build/windows/qorb-*-windows-x64.zip)
 cp "$zip" "$dist/"
 
 # --- the web zip ------------------------------------------------------------------
 
 say "building the web zip"
-cmake --preset web --fresh >/dev/null
-cmake --build --preset web -j "$(nproc)" --target package
+build_web_zip
 webzip=$(the_one build/web/qorb-*-web.zip)
 cp "$webzip" "$dist/"
 webzip=$dist/$(basename "$webzip")
@@ -77,8 +101,7 @@ diff <(cd "$site" && find . -type f | LC_ALL=C sort) \
     fail "$(basename "$webzip") differs from $site"
 say "playing the unpacked web zip in headless Chromium"
 status=0
-tests/web/browser_test.sh "$tmp/web" qorb "$root/build/default" || status=$?
-# A skip is no pass here.
+play_web_site "$tmp/web" || status=$?
 [[ $status -eq 0 ]] || fail "the browser test of the unpacked web zip ended with status $status"
 
 # --- one version, and the sums ------------------------------------------------------
