@@ -21,6 +21,9 @@ bool RingFeeder::Feed(const RingDevice& device, uint64_t nowMicros) {
         // the mix goes in from the play cursor on, at once.
         if (!device.Restore() || device.Position(&play, &write) != RingRead::Read) return !clock_.Stuck(nowMicros);
         clock_.Restart(play, nowMicros);
+        // A buffer lost again as soon as it is back never plays: only its
+        // playing counts as moving.
+        if (clock_.Stuck(nowMicros)) return false;
         written_ = clock_.Played();
         start_ = static_cast<uint32_t>((play + ring_ - written_ % ring_) % ring_);
         const auto bytes = static_cast<uint32_t>(std::min<uint64_t>((write + ring_ - play) % ring_ + lead_, ring_));
