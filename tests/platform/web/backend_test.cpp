@@ -326,6 +326,22 @@ TEST_F(WebBackend, APolledWaitDozesUntilAnEventOrItsDeadlineAndLongerWhenNothing
     EXPECT_EQ(fake.Underruns, 0u) << "the sound ran dry";
 }
 
+// A doze the browser ends early (an input event) or late: the game's wait
+// still lasts its whole time, and no longer than the first look past it.
+TEST_F(WebBackend, AWaitWokenALittleEarlyOrLateLastsItsTime) {
+    ASSERT_TRUE(backend::OpenWindow("Qorb", 320, 200));
+    for (const double wakeAfterMs : {0.5, 28.0, 29.5, 29.99, 30.0, 30.5, 34.0}) {
+        SCOPED_TRACE("woken " + std::to_string(wakeAfterMs) + " ms into a wait of 30");
+        fake.Now = std::floor(fake.Now) + 100;  // a whole millisecond, as the tick count reads
+        const double start = fake.Now;
+        fake.InputAt = start + wakeAfterMs;
+        plat::IdleUntil(plat::Ticks(), 30);
+        EXPECT_GE(fake.Now - start, 30.0);
+        EXPECT_LE(fake.Now - start, std::max(30.0, wakeAfterMs) + plat::web::SilentDozeMs);
+        fake.InputAt = 1e18;
+    }
+}
+
 // The canvas gets what changed and no more: a ball and a paddle far apart
 // are two small areas, not the rows between them.
 TEST_F(WebBackend, TheCanvasGetsOnlyTheAreasThatChanged) {
