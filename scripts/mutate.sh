@@ -2,7 +2,8 @@
 # Mutation testing: applies each one-line fault of scripts/mutations.txt, one
 # at a time, to a scratch copy of the tree (never to these sources, so a run
 # that is killed leaves nothing behind), rebuilds, runs the fast tests (the
-# unit tests and the golden replays) and says which tests caught it. Ends with
+# unit tests of the game, the back ends and qorb-sim, qorb-sim's quick run
+# checks and the golden replays) and says which tests caught it. Ends with
 # the faults no test caught and the share caught.
 #
 # Usage: scripts/mutate.sh [--check] [PATTERN]
@@ -71,12 +72,20 @@ build="$scratch/build"
 if [[ ! -f "$build/build.ninja" ]]; then
   cmake -S "$scratch/src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQORB_BENCH=OFF > "$scratch/configure.log"
 fi
-targets=(qorb_tests qorb-sim assets)
+# The unit tests of the game and the back ends, and qorb-sim's own.
+units=(tests/qorb_tests tests/platform/web/qorb_web_backend_tests tests/platform/sdl/qorb_sdl_tests
+       tests/tools/qorbsim_tests)
+targets=(qorb-sim assets "${units[@]##*/}")
 tests() {  # prints the names of the failing tests, or "(none)"; a hang counts as caught
   local failed
   failed=$( (cd "$build"
-             timeout 120 tests/qorb_tests --gtest_brief=1 > "$scratch/unit.log" 2>&1 || [[ $? -ne 124 ]] || echo "(unit tests hang)"
-             sed -n 's/^\[  FAILED  \] \([^ ,]*\).*/\1/p' "$scratch/unit.log"
+             for unit in "${units[@]}"; do
+               SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 "$unit" --gtest_brief=1 > "$scratch/unit.log" 2>&1 ||
+                 [[ $? -ne 124 ]] || echo "(${unit##*/} hangs)"
+               sed -n 's/^\[  FAILED  \] \([^ ,]*\).*/\1/p' "$scratch/unit.log"
+             done
+             timeout 120 "$scratch/src/tests/tools/qorbsim_outputs_test.sh" tools/qorbsim/qorb-sim > /dev/null 2>&1 ||
+               echo "QorbSim.OwesItsShotsAndStopsOnTheMoment"
              grep -v '^#' "$scratch/src/tests/golden/runs.txt" | while read -r name seed stop count _; do
                [[ -n "$name" ]] || continue
                timeout 120 "$scratch/src/tests/golden/golden_test.sh" "$build/tools/qorbsim/qorb-sim" "$name" "$seed" "$stop" \

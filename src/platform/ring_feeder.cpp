@@ -16,10 +16,18 @@ bool RingFeeder::Feed(const RingDevice& device, uint64_t nowMicros) {
     if (read == RingRead::Lost) {
         // Until it is back the device plays nothing, and one that stays lost
         // has stopped. Back, it plays on from wherever its cursor now stands,
-        // and what was mixed into it is gone: the mix goes on from where it was.
+        // and what was mixed into it is gone: the mix goes on from where it
+        // was. The memory it came back with holds nothing anybody wrote, so
+        // the mix goes in from the play cursor on, at once.
         if (!device.Restore() || device.Position(&play, &write) != RingRead::Read) return !clock_.Stuck(nowMicros);
         clock_.Restart(play, nowMicros);
-        start_ = static_cast<uint32_t>((play + ring_ - clock_.Played() % ring_) % ring_);
+        // A buffer lost again as soon as it is back never plays: only its
+        // playing counts as moving.
+        if (clock_.Stuck(nowMicros)) return false;
+        written_ = clock_.Played();
+        start_ = static_cast<uint32_t>((play + ring_ - written_ % ring_) % ring_);
+        const auto bytes = static_cast<uint32_t>(std::min<uint64_t>((write + ring_ - play) % ring_ + lead_, ring_));
+        if (device.Fill(play % ring_, bytes)) written_ += bytes;
         return true;
     }
     if (read == RingRead::Failed) return !clock_.Stuck(nowMicros);

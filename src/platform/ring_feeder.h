@@ -39,14 +39,15 @@ public:
     // One wake-up of the feeder; false once the device has stopped playing.
     bool Feed(const RingDevice& device, uint64_t nowMicros);
     uint64_t Played() const { return clock_.Played(); }
+    // Where the mix in the ring ends, counted as Played() counts.
     uint64_t Written() const { return written_; }
 
 private:
     RingClock clock_;
     uint32_t ring_;
     uint32_t lead_;
-    uint32_t start_ = 0;    // where in the ring the count of bytes begins
-    uint64_t written_ = 0;  // bytes mixed into the ring since the start
+    uint32_t start_ = 0;  // where in the ring the count of bytes begins
+    uint64_t written_ = 0;
 };
 
 }  // namespace plat::core

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <string>
 
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
@@ -95,6 +96,24 @@ TEST_F(HeadlessTest, InputTimelineTakesEffectWhenTimeReachesIt) {
     // Something scheduled in the past happens at once.
     headless::Schedule({1, plat::KeyEvent(plat::Key::Escape, true)});
     EXPECT_TRUE(plat::KeyDown(plat::Key::Escape));
+}
+
+// A failing mouse fails the one read after it, every time it fails: motion
+// goes on adding up meanwhile and comes with the next read that works.
+TEST_F(HeadlessTest, EachMouseFailureFailsOnlyTheReadAfterIt) {
+    OpenMouse();
+    plat::MouseState m;
+    for (int episode = 1; episode <= 3; ++episode) {
+        SCOPED_TRACE("failure " + std::to_string(episode));
+        ASSERT_TRUE(plat::MouseRead(&m));
+        plat::core::Feed(plat::MotionEvent(episode, 0));
+        plat::core::Feed(plat::MouseFailureEvent());
+        plat::core::Feed(plat::MotionEvent(10, 0));
+        EXPECT_FALSE(plat::MouseRead(&m));
+        ASSERT_TRUE(plat::MouseRead(&m));
+        EXPECT_EQ(m.X, episode + 10);
+        for (int read = 0; read < 5; ++read) EXPECT_TRUE(plat::MouseRead(&m));
+    }
 }
 
 TEST_F(HeadlessTest, MessagesAreTakenOneAtATime) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/core.h"
@@ -139,6 +140,39 @@ TEST_F(MixerTest, APeekAheadIsTheMixToComeAndMovesNothing) {
     EXPECT_EQ(plat::core::MixerChanges(), changes + 2);
     EXPECT_FALSE(plat::SoundPlay(nullptr));
     EXPECT_EQ(plat::core::MixerChanges(), changes + 2) << "a refused call changed nothing";
+}
+
+// Without a device the buffers play by the clock, frame by whole frame: a
+// voice of 1000 frames (22675.7 microseconds) started on any microsecond is
+// still playing a microsecond before its last frame is due and has stopped
+// on it and after it, however the time was read on the way.
+TEST_F(MixerTest, TheSilentClockEndsAVoiceOnItsLastFrameNotAMicrosecondEarlyOrLate) {
+    for (const uint64_t startAt : {0u, 1u, 12345u, 999999u, 1000000u, 3456789u}) {
+        SCOPED_TRACE("started at " + std::to_string(startAt) + " us");
+        headless::Reset();
+        ASSERT_TRUE(plat::SoundCreate());
+        ASSERT_TRUE(plat::SoundCreateSilent());
+        plat::SoundBuffer* b = Constant(1000, 1);
+        headless::AdvanceMicros(startAt);
+        ASSERT_TRUE(plat::SoundPlay(b));
+        // The clock counts frames from its own start; the voice starts in
+        // the frame under way and ends 1000 frames on.
+        const uint64_t startFrame = startAt * plat::SoundRate / 1000000;
+        const uint64_t endsAt = ((startFrame + 1000) * 1000000 + plat::SoundRate - 1) / plat::SoundRate;
+        // Read now and then on the way, at uneven times.
+        for (uint64_t t = startAt + 997; t + 1 < endsAt; t += 1733) {
+            headless::AdvanceMicros(t - headless::NowMicros());
+            ASSERT_EQ(plat::SoundStatus(b), plat::SoundStatusPlaying) << t;
+        }
+        headless::AdvanceMicros(endsAt - 1 - headless::NowMicros());
+        EXPECT_EQ(plat::SoundStatus(b), plat::SoundStatusPlaying) << "a microsecond early";
+        EXPECT_EQ(plat::SoundGetPosition(b), 999u * 4);
+        headless::AdvanceMicros(1);
+        EXPECT_EQ(plat::SoundStatus(b), 0u) << "on its last frame";
+        EXPECT_EQ(plat::SoundGetPosition(b), 0u);
+        headless::AdvanceMicros(1);
+        EXPECT_EQ(plat::SoundStatus(b), 0u) << "a microsecond late";
+    }
 }
 
 }  // namespace

@@ -75,6 +75,26 @@ TEST(SimScript, MalformedLinesAreNamedByNumber) {
     EXPECT_TRUE(events.empty());
 }
 
+// The record holds every event the game was given up to the stop: one at the
+// very moment of the stop too (the timeline hands it over before the stop is
+// seen), none after it, in time order with events of one time as given.
+TEST(SimRecord, HoldsTheEventsUpToAndAtTheStopMomentInTimeOrder) {
+    const std::vector<plat::TimedInput> events = {
+        {20001, plat::KeyEvent(plat::Key::Escape, true)},
+        {20000, plat::ButtonEvent(0, true)},
+        {19999, plat::MotionEvent(5, 0)},
+        {20000, plat::ButtonEvent(0, false)},
+        {0, plat::KeyEvent(plat::Key::Enter, true)},
+    };
+    const std::string header = "# qorb-sim input timeline: TIME_MS EVENT ARGS\n";
+    const std::string upTo20000 = header + "0 key enter down\n19999 mouse 5 0\n20000 button down\n20000 button up\n";
+    EXPECT_EQ(FormatRecord(events, 20000000), upTo20000);  // a stop on the whole millisecond
+    EXPECT_EQ(FormatRecord(events, 20000999), upTo20000);
+    EXPECT_EQ(FormatRecord(events, 19999999), header + "0 key enter down\n19999 mouse 5 0\n");
+    EXPECT_EQ(FormatRecord(events, 20001000), upTo20000 + "20001 key escape down\n");
+    EXPECT_EQ(FormatRecord({}, 5000), header);
+}
+
 TEST(SimOptionsParsing, AcceptsTheDocumentedOptions) {
     SimOptions o;
     std::string error;

@@ -1,5 +1,6 @@
 #include "input_script.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -133,4 +134,13 @@ std::string FormatEvent(const plat::TimedInput& timed) {
         case Kind::Close: return at + "close";
     }
     return "";
+}
+
+std::string FormatRecord(std::vector<plat::TimedInput> events, uint64_t stopMicros) {
+    std::stable_sort(events.begin(), events.end(),
+                     [](const plat::TimedInput& a, const plat::TimedInput& b) { return a.AtMs < b.AtMs; });
+    std::string text = "# qorb-sim input timeline: TIME_MS EVENT ARGS\n";
+    for (const plat::TimedInput& e : events)
+        if (e.AtMs * 1000 <= stopMicros) text += FormatEvent(e) + '\n';
+    return text;
 }

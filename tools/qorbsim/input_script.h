@@ -5,6 +5,7 @@
 // failing mouse read.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,3 +18,8 @@ bool ReadScript(const std::string& path, std::vector<plat::TimedInput>* events, 
 // One line of the format; "" for an event the format has no words for (a
 // second button, the wheel).
 std::string FormatEvent(const plat::TimedInput& event);
+// The record of a run that stopped at `stopMicros` of virtual time: a header,
+// then in time order (events of one time as given) every event the game was
+// given, those at the very moment of the stop included: the timeline hands
+// them over before the stop is seen, and a replay that runs on must have them.
+std::string FormatRecord(std::vector<plat::TimedInput> events, uint64_t stopMicros);

@@ -61,7 +61,11 @@ struct Run {
     Stop End;
     // The timeline applied, kept only to be written as the record.
     std::vector<plat::TimedInput> Events;
+    std::vector<bool> ShotsTaken;
     std::vector<bool> TimedShotsTaken;
+    // The game never ran: nothing is written, and the trace opened to check
+    // that it can be is taken away again.
+    bool SetUpFailed = false;
     // The measure of a run that waits for input that will never come: when
     // the last scripted event was applied, when the game began to wait for
     // input (the title screen, a serve), and when the play call now running
@@ -121,8 +125,11 @@ void AfterPlayFrame(int32_t result) {
         run.TraceFile << run.Trace.Line(run.Calls, now / 1000, result) << '\n';
         if (!run.TraceFile) StopRun(StatusOutputLost, "");  // Finish names the file
     }
-    for (const SimOptions::Shot& shot : run.Options.Shots)
-        if (shot.Call == run.Calls) SaveShot(shot.File);
+    for (size_t i = 0; i < run.Options.Shots.size(); ++i)
+        if (run.Options.Shots[i].Call == run.Calls) {
+            run.ShotsTaken[i] = true;
+            SaveShot(run.Options.Shots[i].File);
+        }
     if (run.Options.ShotEvery != 0 && run.Calls % run.Options.ShotEvery == 0) {
         char name[32];
         std::snprintf(name, sizeof name, "shot-%08llu.png", static_cast<unsigned long long>(run.Calls));
@@ -133,22 +140,44 @@ void AfterPlayFrame(int32_t result) {
     if (run.Options.Games > 0 && run.Games >= static_cast<uint64_t>(run.Options.Games)) StopRun(0, "");
 }
 
-// Only what the game took before the stop, so that a replay of the record
+// Only what the game took up to the stop, so that a replay of the record
 // is the run itself.
-bool WriteRecord(const std::string& path, std::vector<plat::TimedInput> events, uint64_t untilMicros) {
-    std::stable_sort(events.begin(), events.end(),
-                     [](const plat::TimedInput& a, const plat::TimedInput& b) { return a.AtMs < b.AtMs; });
+bool WriteRecord(const std::string& path, std::vector<plat::TimedInput> events, uint64_t stopMicros) {
     std::ofstream out(path);
-    out << "# qorb-sim input timeline: TIME_MS EVENT ARGS\n";
-    for (const plat::TimedInput& e : events)
-        if (e.AtMs * 1000 <= untilMicros) out << FormatEvent(e) << '\n';
+    out << FormatRecord(std::move(events), stopMicros);
     out.close();
     return static_cast<bool>(out);
 }
 
+// The screenshots whose call or moment the run never reached, one line each.
+std::vector<std::string> ShotsNotTaken() {
+    std::vector<std::string> missing;
+    const SimOptions& o = run.Options;
+    for (size_t i = 0; i < o.Shots.size(); ++i)
+        if (!run.ShotsTaken[i])
+            missing.push_back("the screenshot " + o.Shots[i].File + " was not taken: the run stopped after " +
+                              std::to_string(run.Calls) + " play calls, before call " +
+                              std::to_string(o.Shots[i].Call));
+    for (size_t i = 0; i < o.TimedShots.size(); ++i)
+        if (!run.TimedShotsTaken[i])
+            missing.push_back("the screenshot " + o.TimedShots[i].File + " was not taken: the run stopped at " +
+                              std::to_string(run.End.AtMicros / 1000) + " ms, before " +
+                              std::to_string(o.TimedShots[i].Ms) + " ms");
+    return missing;
+}
+
+// A run whose game never ran leaves nothing that looks like its result.
+void DiscardTrace() {
+    if (!run.TraceFile.is_open()) return;
+    run.TraceFile.close();
+    std::error_code ignored;
+    fs::remove(run.Options.Trace, ignored);
+}
+
 // Every way a run ends comes here: what stopped it, the trace and record
-// closed and checked, and the summary line. The status is the stop's, or 1
-// when something written is lost.
+// closed and checked, the screenshots it owes, and the summary line. The
+// status is the stop's, or 1 when something written is lost or a
+// screenshot was never taken.
 int Finish() {
     const SimOptions& o = run.Options;
     const Stop& end = run.End;
@@ -158,12 +187,20 @@ int Finish() {
         std::fprintf(stderr, "qorb-sim: %s cannot be written\n", what.c_str());
         code = StatusOutputLost;
     };
-    if (run.TraceFile.is_open()) {
-        run.TraceFile.close();
-        if (!run.TraceFile) lost("the trace " + o.Trace);
+    if (run.SetUpFailed) {
+        DiscardTrace();
+    } else {
+        if (run.TraceFile.is_open()) {
+            run.TraceFile.close();
+            if (!run.TraceFile) lost("the trace " + o.Trace);
+        }
+        if (!o.Record.empty() && !WriteRecord(o.Record, std::move(run.Events), end.AtMicros))
+            lost("the record " + o.Record);
+        for (const std::string& why : ShotsNotTaken()) {
+            std::fprintf(stderr, "qorb-sim: %s\n", why.c_str());
+            code = StatusOutputLost;
+        }
     }
-    if (!o.Record.empty() && !WriteRecord(o.Record, std::move(run.Events), end.AtMicros))
-        lost("the record " + o.Record);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf(
@@ -225,6 +262,7 @@ int PlayRun() {
     ExitStatus opened;
     if (!OpenGame(&opened)) {
         plat::ReportFatalError(opened.Message);
+        run.SetUpFailed = true;
         StopRun(opened.Code, "");
         return Finish();
     }
@@ -264,19 +302,20 @@ int main(int argc, char** argv) {
 
     std::vector<plat::TimedInput> script;
     if (!o.Script.empty() && !ReadScript(o.Script, &script, &error)) return Fail(error);
-    if (!o.Trace.empty()) {
-        run.TraceFile.open(o.Trace);
-        if (!run.TraceFile) return Fail(o.Trace + ": cannot be written");
-    }
+    const std::string assets = o.Assets.empty() ? std::string(QORB_DEFAULT_ASSET_DIR) : o.Assets;
+    std::error_code moved;
+    fs::current_path(assets, moved);
+    if (moved) return Fail(assets + ": " + moved.message());
     if (!o.ShotDir.empty()) {
         std::error_code made;
         fs::create_directories(o.ShotDir, made);
         if (made) return Fail(o.ShotDir + ": cannot be made");
     }
-    const std::string assets = o.Assets.empty() ? std::string(QORB_DEFAULT_ASSET_DIR) : o.Assets;
-    std::error_code moved;
-    fs::current_path(assets, moved);
-    if (moved) return Fail(assets + ": " + moved.message());
+    // Opened last, so that a refusal above leaves no empty trace behind.
+    if (!o.Trace.empty()) {
+        run.TraceFile.open(o.Trace);
+        if (!run.TraceFile) return Fail(o.Trace + ": cannot be written");
+    }
 
     GamePacking = o.PixelPacking;
     ForcedStartRound = o.Round;
@@ -290,6 +329,7 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, OnStopSignal);
     // A timed shot is the screen as it stands at its moment, during long
     // sequences (title, intro, game over) too.
+    run.ShotsTaken.assign(o.Shots.size(), false);
     run.TimedShotsTaken.assign(o.TimedShots.size(), false);
     headless::SetClockObserver(OnClock);
     return PlayRun();

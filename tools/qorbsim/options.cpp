@@ -8,10 +8,13 @@ const char* const SimUsage =
     "usage: qorb-sim [--assets DIR] [--packing 565|555] [--seed N] [--script FILE] [--bot]\n"
     "                [--steps N] [--games N] [--until MS] [--round N] [--trace FILE] [--record FILE]\n"
     "                [--shot N:FILE.png]... [--shot-time MS:FILE.png]... [--shot-every K:DIR] [--help]\n"
-    "Stops after N play calls (--steps), N ended games (--games) or MS virtual milliseconds (--until);\n"
-    "with status 3 when the script has run out and the game has waited for input for 60 virtual seconds;\n"
-    "on SIGINT or SIGTERM (status 130 or 143) with the trace and record written so far. The record lists\n"
-    "the input the game took before the stop. Status 1 when a trace, record or screenshot cannot be written.\n";
+    "Stops after N play calls (--steps), N ended games (--games) or MS virtual milliseconds (--until: at\n"
+    "the first moment of virtual time at or past MS); with status 3 when the script has run out and the\n"
+    "game has waited for input for 60 virtual seconds; on SIGINT or SIGTERM (status 130 or 143) with the\n"
+    "trace and record written so far. The record lists the input the game was given up to the stop, an\n"
+    "event at the very moment of the stop included (the game was handed it, though it had no time to act\n"
+    "on it). Status 1, naming the file, when a trace, record or screenshot cannot be written or the run\n"
+    "stops before a screenshot's call or moment. A game that cannot set up leaves no trace or record.\n";
 
 namespace {
 

@@ -104,6 +104,16 @@ bool StartStream() {
         SetResultError("IDirectSound::CreateSoundBuffer (the mixer's stream)", result);
         return false;
     }
+    // DirectSound leaves a new buffer's memory as it finds it: silence before
+    // it plays, since the first fill lands after the write cursor.
+    void *first = nullptr, *second = nullptr;
+    DWORD firstBytes = 0, secondBytes = 0;
+    result = stream->Lock(0, StreamBytes, &first, &firstBytes, &second, &secondBytes, DSBLOCK_ENTIREBUFFER);
+    if (SUCCEEDED(result)) {
+        if (first != nullptr) std::memset(first, 0, firstBytes);
+        if (second != nullptr) std::memset(second, 0, secondBytes);
+        stream->Unlock(first, firstBytes, second, secondBytes);
+    }
     DWORD play = 0, write = 0;
     result = stream->Play(0, 0, DSBPLAY_LOOPING);
     if (SUCCEEDED(result)) result = stream->GetCurrentPosition(&play, &write);

@@ -368,6 +368,22 @@ TEST_F(WebBackend, APolledWaitDozesUntilAnEventOrItsDeadlineAndLongerWhenNothing
     EXPECT_EQ(fake.Underruns, 0u) << "the sound ran dry";
 }
 
+// A doze the browser ends early (an input event) or late: the game's wait
+// still lasts its whole time, and no longer than the first look past it.
+TEST_F(WebBackend, AWaitWokenALittleEarlyOrLateLastsItsTime) {
+    ASSERT_TRUE(backend::OpenWindow("Qorb", 320, 200));
+    for (const double wakeAfterMs : {0.5, 28.0, 29.5, 29.99, 30.0, 30.5, 34.0}) {
+        SCOPED_TRACE("woken " + std::to_string(wakeAfterMs) + " ms into a wait of 30");
+        fake.Now = std::floor(fake.Now) + 100;  // a whole millisecond, as the tick count reads
+        const double start = fake.Now;
+        fake.InputAt = start + wakeAfterMs;
+        plat::IdleUntil(plat::Ticks(), 30);
+        EXPECT_GE(fake.Now - start, 30.0);
+        EXPECT_LE(fake.Now - start, std::max(30.0, wakeAfterMs) + plat::web::SilentDozeMs);
+        fake.InputAt = 1e18;
+    }
+}
+
 // The canvas gets what changed and no more: a ball and a paddle far apart
 // are two small areas, not the rows between them.
 TEST_F(WebBackend, TheCanvasGetsOnlyTheAreasThatChanged) {
@@ -517,6 +533,47 @@ TEST_F(WebBackend, TheSoundIsTheMixUnbrokenSoonAfterEachVoiceAndThroughStalls) {
     // A closed device falls silent at once: what it held ahead is dropped.
     plat::SoundRelease();
     EXPECT_LE(fake.HeldEnd, DeviceFrame());
+}
+
+// The page stalls for a little, for longer than it holds, and for far
+// longer: the mix it held plays on; past its end the page plays silence for
+// exactly the frames it was never sent (up to a margin after where it stood
+// when next looked at), and then the mix follows on with no frame of the
+// mixer's heard twice or skipped.
+TEST_F(WebBackend, AStalledPageFallsSilentForExactlyWhatItWasNeverSent) {
+    ASSERT_TRUE(plat::SoundCreate());
+    constexpr uint32_t Frames = 44100 * 8;
+    std::vector<uint8_t> bytes(size_t{Frames} * plat::SoundBytesPerFrame);
+    for (uint32_t f = 0; f < Frames; ++f)
+        for (int c = 0; c < 2; ++c) {
+            const auto v = static_cast<uint16_t>(f % 30000);
+            bytes[4 * f + 2 * c] = static_cast<uint8_t>(v);
+            bytes[4 * f + 2 * c + 1] = static_cast<uint8_t>(v >> 8);
+        }
+    plat::SoundBuffer* ramp = plat::SoundCreateBuffer(static_cast<uint32_t>(bytes.size()));
+    ASSERT_TRUE(plat::SoundWrite(ramp, bytes.data(), static_cast<uint32_t>(bytes.size())));
+    const auto run = [](double ms) {
+        for (const double end = fake.Now + ms; fake.Now < end;) backend::Sleep(1000);
+    };
+    fake.AudioRunning = true;
+    fake.AudioFrom = fake.Now;
+    plat::SoundPlay(ramp);
+    run(300);
+    for (const double stallMs : {200.0, 700.0, 3000.0}) {
+        SCOPED_TRACE("a stall of " + std::to_string(static_cast<int>(stallMs)) + " ms");
+        Hear();
+        const uint64_t underruns = fake.Underruns, heldEnd = fake.HeldEnd;
+        fake.Now += stallMs;
+        const uint64_t lookedAt = DeviceFrame() + plat::web::AudioFeed::MarginFrames;
+        run(300);
+        Hear();
+        EXPECT_EQ(lookedAt > heldEnd, stallMs > 600) << "half a second is held ahead";
+        EXPECT_EQ(fake.Underruns - underruns, lookedAt > heldEnd ? lookedAt - heldEnd : 0);
+        EXPECT_EQ(fake.Late, 0u);
+    }
+    ASSERT_GT(fake.Heard.size(), 2u);
+    for (size_t i = 2; i < fake.Heard.size(); i += 2)
+        ASSERT_EQ(fake.Heard[i], (fake.Heard[i - 2] + 1) % 30000) << "broken at frame " << i / 2;
 }
 
 }  // namespace

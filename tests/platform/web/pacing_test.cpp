@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -182,6 +185,108 @@ TEST(AudioFeed, TheSilentClockKeepsExactTimeAndPlayingKeepsTheLead) {
     step = feed.Pump(now, 900000u, false);
     EXPECT_EQ(step.SendAt, 900000u + Lead);
     EXPECT_EQ(step.Ahead, Ahead);
+}
+
+// A frame a little early still counts and one earlier than the slack does
+// not; a flip made a little before its deadline returns at once and one
+// earlier waits; a flip a little less than the most lag behind keeps the
+// beat and one a little more starts a new one.
+TEST(FramePacer, SlackAndLagCountOnBothSidesOfTheirEdges) {
+    constexpr double Period = FramePacer::PeriodMs, Slack = FramePacer::SlackMs, Lag = FramePacer::MaxLagMs;
+    using Wait = FramePacer::Wait;
+    FramePacer pacer;
+    EXPECT_EQ(pacer.Flip(0), Wait::Frame);
+    EXPECT_TRUE(pacer.Frame(100));  // the beat
+    EXPECT_EQ(pacer.Flip(101), Wait::Frame);
+    EXPECT_FALSE(pacer.Frame(100 + Period - Slack - 0.05));
+    EXPECT_TRUE(pacer.Frame(100 + Period - Slack + 0.05));
+    EXPECT_EQ(pacer.Flip(100 + 2 * Period - Slack + 0.05), Wait::Yield);
+    EXPECT_EQ(pacer.Flip(100 + 3 * Period - Slack - 0.05), Wait::Frame);
+    EXPECT_TRUE(pacer.Frame(100 + 3 * Period));
+    EXPECT_DOUBLE_EQ(pacer.Deadline(), 100 + 3 * Period);
+
+    EXPECT_EQ(pacer.Flip(pacer.Deadline() + Lag - 0.05), Wait::Yield);
+    EXPECT_DOUBLE_EQ(pacer.Deadline(), 100 + 4 * Period) << "a flip within the lag keeps the beat";
+    EXPECT_EQ(pacer.Flip(pacer.Deadline() + Lag + 0.05), Wait::Frame);
+    EXPECT_TRUE(pacer.Frame(400));
+    EXPECT_DOUBLE_EQ(pacer.Deadline(), 400) << "a flip past the lag starts a new beat at its frame";
+}
+
+// The short waits in a row that make the page quiet are counted afresh after
+// every piece of news and every long wait, however many quiet spells came
+// before.
+TEST(DozePlan, QuietIsCountedAfreshAfterEveryNewsAndLongWait) {
+    using plat::web::DozePlan;
+    constexpr uint64_t NoVoice = UINT64_MAX;
+    DozePlan plan;
+    for (int spell = 0; spell < 4; ++spell) {
+        SCOPED_TRACE("spell " + std::to_string(spell));
+        const bool heard = spell % 2 == 1;
+        const uint32_t doze = heard ? plat::web::DozeMs : plat::web::SilentDozeMs;
+        if (spell == 2) {
+            EXPECT_EQ(plan.Next(DozePlan::QuietDozeMs, heard, false, NoVoice), DozePlan::QuietDozeMs);
+        } else {
+            EXPECT_EQ(plan.Next(4, heard, true, NoVoice), 4u) << "news: the rest of a step, as asked";
+        }
+        for (uint32_t wait = 1; wait < DozePlan::QuietAfter; ++wait)
+            ASSERT_EQ(plan.Next(4, heard, false, NoVoice), doze) << "wait " << wait;
+        EXPECT_EQ(plan.Next(4, heard, false, NoVoice), DozePlan::QuietDozeMs);
+        EXPECT_EQ(plan.Next(4, heard, false, 20), std::max<uint32_t>(doze, 20)) << "a voice that ends sooner";
+        EXPECT_EQ(plan.Next(4, heard, false, NoVoice), DozePlan::QuietDozeMs);
+    }
+}
+
+// The page stalls for a little, for about what it holds, and for far longer.
+// After each, the mixer has moved over just the mix the page held and played,
+// every frame once: where the page played on past what it held (or came
+// within the margin of its end), it was counted dry and the mix follows on a
+// margin after the play position, the frames between being the page's
+// silence, never mixed. Otherwise the mixer stands exactly the lead ahead.
+TEST(AudioFeed, AStalledPageIsFedOnFromWhereItStandsWhateverTheStall) {
+    constexpr uint32_t Lead = AudioFeed::LeadFrames, Margin = AudioFeed::MarginFrames;
+    for (const uint64_t stallMs : {10u, 200u, 480u, 500u, 520u, 560u, 3000u}) {
+        SCOPED_TRACE("a stall of " + std::to_string(stallMs) + " ms");
+        AudioFeed feed;
+        // The mixer's place, the end of what the page holds, and the page's
+        // silence, in the page's frames.
+        uint64_t played = 5000, mixer = 0, heldEnd = 0, silence = 0;
+        const auto pump = [&](bool changed) {
+            const AudioStep step = feed.Pump(0, played, changed);
+            if (mixer == 0) mixer = step.SendAt;  // the first pump sets the mixer the lead ahead
+            mixer += step.Advance + step.Mix;
+            if (step.Send() > 0) heldEnd = step.SendAt + step.Send();
+            return step;
+        };
+        pump(true);
+        for (int i = 0; i < 100; ++i) {  // 8 ms a look, a voice started now and then
+            played += 353;
+            pump(i % 17 == 0);
+            ASSERT_EQ(mixer, played + Lead);
+        }
+        ASSERT_EQ(feed.Dry(), 0u);
+        const uint64_t held = heldEnd, mixerBefore = mixer;
+        played += stallMs * 441 / 10;
+        const AudioStep step = pump(false);
+        const bool ranDry = held < played + Margin;
+        EXPECT_EQ(feed.Dry(), ranDry ? 1u : 0u);
+        if (ranDry) {
+            silence = played + Margin - held;
+            EXPECT_EQ(step.Advance, held - mixerBefore) << "the mix the page held, moved over once";
+            EXPECT_EQ(step.SendAt, played + Margin);
+            EXPECT_EQ(step.Mix, Lead - Margin);
+        } else if (step.Send() > 0) {
+            EXPECT_EQ(step.SendAt, held) << "the top-up follows on from what the page holds";
+        }
+        EXPECT_EQ(mixer + silence, played + Lead);
+        EXPECT_GE(heldEnd, played + Lead);
+        for (int i = 0; i < 50; ++i) {
+            played += 353;
+            pump(false);
+            ASSERT_EQ(mixer + silence, played + Lead);
+        }
+        EXPECT_EQ(feed.Dry(), ranDry ? 1u : 0u) << "only the stall ran dry";
+        EXPECT_EQ(feed.LateChanges(), 0u);
+    }
 }
 
 }  // namespace
