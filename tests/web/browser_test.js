@@ -371,7 +371,9 @@ async function makerStops(browser, address) {
       await page.goto(address);
       await page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 30000 })
         .catch(() => fail(`${how}: the title did not show within 30 s of a worker that stopped`));
-      if (how === 'rounds') {
+      // A game starts: it needs every file, so whatever the tab has not made
+      // must come from the worker or be noticed missing.
+      {
         await sleep(4500); // the zoom
         for (const key of ['Enter', 'Enter']) {
           await page.keyboard.down(key);
@@ -380,7 +382,7 @@ async function makerStops(browser, address) {
           await sleep(1200);
         }
         await page.waitForFunction(() => window.qorbPage.stats.playState === 1, null, { timeout: 30000 })
-          .catch(() => fail('rounds: play did not begin within 30 s of a worker that stopped making the round pictures'));
+          .catch(() => fail(`${how}: play did not begin within 30 s of a worker that stopped`));
       }
       if (!told.length) fail(`${how}: the page did not say that its worker stopped`);
       if (errors.length) fail(`${how}: errors reached the console:\n  ${errors.join('\n  ')}`);
