@@ -111,7 +111,7 @@ ExitStatus VoicesMain() {
             plat::Idle();
         StopVoice(voice);
         // What the mixer made before the stop is heard up to its lead later.
-        page::SetFigure((figure + "to").c_str(), page::AudioPlayedFrame() + plat::web::AudioFeed::LeadFrames);
+        page::SetFigure((figure + "to").c_str(), page::AudioPlayedFrame() + plat::web::AudioFeed::MostLeadFrames);
         IdleFor(VoiceQuietMs);
     }
     page::SetFigure("voicesDone", 1);

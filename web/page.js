@@ -893,7 +893,10 @@
         source.buffer = buffer;
         source.connect(destination);
         source.start(at / Rate);
-        if (at < now) stats.audioLate += Math.min(frames, now - at);
+        if (at < now) {
+          stats.audioLate += Math.min(frames, now - at);
+          lateBy = Math.max(lateBy, now - at);
+        }
         held.push({ source, start: at, end: at + frames });
         played = true;
       },
@@ -972,6 +975,7 @@
           if (m.gap) noteGap(m.gap);
           if (m.late) {
             stats.audioLate += m.late;
+            lateBy = Math.max(lateBy, m.by);
             // When, how long since the sound was sent before, and how late (ms).
             if (stats.audioLateLog.length < 50) stats.audioLateLog.push([performance.now(), performance.now() - lastSentAt, (m.by * 1000) / Rate]);
           }
@@ -1000,6 +1004,7 @@
   }
 
   // What the page tells of the sound the game sends.
+  let lateBy = 0; // the most frames a piece came late since the module last asked
   let lastSentAt = 0;
   let heldEnd = 0; // the end of what was sent
   let playedAsked = null; // the play position when the game last looked, and the time before
@@ -1321,6 +1326,11 @@
       playedAskedBefore = playedAsked;
       playedAsked = { at: now, frame: Math.round(audio.currentTime * Rate) };
       return playedAsked.frame;
+    },
+    audioHeardLate() {
+      const late = lateBy;
+      lateBy = 0;
+      return late;
     },
     queueAudioAt(at, samples, frames) {
       if (!page.audioRunning()) return;

@@ -18,6 +18,7 @@ void PumpAudio() {
     const bool running = page::AudioRunning();
     const std::optional<uint64_t> played =
         running ? std::optional<uint64_t>(static_cast<uint64_t>(page::AudioPlayedFrame())) : std::nullopt;
+    if (running) state.Feed.HeardLate(page::AudioHeardLate());
     const uint64_t changes = core::MixerChanges();
     const bool changed = changes != state.MixerChanges;
     state.News = state.News || changed;

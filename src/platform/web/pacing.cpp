@@ -30,6 +30,11 @@ uint32_t DozePlan::Next(uint32_t askedMs, bool heard, bool news, uint64_t voiceE
     return static_cast<uint32_t>(heard ? std::min<uint64_t>(ms, HeardMostMs) : ms);
 }
 
+void AudioFeed::HeardLate(uint32_t frames) {
+    if (frames == 0) return;
+    lead_ = static_cast<uint32_t>(std::min<uint64_t>(MostLeadFrames, uint64_t{lead_} + frames + LateSpareFrames));
+}
+
 AudioStep AudioFeed::Pump(uint64_t nowMicros, std::optional<uint64_t> playedFrame, bool changed) {
     AudioStep step;
     if (playedFrame) {
@@ -37,7 +42,7 @@ AudioStep AudioFeed::Pump(uint64_t nowMicros, std::optional<uint64_t> playedFram
         const uint64_t played = *playedFrame;
         if (!playing_) {
             playing_ = true;
-            mixer_ = held_ = played + LeadFrames;
+            mixer_ = held_ = played + lead_;
             changed = true;
         }
         const uint64_t soonest = played + MarginFrames;
@@ -56,7 +61,7 @@ AudioStep AudioFeed::Pump(uint64_t nowMicros, std::optional<uint64_t> playedFram
         // The mixer moves to the lead: over what the page holds unheard,
         // mixed for the page beyond that.
         step.SendAt = held_;
-        const uint64_t target = played + LeadFrames;
+        const uint64_t target = played + lead_;
         if (mixer_ < target) {
             const uint64_t held = held_ - mixer_;
             const uint64_t move = target - mixer_;

@@ -114,6 +114,16 @@ public:
     // costs the page a message to its audio thread.
     static constexpr uint32_t LeastTopUp = Rate * 100 / 1000;
 
+    // A browser slow to pass the page's pieces to its audio thread (WebKit on
+    // a busy machine: 20 to 75 ms) has the start of a change reach the device
+    // after its time, cut. The page says by how much; the lead grows by that
+    // and a little more, up to MostLeadFrames, and does not shrink again: the
+    // sound comes a little later rather than with its starts cut.
+    static constexpr uint32_t MostLeadFrames = Rate * 90 / 1000;
+    static constexpr uint32_t LateSpareFrames = Rate * 5 / 1000;
+    void HeardLate(uint32_t frames);
+    uint32_t Lead() const { return lead_; }
+
     // playedFrame: the page's play position, or nothing while its audio does
     // not run; changed: the game changed the mixer since the last pump.
     AudioStep Pump(uint64_t nowMicros, std::optional<uint64_t> playedFrame, bool changed);
@@ -123,6 +133,7 @@ public:
     uint64_t Dry() const { return dry_; }
 
 private:
+    uint32_t lead_ = LeadFrames;
     bool silent_ = false;
     uint64_t silentSince_ = 0;  // microseconds when the silent clock started
     uint64_t silentDone_ = 0;   // frames it has moved the mixer since

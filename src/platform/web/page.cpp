@@ -56,6 +56,8 @@ EM_JS(bool, qorb_audio_running, (), { return Module.qorbPage.audioRunning(); });
 
 EM_JS(double, qorb_audio_played_frame, (), { return Module.qorbPage.audioPlayedFrame(); });
 
+EM_JS(uint32_t, qorb_audio_heard_late, (), { return Module.qorbPage.audioHeardLate(); });
+
 EM_JS(void, qorb_queue_audio_at, (double at, const int16_t* frames, uint32_t count), {
     Module.qorbPage.queueAudioAt(at, new Int16Array(HEAP16.buffer, frames, count * 2), count);
 });
@@ -140,6 +142,7 @@ void WantPointerLock(bool wanted) { qorb_want_pointer_lock(wanted); }
 bool PointerLocked() { return qorb_pointer_locked(); }
 bool AudioRunning() { return qorb_audio_running(); }
 double AudioPlayedFrame() { return qorb_audio_played_frame(); }
+uint32_t AudioHeardLate() { return qorb_audio_heard_late(); }
 void QueueAudioAt(double at, const int16_t* frames, uint32_t count) { qorb_queue_audio_at(at, frames, count); }
 bool MakerStarted() { return qorb_maker_started(); }
 uint32_t MadeSize(const char* name) { return qorb_made_size(name); }

@@ -66,6 +66,9 @@ bool PointerLocked();
 bool AudioRunning();
 // The frame the page's audio plays now, counted on its own clock (44.1 kHz).
 double AudioPlayedFrame();
+// The most frames by which a piece reached the page's device after its time
+// since the last call (0: none late): the browser passed it on slowly.
+uint32_t AudioHeardLate();
 // Interleaved stereo 16-bit frames to be played from frame `at` on, in place
 // of whatever the page held from there.
 void QueueAudioAt(double at, const int16_t* frames, uint32_t count);

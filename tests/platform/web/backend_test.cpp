@@ -45,6 +45,7 @@ struct FakePage {
     std::deque<plat::InputEvent> Input;
     plat::core::InputReads ReadsTold;  // what the game had read, as the page last heard
     bool PictureLost = false;          // the browser gave back a blank canvas
+    uint32_t HeardLate = 0;            // how late a piece reached the device
 };
 FakePage fake;
 
@@ -111,6 +112,7 @@ int32_t TakeInput(plat::InputEvent* events, int32_t capacity, const plat::core::
 void WantPointerLock(bool) {}
 bool PointerLocked() { return true; }
 bool AudioRunning() { return fake.AudioRunning; }
+uint32_t AudioHeardLate() { return std::exchange(fake.HeardLate, 0u); }
 double AudioPlayedFrame() {
     Hear();
     return static_cast<double>(fake.Played);
@@ -261,6 +263,12 @@ TEST_F(WebBackend, VoicesKeepTimeBeforeTheFirstGestureAndInputReachesTheGameWhic
     EXPECT_EQ(fake.Underruns, 0u);
     EXPECT_EQ(fake.Late, 0u);
     EXPECT_LT(plat::web::AudioFeed::LeadFrames, 44100u * 40 / 1000);
+    // The page says a piece reached its device 10 ms late: from the next
+    // look on, the mixer stands that much further ahead, and a little more.
+    fake.HeardLate = 441;
+    backend::Sleep(1000);
+    EXPECT_EQ(plat::SoundGetPosition(voice) - before,
+              (DeviceFrame() + 441 + plat::web::AudioFeed::LateSpareFrames) * plat::SoundBytesPerFrame);
 
     ASSERT_TRUE(plat::InputCreate() && plat::MouseCreate() && plat::MouseAcquire());
     plat::InputEvent unknownKey = plat::KeyEvent(plat::Key::F5, true);

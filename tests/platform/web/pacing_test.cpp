@@ -289,4 +289,35 @@ TEST(AudioFeed, AStalledPageIsFedOnFromWhereItStandsWhateverTheStall) {
     }
 }
 
+// The page says its pieces reached the device late: the lead grows by that
+// and a little more, at once for what comes next, several times over, up to
+// its most, and never shrinks; the mixer moves over each frame once on the
+// way (it moves on, as the lead grows, by mixing what the page did not hold).
+TEST(AudioFeed, ALeadThatCameLateGrowsByAsMuchUpToItsMost) {
+    AudioFeed feed;
+    uint64_t played = 1000, mixer = 0;
+    const auto pump = [&](bool changed) {
+        const AudioStep step = feed.Pump(0, played, changed);
+        if (mixer == 0) mixer = step.SendAt;
+        mixer += step.Advance + step.Mix;
+    };
+    pump(true);
+    EXPECT_EQ(mixer, played + AudioFeed::LeadFrames);
+    feed.HeardLate(0);
+    EXPECT_EQ(feed.Lead(), AudioFeed::LeadFrames) << "nothing late, nothing changes";
+    uint32_t lead = AudioFeed::LeadFrames;
+    for (const uint32_t late : {441u, 882u, 1323u, 44100u}) {
+        feed.HeardLate(late);
+        lead = std::min(AudioFeed::MostLeadFrames, lead + late + AudioFeed::LateSpareFrames);
+        EXPECT_EQ(feed.Lead(), lead) << late;
+        for (int i = 0; i < 10; ++i) {
+            played += 353;
+            pump(i == 3);
+            ASSERT_EQ(mixer, played + lead) << "the mixer stands the new lead ahead";
+        }
+    }
+    EXPECT_EQ(feed.Lead(), AudioFeed::MostLeadFrames);
+    EXPECT_EQ(feed.LateChanges(), 0u);
+}
+
 }  // namespace
