@@ -22,8 +22,8 @@
 
 #include "assets.h"
 #include "bot.h"
-#include "make_assets.h"
 #include "gfx/screen_map.h"
+#include "make_assets.h"
 #include "platform/file_open.h"
 #include "platform/platform.h"
 #include "platform/web/pacing.h"
@@ -105,9 +105,8 @@ ExitStatus VoicesMain() {
         page::SetFigure((figure + "loaded").c_str(), voice.Buffer != nullptr ? 1 : 0);
         page::SetFigure((figure + "from").c_str(), page::AudioPlayedFrame());
         PlayVoice(voice);
-        for (const uint32_t start = plat::Ticks();
-             plat::Ticks() - start < VoiceHeardMs && voice.Buffer != nullptr &&
-             plat::SoundStatus(voice.Buffer) == plat::SoundStatusPlaying;)
+        for (const uint32_t start = plat::Ticks(); plat::Ticks() - start < VoiceHeardMs && voice.Buffer != nullptr &&
+                                                   plat::SoundStatus(voice.Buffer) == plat::SoundStatusPlaying;)
             plat::Idle();
         StopVoice(voice);
         // What the mixer made before the stop is heard up to its lead later.

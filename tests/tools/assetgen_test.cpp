@@ -458,7 +458,8 @@ TEST(Art, MaskableIconKeepsTheOrbInsideTheSafeCircle) {
             const assetgen::Layer::Px& p = icon.At(x, y);
             ASSERT_GE(p.A, 0.999f) << x << "," << y;
             const float dx = x + 0.5f - 256, dy = y + 0.5f - 256;
-            const bool plain = std::abs(p.R - ground.R) < 1 && std::abs(p.G - ground.G) < 1 && std::abs(p.B - ground.B) < 1;
+            const bool plain =
+                std::abs(p.R - ground.R) < 1 && std::abs(p.G - ground.G) < 1 && std::abs(p.B - ground.B) < 1;
             if (dx * dx + dy * dy > 204.8f * 204.8f)
                 ASSERT_TRUE(plain) << "drawn outside the safe circle at " << x << "," << y;
             else if (!plain)
