@@ -140,7 +140,8 @@ void PadMapper::Advance(uint64_t nowMicros, PlayState state, bool steering, std:
     const bool paused = state == PlayState::Paused;
     if (pressed & PadBit(PadButton::Back)) backLeaves_ = !paused;
     if (!Holds(reading, PadButton::Back)) backLeaves_ = false;
-    if (paused && errand_.Now == Errand::Phase::None && (pressed & (PadBit(PadButton::North) | PadBit(PadButton::Back)))) {
+    if (paused && errand_.Now == Errand::Phase::None &&
+        (pressed & (PadBit(PadButton::North) | PadBit(PadButton::Back)))) {
         errand_.Now = Errand::Phase::WaitForF1Free;
         errand_.Then = (pressed & PadBit(PadButton::North)) ? Key::F5 : Key::Escape;
         errand_.Started = nowMicros;

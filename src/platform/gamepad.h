@@ -137,7 +137,7 @@ private:
     Outputs fed_;
     static constexpr uint64_t NeverUp = UINT64_MAX;
     uint64_t f1UpAt_ = NeverUp;  // when the pads last let go of F1
-    int32_t dpadWay_ = 0;  // -1 left, 1 right, 0 neither
+    int32_t dpadWay_ = 0;        // -1 left, 1 right, 0 neither
     uint64_t dpadSince_ = 0;
     int64_t owed_ = 0;  // millionths of a pixel owed to the paddle, less than one pixel
     bool started_ = false;

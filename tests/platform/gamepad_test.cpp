@@ -119,7 +119,7 @@ TEST(PadCurve, NothingInsideTheDeadZoneThenFromACreepToFullSpeedOnEachSide) {
 TEST(PadCurve, TheStickMovesThePaddleByItsSpeedForTheTimeHeldWithoutLosingFractions) {
     Rig rig;
     rig.Mapper.Read(1, LeftStick(1.0f));
-    rig.Run(1000);  // the look at which the pad takes the game has no time behind it
+    rig.Run(1000);                             // the look at which the pad takes the game has no time behind it
     EXPECT_EQ(rig.MotionOver(1000000), 1200);  // full tilt: 1200 px a second
     rig.Mapper.Read(1, LeftStick(-0.575f));
     EXPECT_EQ(rig.MotionOver(1000000), -300);  // a quarter of it, the other way
@@ -208,10 +208,10 @@ TEST(PadButtons, EachButtonIsTheKeyOrMouseButtonOfTheMapping) {
         rig.Run(1000);
         EXPECT_TRUE(rig.NothingHeld());
         // North gives up only in a pause; the others mean nothing at all.
-        for (PadButton b : {PadButton::North, PadButton::East, PadButton::West, PadButton::LeftShoulder,
-                            PadButton::RightShoulder, PadButton::LeftTrigger, PadButton::RightTrigger,
-                            PadButton::LeftStick, PadButton::RightStick, PadButton::Up, PadButton::Down,
-                            PadButton::Home}) {
+        for (PadButton b :
+             {PadButton::North, PadButton::East, PadButton::West, PadButton::LeftShoulder, PadButton::RightShoulder,
+              PadButton::LeftTrigger, PadButton::RightTrigger, PadButton::LeftStick, PadButton::RightStick,
+              PadButton::Up, PadButton::Down, PadButton::Home}) {
             rig.Mapper.Read(1, Buttons({b}));
             rig.Run(pad::HoldLimitMicros + 1000, 100000);
             rig.Mapper.Read(1, Buttons({}));
@@ -246,7 +246,7 @@ TEST(PadButtons, NorthInThePauseResumesAndHoldsF5UntilTheGameIsOver) {
     rig.Run(pad::TapMicros);
     EXPECT_FALSE(rig.Held(Key::F1));
     EXPECT_TRUE(rig.Held(Key::F5));
-    rig.State = PlayState::Playing;  // the pause is over: the game reads F5 next
+    rig.State = PlayState::Playing;                   // the pause is over: the game reads F5 next
     rig.Mapper.Read(1, Buttons({PadButton::North}));  // pressed again meanwhile: nothing new
     rig.Run(50000);
     EXPECT_TRUE(rig.Held(Key::F5));
