@@ -13,10 +13,12 @@ struct ButtonBit {
     PadButton Button;
 };
 constexpr ButtonBit ButtonBits[] = {
-    {0x0001, PadButton::Up},           {0x0002, PadButton::Down},          {0x0004, PadButton::Left},
-    {0x0008, PadButton::Right},        {0x0010, PadButton::Start},         {0x0020, PadButton::Back},
-    {0x0040, PadButton::LeftStick},    {0x0080, PadButton::RightStick},    {0x0100, PadButton::LeftShoulder},
-    {0x0200, PadButton::RightShoulder}, {0x1000, PadButton::South},        {0x2000, PadButton::East},
+    {0x0001, PadButton::Up},           {0x0002, PadButton::Down},
+    {0x0004, PadButton::Left},         {0x0008, PadButton::Right},
+    {0x0010, PadButton::Start},        {0x0020, PadButton::Back},
+    {0x0040, PadButton::LeftStick},    {0x0080, PadButton::RightStick},
+    {0x0100, PadButton::LeftShoulder}, {0x0200, PadButton::RightShoulder},
+    {0x1000, PadButton::South},        {0x2000, PadButton::East},
     {0x4000, PadButton::West},         {0x8000, PadButton::North},
 };
 

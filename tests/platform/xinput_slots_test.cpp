@@ -26,8 +26,8 @@ namespace xinput = plat::core::xinput;
 // Four slots, each empty, holding a pad, or failing with an error of its own;
 // it counts how often each slot is asked.
 struct ScriptedXInput {
-    std::array<uint32_t, 4> Result{xinput::DeviceNotConnected, xinput::DeviceNotConnected,
-                                   xinput::DeviceNotConnected, xinput::DeviceNotConnected};
+    std::array<uint32_t, 4> Result{xinput::DeviceNotConnected, xinput::DeviceNotConnected, xinput::DeviceNotConnected,
+                                   xinput::DeviceNotConnected};
     std::array<XInputState, 4> State{};
     std::array<int, 4> Asked{};
 
@@ -61,10 +61,12 @@ struct Record {
 
 TEST(XInputReading, EachBitTriggerAndThumbMeansItsButtonOrAxisWithDownPositive) {
     const std::pair<uint16_t, PadButton> bits[] = {
-        {0x0001, PadButton::Up},           {0x0002, PadButton::Down},        {0x0004, PadButton::Left},
-        {0x0008, PadButton::Right},        {0x0010, PadButton::Start},       {0x0020, PadButton::Back},
-        {0x0040, PadButton::LeftStick},    {0x0080, PadButton::RightStick},  {0x0100, PadButton::LeftShoulder},
-        {0x0200, PadButton::RightShoulder}, {0x1000, PadButton::South},      {0x2000, PadButton::East},
+        {0x0001, PadButton::Up},           {0x0002, PadButton::Down},
+        {0x0004, PadButton::Left},         {0x0008, PadButton::Right},
+        {0x0010, PadButton::Start},        {0x0020, PadButton::Back},
+        {0x0040, PadButton::LeftStick},    {0x0080, PadButton::RightStick},
+        {0x0100, PadButton::LeftShoulder}, {0x0200, PadButton::RightShoulder},
+        {0x1000, PadButton::South},        {0x2000, PadButton::East},
         {0x4000, PadButton::West},         {0x8000, PadButton::North}};
     for (const auto& [bit, button] : bits) {
         XInputState s;
