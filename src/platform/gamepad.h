@@ -60,9 +60,9 @@ namespace pad {
 constexpr double DeadZone = 0.2;
 // From here on a stick is at full tilt: few reach their very end sideways.
 constexpr double FullTiltAt = 0.95;
-// Past the dead zone, the share of full speed grows as the tilt's square: a
-// third of the way out creeps (a pixel a frame and less), all the way out
-// crosses the playfield in under half a second.
+// Past the dead zone, the share of full speed grows as the tilt's square: at
+// 0.3 the paddle creeps a third of a pixel a frame, for an exact approach;
+// from 0.95 on it crosses its 548 pixels of travel in 0.46 s.
 constexpr double CurvePower = 2.0;
 // Paddle pixels a second at full tilt.
 constexpr double FullTiltSpeed = 1200.0;

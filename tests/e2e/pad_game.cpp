@@ -9,8 +9,9 @@
 //
 // The pad is SDL's own virtual one, so that all the rest is the game's: SDL's
 // game controllers, the back end and the core's mapping.
+#include <unistd.h>
+
 #include <cstdio>
-#include <iostream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -35,10 +36,9 @@ bool Named(const std::string& name, const char* const (&names)[N], T* out) {
     return false;
 }
 
-constexpr const char* ButtonNames[] = {"a",          "b",           "x",          "y",
-                                       "back",       "guide",       "start",      "leftstick",
-                                       "rightstick", "leftshoulder", "rightshoulder", "up",
-                                       "down",       "left",        "right"};
+constexpr const char* ButtonNames[] = {
+    "a",  "b",    "x",    "y",    "back", "guide", "start", "leftstick", "rightstick", "leftshoulder", "rightshoulder",
+    "up", "down", "left", "right"};
 constexpr const char* AxisNames[] = {"leftx", "lefty", "rightx", "righty", "lefttrigger", "righttrigger"};
 
 void Obey(const std::string& line) {
@@ -66,9 +66,16 @@ void Obey(const std::string& line) {
 
 int main() {
     UseExecutablePacking();
-    // Commands queue as events, which any thread may post.
+    // Commands queue as events, which any thread may post. Read without
+    // stdio, whose lock on standard input the program's exit would wait for.
     std::thread([] {
-        for (std::string line; std::getline(std::cin, line);) Obey(line);
+        std::string pending;
+        char buffer[256];
+        for (ssize_t got; (got = read(STDIN_FILENO, buffer, sizeof buffer)) > 0;) {
+            pending.append(buffer, static_cast<size_t>(got));
+            for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1))
+                Obey(pending.substr(0, end));
+        }
     }).detach();
     const ExitStatus status = GameMain();
     if (!status.Message.empty()) plat::ReportFatalError(status.Message);
