@@ -94,7 +94,7 @@ expect_moved() {
 start_xvfb 1024x768
 mkfifo "$tmp/pad"
 exec 5<>"$tmp/pad"
-(cd "$assets" && exec "$game") <"$tmp/pad" >"$tmp/game.out" 2>"$tmp/game.err" &
+(cd "$assets" && exec "$game" 5>&-) <"$tmp/pad" >"$tmp/game.out" 2>"$tmp/game.err" &
 game_pid=$!
 wait_for_window
 start_stutter
