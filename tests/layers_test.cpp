@@ -63,7 +63,7 @@ Floors DeclaredFloors() { return {{"play", DeclaredOrder("play floors:")}}; }
 std::string OwnerOf(const std::string& header) {
     static const std::vector<std::pair<std::regex, std::string>> owners = {
         {std::regex("SDL.*\\.h|SDL2/.*"), "sdl"},
-        {std::regex("(windows|mmsystem|ddraw|dinput|dsound|objbase|mmreg)\\.h", std::regex::icase), "win32"},
+        {std::regex("(windows|mmsystem|ddraw|dinput|dsound|objbase|mmreg|xinput)\\.h", std::regex::icase), "win32"},
         {std::regex("png\\.h"), "headless"},
         {std::regex("emscripten.*"), "web"},
     };
@@ -247,6 +247,7 @@ TEST(Layers, TheCheckCatchesWhatItMustCatch) {
     write("src/platform/e.cpp", "#include \"platform/sdl/backend_state.h\"\n");  // the core into a back end
     write("src/platform/sdl/f.cpp", "#include <SDL.h>\n#include <windows.h>\n");
     write("src/platform/win32/g.cpp", "#include <windows.h>\n#include \"platform/headless/headless.h\"\n");
+    write("src/platform/pads.cpp", "#include <XInput.h>\n");  // the core into a platform library
     // Floors inside play: top > mid_a | mid_b > low.
     write("src/play/top.cpp", "#include \"play/top.h\"\n#include \"play/mid_a.h\"\n#include \"play/low.h\"\n");
     write("src/play/mid_a.cpp", "#include \"play/mid_b.h\"\n");  // sideways on a floor
@@ -266,10 +267,10 @@ TEST(Layers, TheCheckCatchesWhatItMustCatch) {
     for (const auto& b : badTool) all += b + "\n";
     for (const char* expected :
          {"bricks/b.cpp:1", "gfx/c.cpp:1", "play/d.cpp:1", "platform/e.cpp:1", "platform/sdl/f.cpp:2",
-          "platform/win32/g.cpp:2", "play/mid_a.cpp:1", "play/low.h:1", "play/stray.cpp:1", "assetgen/h.cpp:1",
-          "assetgen/h.cpp:2", "assetgen/h.cpp:3", "src/gfx/sheet_map.h:1"})
+          "platform/win32/g.cpp:2", "platform/pads.cpp:1", "play/mid_a.cpp:1", "play/low.h:1", "play/stray.cpp:1",
+          "assetgen/h.cpp:1", "assetgen/h.cpp:2", "assetgen/h.cpp:3", "src/gfx/sheet_map.h:1"})
         EXPECT_NE(all.find(expected), std::string::npos) << expected << " not caught in:\n" << all;
-    EXPECT_EQ(bad.size(), 9u) << all;
+    EXPECT_EQ(bad.size(), 10u) << all;
     EXPECT_EQ(badTool.size(), 4u) << all;
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/gamepad.h"
 #include "platform/input_event.h"
 #include "platform/platform.h"
 
@@ -67,6 +68,17 @@ struct InputReads {
     uint64_t Mouse = 0;
 };
 const InputReads& Reads();
+
+// --- Gamepads, read by the back end ------------------------------------------------
+
+// The pad numbered `pad` (the back end's own number) stands as read; a number
+// not seen before is a pad plugged in. At each pump the core turns the pad
+// that plays into input events (gamepad.h has the mapping).
+void PadRead(int32_t pad, const PadReading& reading);
+// The pad was unplugged: what it held is let go.
+void PadGone(int32_t pad);
+// The pad that plays, or -1 while none has acted.
+int32_t PlayingPad();
 
 // --- The window's close box ---------------------------------------------------------
 

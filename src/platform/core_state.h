@@ -32,6 +32,10 @@ void ClearMessages();
 // How often the game has looked at its message queue.
 uint64_t MessageLooks();
 void ClearInput();
+// Turns the pads into input events for the time since the last pump.
+void AdvancePads();
+// Forgets every pad and the game's play-state source.
+void ClearPads();
 // Forgets a close request, as a new window does.
 void ClearCloseRequest();
 void ResetDisplay();

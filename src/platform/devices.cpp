@@ -46,6 +46,7 @@ void ResetAll() {
     detail::FreeAllSoundBuffers();
     detail::ClearMessages();
     detail::ClearInput();
+    detail::ClearPads();
     detail::ClearCloseRequest();
     detail::ResetDisplay();
     detail::ResetSound();

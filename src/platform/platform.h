@@ -163,6 +163,14 @@ enum class Key { Escape, Enter, F1, F5 };
 // True while the key is held, as the game samples it.
 bool KeyDown(Key key);
 
+// Where the game stands, numbered as the page numbers it. A gamepad gives up
+// only while the game waits in its pause, where no stray press can reach.
+enum class PlayState : int32_t { Title = 0, Playing = 1, Paused = 2 };
+// How the layer tells where the game stands: the game's entry hands it a
+// function, which the layer calls from the game's own thread while it takes
+// input. Without one, the game counts as playing and never as paused.
+void SetPlayStateSource(PlayState (*source)());
+
 // ---------------------------------------------------------------------------
 // Time and system
 

@@ -28,6 +28,7 @@ void ClearCloseRequest() { closeRequested = false; }
 
 void Pump() {
     backend::PumpEvents();
+    AdvancePads();
     AdvanceSilentClock();
 }
 }  // namespace detail

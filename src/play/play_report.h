@@ -23,6 +23,8 @@ struct PlayFrameReport {
     bool Escape = false;
     bool F1 = false;
     bool F5 = false;
+    // The call waits in the pause that F1 began, and has read no F1 to end it yet.
+    bool Paused = false;
 };
 
 extern PlayFrameReport LastPlayFrame;

@@ -210,7 +210,11 @@ int32_t PlayStep() {
 
     PlayFrameReport& report = LastPlayFrame;
     if ((report.Escape = plat::KeyDown(plat::Key::Escape))) plat::PostMessage(plat::MsgDestroy, 0, 0);
-    if ((report.F1 = plat::KeyDown(plat::Key::F1))) PauseUntilF1Tapped();
+    if ((report.F1 = plat::KeyDown(plat::Key::F1))) {
+        report.Paused = true;
+        PauseUntilF1Tapped();
+        report.Paused = false;
+    }
     if ((report.F5 = plat::KeyDown(plat::Key::F5))) {
         Lives = 0;
         ShowGameOver();

@@ -1,6 +1,7 @@
 #include "shell/entry.h"
 
 #include "frontend/title_screen.h"
+#include "play/play_report.h"
 #include "play/round_loop.h"
 #include "play/status_panel.h"
 #include "shell/devices.h"
@@ -21,6 +22,11 @@ intptr_t WindowProc(const plat::Message& message) {
         case plat::MsgPaint: return 0;  // nothing is painted outside the flip chain
         default: return plat::DefaultWindowProc(message);
     }
+}
+
+plat::PlayState WhereTheGameStands() {
+    if (Lives <= 0) return plat::PlayState::Title;
+    return LastPlayFrame.Paused ? plat::PlayState::Paused : plat::PlayState::Playing;
 }
 
 bool FramePass(int* exitCode) {
@@ -56,6 +62,7 @@ bool OpenGame(ExitStatus* status) {
     }
     MainWindow = true;
     WindowProc(plat::Message{plat::MsgCreate, 0, 0});
+    plat::SetPlayStateSource(WhereTheGameStands);
 
     // Every step of the game assumes all devices exist: never run without them.
     if (!SetupDevices()) {

@@ -32,6 +32,10 @@ extern void (*PlayFrameObserver)(int32_t result);
 // (its sounds, its pictures) starts here.
 extern void (*PlayFrameStarting)();
 
+// Where the game stands: the title (and the intro), play, or the pause. The
+// layer asks it (plat::SetPlayStateSource), for the pad's give-up.
+plat::PlayState WhereTheGameStands();
+
 // One pass: at most one message, then one step of play or of the title.
 // False once the quit message has been taken.
 bool FramePass(int* exitCode);

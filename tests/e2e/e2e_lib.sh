@@ -17,7 +17,15 @@ hold_seconds=${hold_seconds:-0.2}
 
 cleanup() {
     [[ -n "$stutter_pid" ]] && kill "$stutter_pid" 2>/dev/null
-    [[ -n "$game_pid" ]] && kill -CONT "$game_pid" 2>/dev/null && kill "$game_pid" 2>/dev/null
+    if [[ -n "$game_pid" ]] && kill -CONT "$game_pid" 2>/dev/null && kill "$game_pid" 2>/dev/null; then
+        # A game left running as its X server goes can spin in Xlib for
+        # ever: give it the time to end, then end it.
+        for _ in $(seq 50); do
+            kill -0 "$game_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -KILL "$game_pid" 2>/dev/null
+    fi
     declare -F cleanup_more >/dev/null && cleanup_more
     [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null

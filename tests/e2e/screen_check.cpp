@@ -7,6 +7,10 @@
 //        qorb_screen_check --region <window.xwd> <picture.bmp> AX AY W H SX SY PERCENT
 //          the picture's rectangle (AX, AY) W x H stands at (SX, SY) of the
 //          game's screen in at least PERCENT of the samples
+//        qorb_screen_check --find-x <window.xwd> <picture.bmp> AX AY W H SY FROM TO PERCENT
+//          where along the row SY, from x FROM to TO of the game's screen, the
+//          picture's rectangle matches best; prints that x, and fails when
+//          even there fewer than PERCENT of the samples match
 //        qorb_screen_check --same <first.xwd> <second.xwd>
 //          two screenshots show the same picture (a paused game)
 // Exit status 0 when it matches, 1 when not, 2 when a file cannot be read.
@@ -166,32 +170,73 @@ Placement Place(const Picture& screen) {
                      (screen.Height - static_cast<int>(600 * scale)) / 2};
 }
 
-int Region(char** argv) {
-    Picture screen, art;
-    std::string why;
-    if (!ReadScreen(argv[2], &screen, &why) || !ReadBmp24(argv[3], &art, &why)) {
-        std::fprintf(stderr, "screen_check: %s\n", why.c_str());
-        return 2;
-    }
-    const int ax = std::atoi(argv[4]), ay = std::atoi(argv[5]), w = std::atoi(argv[6]), h = std::atoi(argv[7]);
-    const int sx = std::atoi(argv[8]), sy = std::atoi(argv[9]), percent = std::atoi(argv[10]);
-    if (w <= 2 || h <= 2 || ax < 0 || ay < 0 || ax + w > art.Width || ay + h > art.Height) {
-        std::fprintf(stderr, "screen_check: the region lies outside the picture\n");
-        return 2;
-    }
+// The art's rectangle (ax, ay) w x h, compared where it would stand at (sx,
+// sy) of the game's screen: how many samples match, of how many.
+struct RegionMatch {
+    int Samples = 0, Matches = 0;
+};
+RegionMatch MatchRegion(const Picture& screen, const Picture& art, int ax, int ay, int w, int h, int sx, int sy) {
     const Placement place = Place(screen);
-    int samples = 0, matches = 0;
+    RegionMatch m;
     for (int y = 1; y < h - 1; y += 3)
         for (int x = 1; x < w - 1; x += 3) {
             const Rgb& shown = screen.At(place.X(sx + x + 0.5), place.Y(sy + y + 0.5));
             bool ok = false;
             for (int dy = -1; dy <= 1 && !ok; ++dy)
                 for (int dx = -1; dx <= 1 && !ok; ++dx) ok = Near(shown, art.At(ax + x + dx, ay + y + dy));
-            ++samples;
-            matches += ok;
+            ++m.Samples;
+            m.Matches += ok;
         }
-    std::printf("region %dx%d at %d,%d: %d of %d samples match\n", w, h, sx, sy, matches, samples);
-    return matches * 100 >= samples * percent ? 0 : 1;
+    return m;
+}
+
+// Reads the screenshot, the picture and the rectangle of the picture
+// (argv[4..7]); false, having said why, when one cannot be had.
+bool ReadRegionArguments(char** argv, Picture* screen, Picture* art, int rect[4]) {
+    std::string why;
+    if (!ReadScreen(argv[2], screen, &why) || !ReadBmp24(argv[3], art, &why)) {
+        std::fprintf(stderr, "screen_check: %s\n", why.c_str());
+        return false;
+    }
+    for (int i = 0; i < 4; ++i) rect[i] = std::atoi(argv[4 + i]);
+    const int ax = rect[0], ay = rect[1], w = rect[2], h = rect[3];
+    if (w <= 2 || h <= 2 || ax < 0 || ay < 0 || ax + w > art->Width || ay + h > art->Height) {
+        std::fprintf(stderr, "screen_check: the region lies outside the picture\n");
+        return false;
+    }
+    return true;
+}
+
+int Region(char** argv) {
+    Picture screen, art;
+    int r[4];
+    if (!ReadRegionArguments(argv, &screen, &art, r)) return 2;
+    const int sx = std::atoi(argv[8]), sy = std::atoi(argv[9]), percent = std::atoi(argv[10]);
+    const RegionMatch m = MatchRegion(screen, art, r[0], r[1], r[2], r[3], sx, sy);
+    std::printf("region %dx%d at %d,%d: %d of %d samples match\n", r[2], r[3], sx, sy, m.Matches, m.Samples);
+    return m.Matches * 100 >= m.Samples * percent ? 0 : 1;
+}
+
+int FindX(char** argv) {
+    Picture screen, art;
+    int r[4];
+    if (!ReadRegionArguments(argv, &screen, &art, r)) return 2;
+    const int sy = std::atoi(argv[8]), from = std::atoi(argv[9]), to = std::atoi(argv[10]),
+              percent = std::atoi(argv[11]);
+    if (from < 0 || to < from || to + r[2] > 800 || sy < 0 || sy + r[3] > 600) {
+        std::fprintf(stderr, "screen_check: the row to search lies outside the screen\n");
+        return 2;
+    }
+    int best = from;
+    RegionMatch bestMatch;
+    for (int sx = from; sx <= to; ++sx) {
+        const RegionMatch m = MatchRegion(screen, art, r[0], r[1], r[2], r[3], sx, sy);
+        if (m.Matches > bestMatch.Matches) best = sx, bestMatch = m;
+    }
+    std::printf("%d\n", best);
+    std::fprintf(stderr, "region %dx%d best at %d,%d: %d of %d samples match\n", r[2], r[3], best, sy,
+                 bestMatch.Matches, bestMatch.Samples);
+    return bestMatch.Samples > 0 && bestMatch.Matches * 100 >= bestMatch.Samples * percent ? 0 : 1;
 }
 
 int Same(char** argv) {
@@ -213,6 +258,7 @@ int Same(char** argv) {
 
 int main(int argc, char** argv) {
     if (argc == 11 && std::string(argv[1]) == "--region") return Region(argv);
+    if (argc == 12 && std::string(argv[1]) == "--find-x") return FindX(argv);
     if (argc == 4 && std::string(argv[1]) == "--same") return Same(argv);
     if (argc < 3) {
         std::fprintf(stderr, "usage: %s <window.xwd> <picture.bmp> [copy.ppm]\n", argv[0]);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "frontend/title_screen.h"
+#include "platform/core.h"
 #include "play/play_report.h"
 #include "play/status_panel.h"
 #include "shell/devices.h"
@@ -95,6 +98,52 @@ TEST_F(EntryTest, AClosePutToAPausedGameEndsItAtOnce) {
     EXPECT_EQ(pausedSteps, 1u);  // the pause, and no new one on the way out
     EXPECT_LT(headless::NowMicros(), 25100000u);
     EXPECT_EQ(headless::Live().Surfaces, 0u);
+}
+
+// A whole game with a pad alone: south starts it and cuts the intro short,
+// the stick steers, north does nothing in play, Start pauses, north in the
+// pause gives up, and Back on the title leaves.
+TEST_F(EntryTest, APadAlonePlaysAGameAndGivesUpOnlyFromThePause) {
+    using plat::core::PadBit;
+    using plat::core::PadButton;
+    struct At {
+        uint64_t Ms;
+        plat::core::PadReading Reading;
+    };
+    static std::vector<At> script;
+    static size_t next = 0;
+    const auto press = [](PadButton b) { return plat::core::PadReading{0, 0, 0, 0, PadBit(b)}; };
+    script = {{4000, press(PadButton::South)},  {4150, {}},  {5500, press(PadButton::South)},  {5650, {}},
+              {12000, {1.0f, 0, 0, 0, 0}},      {12500, {}}, {15000, press(PadButton::North)}, {15100, {}},
+              {20000, press(PadButton::Start)}, {20100, {}}, {21000, press(PadButton::North)}, {21100, {}},
+              {40000, press(PadButton::Back)},  {40200, {}}};
+    next = 0;
+    headless::SetClockObserver([](uint64_t micros) {
+        for (; next < script.size() && script[next].Ms * 1000 <= micros; ++next)
+            plat::core::PadRead(0, script[next].Reading);
+    });
+    struct Seen {
+        int64_t Moved = 0;
+        int Pauses = 0, GaveUp = 0;
+        uint64_t GaveUpAt = 0;
+    };
+    static Seen seen;
+    seen = Seen{};
+    PlayFrameObserver = [](int32_t) {
+        seen.Moved += LastPlayFrame.MouseX;
+        seen.Pauses += LastPlayFrame.F1;
+        if (LastPlayFrame.F5 && seen.GaveUp++ == 0) seen.GaveUpAt = headless::NowMicros();
+    };
+    const ExitStatus status = GameMain();
+    PlayFrameObserver = nullptr;
+    EXPECT_EQ(status.Code, 0);
+    EXPECT_EQ(next, script.size());
+    EXPECT_NEAR(seen.Moved, 600, 2);  // half a second at full tilt
+    EXPECT_EQ(seen.Pauses, 1);
+    EXPECT_EQ(seen.GaveUp, 1);
+    EXPECT_GT(seen.GaveUpAt, 21000000u);  // from the pause, not at the press in play
+    EXPECT_LT(seen.GaveUpAt, 21300000u);
+    EXPECT_GT(headless::NowMicros(), 40000000u);  // Back on the title, not before, ended it
 }
 
 TEST_F(EntryTest, FailedSetupEndsTheProgramWithOneLineAndStatusOne) {

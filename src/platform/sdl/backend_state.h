@@ -47,6 +47,15 @@ struct Backend {
     uint64_t LastPump = 0;  // when the window system was last asked for events
     bool Captured = false;  // the game holds the mouse
     bool Relative = false;  // SDL's relative mode is on
+
+    // Pads: SDL's game controllers, by their joystick's instance id.
+    bool PadsStarted = false;
+    struct Pad {
+        int32_t Id = 0;
+        SDL_GameController* Controller = nullptr;
+    };
+    std::vector<Pad> Pads;
+    SDL_Joystick* TestPad = nullptr;  // a virtual pad a test attached
 };
 
 extern Backend state;
@@ -74,6 +83,18 @@ void UpdateRelativeMode();
 void OnKey(SDL_Scancode code, bool down);
 // The core's button number of an SDL button; -1 for one the game ignores.
 int ButtonIndex(uint8_t button);
+// A game controller plugged in (its device index) or unplugged (its
+// joystick's instance id).
+void OnPadAdded(int32_t deviceIndex);
+void OnPadRemoved(int32_t instanceId);
+// Hands each pad as it stands to the layer (at rest while the game is not
+// in front).
+void ReadPads();
+
+// In test_hooks.cpp
+// The event type of the test pad's commands, 0 until a test posts one.
+extern uint32_t testPadEvent;
+void OnTestPadEvent(const SDL_UserEvent& e);
 
 // In window.cpp
 // Brings up SDL's video and events once; false with LastError on failure.

@@ -38,4 +38,31 @@ void PostTestWindowEvent(TestWindowEvent what);
 // manager might size it.
 void SetTestWindowSize(int32_t width, int32_t height);
 
+// A virtual pad, plugged in as SDL's game controllers are: its buttons and
+// axes in SDL's order. Commands are queued like the rest and carried out by
+// the game's thread as it takes its events; safe to call from any thread.
+// One test pad at a time; a failure is told on stderr.
+enum class TestPadButton {
+    A,
+    B,
+    X,
+    Y,
+    Back,
+    Guide,
+    Start,
+    LeftStick,
+    RightStick,
+    LeftShoulder,
+    RightShoulder,
+    Up,
+    Down,
+    Left,
+    Right
+};
+enum class TestPadAxis { LeftX, LeftY, RightX, RightY, LeftTrigger, RightTrigger };
+void PlugTestPad();
+void UnplugTestPad();
+void SetTestPadButton(TestPadButton button, bool down);
+void SetTestPadAxis(TestPadAxis axis, int16_t value);
+
 }  // namespace plat::sdl

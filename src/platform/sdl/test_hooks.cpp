@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,80 @@ void SetTestWindowSize(int32_t width, int32_t height) {
     state.Fullscreen = false;
     SDL_SetWindowSize(state.Window, width, height);
     detail::SetPresentationDirty();
+}
+
+// --- The test pad: commands as events, for the game's thread -------------------
+
+namespace detail {
+
+uint32_t testPadEvent = 0;
+
+namespace {
+
+enum class PadCommand : int32_t { Plug, Unplug, Button, Axis };
+
+void PadFailed(const char* what) { std::fprintf(stderr, "qorb: test pad: %s: %s\n", what, SDL_GetError()); }
+
+}  // namespace
+
+void OnTestPadEvent(const SDL_UserEvent& e) {
+    const auto index = static_cast<int>(reinterpret_cast<intptr_t>(e.data1));
+    const auto value = static_cast<int>(reinterpret_cast<intptr_t>(e.data2));
+    switch (static_cast<PadCommand>(e.code)) {
+        case PadCommand::Plug: {
+            if (state.TestPad != nullptr) return;
+            const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                                         SDL_CONTROLLER_BUTTON_DPAD_RIGHT + 1, 0);
+            state.TestPad = device >= 0 ? SDL_JoystickOpen(device) : nullptr;
+            if (state.TestPad == nullptr) PadFailed("plugging it in");
+            break;
+        }
+        case PadCommand::Unplug: {
+            if (state.TestPad == nullptr) return;
+            const SDL_JoystickID id = SDL_JoystickInstanceID(state.TestPad);
+            SDL_JoystickClose(state.TestPad);
+            state.TestPad = nullptr;
+            for (int i = 0; i < SDL_NumJoysticks(); ++i)
+                if (SDL_JoystickGetDeviceInstanceID(i) == id && SDL_JoystickDetachVirtual(i) != 0)
+                    PadFailed("unplugging it");
+            break;
+        }
+        case PadCommand::Button:
+            if (state.TestPad == nullptr || SDL_JoystickSetVirtualButton(state.TestPad, index, value != 0) != 0)
+                PadFailed("a button");
+            break;
+        case PadCommand::Axis:
+            if (state.TestPad == nullptr ||
+                SDL_JoystickSetVirtualAxis(state.TestPad, index, static_cast<Sint16>(value)) != 0)
+                PadFailed("an axis");
+            break;
+    }
+}
+
+}  // namespace detail
+
+namespace {
+
+void PostPadCommand(detail::PadCommand command, int index = 0, int value = 0) {
+    static const uint32_t type = SDL_RegisterEvents(1);
+    detail::testPadEvent = type;
+    SDL_Event e{};
+    e.type = type;
+    e.user.code = static_cast<int32_t>(command);
+    e.user.data1 = reinterpret_cast<void*>(static_cast<intptr_t>(index));
+    e.user.data2 = reinterpret_cast<void*>(static_cast<intptr_t>(value));
+    SDL_PushEvent(&e);
+}
+
+}  // namespace
+
+void PlugTestPad() { PostPadCommand(detail::PadCommand::Plug); }
+void UnplugTestPad() { PostPadCommand(detail::PadCommand::Unplug); }
+void SetTestPadButton(TestPadButton button, bool down) {
+    PostPadCommand(detail::PadCommand::Button, static_cast<int>(button), down ? 1 : 0);
+}
+void SetTestPadAxis(TestPadAxis axis, int16_t value) {
+    PostPadCommand(detail::PadCommand::Axis, static_cast<int>(axis), value);
 }
 
 std::string RendererName() {

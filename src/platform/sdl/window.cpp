@@ -172,9 +172,13 @@ void OnEvent(const SDL_Event& e) {
             core::Feed(ButtonEvent(ButtonIndex(e.button.button), e.type == SDL_MOUSEBUTTONDOWN));
             break;
         }
+        case SDL_CONTROLLERDEVICEADDED: OnPadAdded(e.cdevice.which); break;
+        case SDL_CONTROLLERDEVICEREMOVED: OnPadRemoved(e.cdevice.which); break;
         case SDL_RENDER_DEVICE_RESET: RecreateTexture(); break;
         case SDL_RENDER_TARGETS_RESET: SetPresentationDirty(); break;
-        default: break;
+        default:
+            if (testPadEvent != 0 && e.type == testPadEvent) OnTestPadEvent(e.user);
+            break;
     }
 }
 
@@ -249,13 +253,16 @@ void PumpEvents() {
         // The game's waits call this every millisecond: the window system is
         // asked every few of them, what is queued already is taken each time.
         const uint64_t now = NowMicros();
-        if (now - state.LastPump >= sdl::detail::PumpMicros) {
+        const bool asked = now - state.LastPump >= sdl::detail::PumpMicros;
+        if (asked) {
             SDL_PumpEvents();
             state.LastPump = now;
         }
         SDL_Event e;
         while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) sdl::detail::OnEvent(e);
         sdl::detail::UpdateRelativeMode();
+        // The pads change only when SDL is asked.
+        if (asked) sdl::detail::ReadPads();
     }
     sdl::detail::PresentPrimaryIfDue();
 }

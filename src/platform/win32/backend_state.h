@@ -22,9 +22,13 @@
 #undef PostMessage
 #undef DrawText
 
+#include <xinput.h>
+
+#include <array>
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "platform/xinput_slots.h"
 
 namespace plat::win32::detail {
 
@@ -50,6 +54,15 @@ struct Backend {
     IDirectInputA* DInput = nullptr;
     IDirectInputDeviceA* Mouse = nullptr;
     bool Captured = false;
+    // The keys and mouse buttons as last fed: only changes are fed, so that
+    // a pad's presses of the same keys stand until the pad lets go.
+    std::array<bool, 4> KeysFed{};
+    std::array<bool, 4> ButtonsFed{};
+
+    // Pads: XInput, loaded when input opens, if the system has it.
+    HMODULE XInput = nullptr;
+    DWORD(WINAPI* XInputGetState)(DWORD, XINPUT_STATE*) = nullptr;
+    core::XInputSlots Pads;
 };
 
 extern Backend state;
@@ -70,6 +83,8 @@ void ReadKeys();
 // In input.cpp: hands the mouse's motion and buttons since the last call to
 // the layer.
 void ReadMouse();
+// In input.cpp: hands the pads as they stand to the layer.
+void ReadPads();
 // In audio.cpp: falls back to the silent clock if the device stopped playing.
 void CheckSoundDevice();
 

@@ -1,5 +1,6 @@
-// The Windows back end's keys, read as held or not at every pump, and its
-// mouse: DirectInput 5, the system mouse, shared and read in the background.
+// The Windows back end's keys, read as held or not at every pump, its mouse
+// (DirectInput 5, the system mouse, shared and read in the background) and
+// its pads (XInput, if the system has it).
 #include <algorithm>
 #include <string>
 
@@ -20,13 +21,48 @@ bool Failed(const char* call, HRESULT result) {
 
 bool KeyHeld(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
 
+void FeedKey(Key key, bool held) {
+    bool& fed = state.KeysFed[static_cast<size_t>(key)];
+    if (held != fed) core::Feed(KeyEvent(key, held));
+    fed = held;
+}
+
+// XInput 1.4 comes with Windows 8 and later, 9.1.0 with Vista and 7; a
+// system with neither plays on with the mouse and keys.
+void LoadXInput() {
+    if (state.XInput != nullptr) return;
+    for (const char* name : {"xinput1_4.dll", "xinput9_1_0.dll"}) {
+        state.XInput = LoadLibraryA(name);
+        if (state.XInput == nullptr) continue;
+        state.XInputGetState = reinterpret_cast<decltype(state.XInputGetState)>(
+            reinterpret_cast<void*>(GetProcAddress(state.XInput, "XInputGetState")));
+        if (state.XInputGetState != nullptr) return;
+        FreeLibrary(state.XInput);
+        state.XInput = nullptr;
+    }
+}
+
+uint32_t GetPadState(uint32_t slot, core::XInputState* out) {
+    XINPUT_STATE s{};
+    const DWORD result = state.XInputGetState(slot, &s);
+    if (result != ERROR_SUCCESS) return result;
+    *out = core::XInputState{s.dwPacketNumber,   s.Gamepad.wButtons, s.Gamepad.bLeftTrigger, s.Gamepad.bRightTrigger,
+                             s.Gamepad.sThumbLX, s.Gamepad.sThumbLY, s.Gamepad.sThumbRX,     s.Gamepad.sThumbRY};
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 void ReadKeys() {
-    core::Feed(KeyEvent(Key::Escape, KeyHeld(VK_ESCAPE)));
-    core::Feed(KeyEvent(Key::Enter, KeyHeld(VK_RETURN)));  // the keypad's Enter too
-    core::Feed(KeyEvent(Key::F1, KeyHeld(VK_F1)));
-    core::Feed(KeyEvent(Key::F5, KeyHeld(VK_F5)));
+    FeedKey(Key::Escape, KeyHeld(VK_ESCAPE));
+    FeedKey(Key::Enter, KeyHeld(VK_RETURN));  // the keypad's Enter too
+    FeedKey(Key::F1, KeyHeld(VK_F1));
+    FeedKey(Key::F5, KeyHeld(VK_F5));
+}
+
+void ReadPads() {
+    if (state.XInputGetState == nullptr) return;
+    state.Pads.Poll(GetPadState, backend::NowMicros(), state.Active, core::CorePads());
 }
 
 void ReadMouse() {
@@ -42,7 +78,11 @@ void ReadMouse() {
         return;
     }
     core::Feed(MotionEvent(mouse.lX, mouse.lY, mouse.lZ));
-    for (int b = 0; b < 4; ++b) core::Feed(ButtonEvent(b, mouse.rgbButtons[b] != 0));
+    for (size_t b = 0; b < 4; ++b) {
+        const bool held = mouse.rgbButtons[b] != 0;
+        if (held != state.ButtonsFed[b]) core::Feed(ButtonEvent(static_cast<int32_t>(b), held));
+        state.ButtonsFed[b] = held;
+    }
 }
 
 }  // namespace win32::detail
@@ -54,6 +94,7 @@ namespace backend {
 bool OpenInput() {
     using win32::detail::Failed;
     if (state.Instance == nullptr) state.Instance = GetModuleHandleA(nullptr);
+    win32::detail::LoadXInput();
     HRESULT result = DirectInputCreateA(state.Instance, 0x0500, &state.DInput, nullptr);
     if (FAILED(result)) {
         state.DInput = nullptr;
@@ -72,6 +113,7 @@ bool OpenInput() {
 }
 
 void CloseInput() {
+    state.Pads.Forget(core::CorePads());
     if (state.Mouse != nullptr) state.Mouse->Unacquire();
     state.Captured = false;
     win32::detail::ReleaseCom(state.Mouse);

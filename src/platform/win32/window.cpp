@@ -156,6 +156,7 @@ void PumpEvents() {
     }
     win32::detail::ReadKeys();
     win32::detail::ReadMouse();
+    win32::detail::ReadPads();
     win32::detail::CheckSoundDevice();
 }
 

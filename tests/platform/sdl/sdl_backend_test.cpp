@@ -362,6 +362,78 @@ TEST_F(SdlBackend, KeysAndTheMouseReadWhatTheWindowSystemDelivered) {
     EXPECT_EQ(mouse.Y, 0);
 }
 
+// A pad is SDL's game controller, taken when plugged in at any time. Each
+// change takes SDL a look or two, so each step waits for what it expects.
+TEST_F(SdlBackend, AGameControllerPluggedInPlaysRestsBehindAndIsLetGoOfUnplugged) {
+    using sdl::TestPadAxis;
+    using sdl::TestPadButton;
+    OpenDisplay(WordLayout::Rgb565);
+    OpenMouse();
+    auto soon = [](auto holds) {
+        for (const uint32_t start = Ticks(); !holds(); Idle())
+            if (Ticks() - start > 5000) return false;
+        return true;
+    };
+    auto down = [](Key key) { return [key] { return KeyDown(key); }; };
+    auto up = [](Key key) { return [key] { return !KeyDown(key); }; };
+    MouseState mouse;
+    auto button = [&mouse] { return MouseRead(&mouse) && mouse.Buttons[0] != 0; };
+
+    sdl::PlugTestPad();
+    IdleFor(20);
+    EXPECT_EQ(core::PlayingPad(), -1);  // plugged in, not yet playing
+    sdl::SetTestPadButton(TestPadButton::A, true);
+    sdl::SetTestPadButton(TestPadButton::Start, true);
+    EXPECT_TRUE(soon(down(Key::Enter)));
+    EXPECT_TRUE(soon(down(Key::F1)));
+    EXPECT_TRUE(soon(button));
+    EXPECT_NE(core::PlayingPad(), -1);
+    sdl::SetTestPadButton(TestPadButton::A, false);
+    sdl::SetTestPadButton(TestPadButton::Start, false);
+    sdl::SetTestPadButton(TestPadButton::Back, true);  // Escape, outside a pause
+    EXPECT_TRUE(soon(down(Key::Escape)));
+    EXPECT_FALSE(KeyDown(Key::Enter) || KeyDown(Key::F1));
+    sdl::SetTestPadButton(TestPadButton::Back, false);
+    EXPECT_TRUE(soon(up(Key::Escape)));
+
+    // The stick steers one way, then the other; up and down do nothing.
+    for (int16_t x : {int16_t{32767}, int16_t{-32768}}) {
+        sdl::SetTestPadAxis(TestPadAxis::LeftX, x);
+        sdl::SetTestPadAxis(TestPadAxis::LeftY, 32767);
+        int32_t moved = 0, movedY = 0;
+        EXPECT_TRUE(soon([&] {
+            if (!MouseRead(&mouse)) return false;
+            moved += mouse.X;
+            movedY += mouse.Y;
+            return (x > 0 ? moved : -moved) >= 20;
+        })) << x;
+        EXPECT_EQ(movedY, 0);
+    }
+    sdl::SetTestPadAxis(TestPadAxis::LeftX, 0);
+
+    // Behind another window the pad rests, as the keys do.
+    sdl::SetTestPadButton(TestPadButton::A, true);
+    EXPECT_TRUE(soon(down(Key::Enter)));
+    sdl::PostTestWindowEvent(TestWindowEvent::FocusGained);
+    sdl::PostTestWindowEvent(TestWindowEvent::FocusLost);
+    EXPECT_TRUE(soon(up(Key::Enter)));
+    sdl::PostTestWindowEvent(TestWindowEvent::FocusGained);
+    EXPECT_TRUE(soon(down(Key::Enter)));
+
+    // Unplugged, what it held is let go of; plugged in again, it plays again.
+    sdl::UnplugTestPad();
+    EXPECT_TRUE(soon(up(Key::Enter)));
+    ASSERT_TRUE(MouseRead(&mouse));
+    EXPECT_EQ(mouse.Buttons[0], 0);
+    EXPECT_EQ(core::PlayingPad(), -1);
+    sdl::PlugTestPad();
+    sdl::SetTestPadButton(TestPadButton::Start, true);
+    EXPECT_TRUE(soon(down(Key::F1)));
+    // Released with the input device: nothing stays held.
+    InputRelease();
+    EXPECT_FALSE(KeyDown(Key::F1));
+}
+
 TEST_F(SdlBackend, FlipWaitsInTheBackgroundUntilFocusReturnsOrCloseIsAsked) {
     OpenDisplay(WordLayout::Rgb565);
     OpenMouse();
