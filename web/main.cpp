@@ -47,18 +47,17 @@ uint64_t steadySteps = 0;
 double steadyMs = 0, lastStepMs = -1;
 
 // What the page shows around the picture follows the game: 0 the title or
-// the intro, 1 a game in play, 2 paused. A pause waits inside the play call
-// that read F1, so the page hears of it from the pumps while it waits.
-bool inPlayCall = false;
+// the intro, 1 a game in play, 2 waiting in the pause (the play call that
+// read F1 waits there, so the page hears of it from the pumps meanwhile).
 int32_t shownState = -1;
 
 void ReportPlayState() {
-    const int32_t state = Lives <= 0 ? 0 : inPlayCall && LastPlayFrame.F1 ? 2 : 1;
+    const plat::PlayState where = WhereTheGameStands();
+    const int32_t state = where == plat::PlayState::Title ? 0 : where == plat::PlayState::Paused ? 2 : 1;
     if (state != shownState) page::PlayState(shownState = state);
 }
 
 void CountPlayStep(int32_t) {
-    inPlayCall = false;
     ReportPlayState();
     if (LastPlayFrame.Mouse == PlayFrameReport::MouseRead::None) return;
     page::SetFigure("playSteps", static_cast<double>(++playSteps));
@@ -436,10 +435,7 @@ int main(int argc, char** argv) {
     UseExecutablePacking();
     page::StatusPanel(screen::StatusPanel.X, screen::RoundY + plat::GlyphHeight);
     PlayFrameObserver = CountPlayStep;
-    PlayFrameStarting = [] {
-        inPlayCall = true;
-        RoundPicturesBeforePlay();
-    };
+    PlayFrameStarting = RoundPicturesBeforePlay;
     plat::web::SetPumpHook([] {
         ReportPlayState();
         BetweenPolls();

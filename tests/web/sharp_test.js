@@ -1,7 +1,7 @@
 // The page's sharp scaling, looked at on the screen of headless Chromium: a
 // page of one-pixel white and black columns (top third), a white block on
 // black (middle third) and one-pixel rows (bottom third) goes through the
-// page's own show() into a window of 1440 x 1080 (scale 1.8) and of
+// page's own picture (web/picture.js) into a window of 1440 x 1080 (scale 1.8) and of
 // 1600 x 1200 (scale 2). At 1.8 every white column and row must get the same
 // light summed over the screen, within 10% (nearest sampling gives one or two
 // screen pixels, 100% apart), and the block's edges may ramp over two screen
@@ -99,22 +99,27 @@ function pageAt(x, y) {
 async function shownAt(browser, address, width, height) {
   const page = await browser.newPage({ viewport: { width, height } });
   await page.goto(address);
-  await page.waitForFunction(() => window.qorbPage && window.qorbPage.page);
   const canvasSize = await page.evaluate(async (source) => {
     const drawn = eval(`(${source})`);
-    // No module runs: the page alone, with its panels out of the way.
-    for (const id of ['making', 'ended', 'fullscreen']) document.getElementById(id).hidden = true;
+    // No game runs: the page's picture alone, on a canvas laid out as the
+    // page lays out its own.
+    const { createPicture } = await import('./picture.js');
+    document.body.innerHTML = '';
+    document.body.style.cssText = 'margin: 0; background: #000; overflow: hidden';
+    const canvas = document.createElement('canvas');
+    canvas.style.cssText = 'position: fixed; inset: 0; width: 100%; height: 100%; object-fit: contain';
+    document.body.appendChild(canvas);
     const rgba = new Uint8ClampedArray(800 * 600 * 4);
     for (let y = 0; y < 600; ++y)
       for (let x = 0; x < 800; ++x) {
         const white = drawn(x, y) ? 255 : 0;
         rgba.set([white, white, white, 255], (y * 800 + x) * 4);
       }
-    const { page } = window.qorbPage;
-    page.openCanvas(800, 600);
-    page.show(rgba, 800, 600, 0, 0, 800, 600);
+    const picture = createPicture(canvas, () => document.createElement('canvas'), () => {});
+    picture.open(800, 600);
+    picture.place(Math.round(canvas.clientWidth * devicePixelRatio), Math.round(canvas.clientHeight * devicePixelRatio));
+    picture.show(rgba, 800, 600, 0, 0, 800, 600);
     await new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve)));
-    const canvas = document.getElementById('screen');
     return [canvas.width, canvas.height];
   }, pageAt.toString());
   const screen = redOf(await page.screenshot());
@@ -125,7 +130,7 @@ async function shownAt(browser, address, width, height) {
 async function main() {
   const server = await serve(site, 0);
   // A module that is not there: the page runs without a game.
-  const address = `http://127.0.0.1:${server.address().port}/index.html?module=no-game`;
+  const address = `http://127.0.0.1:${server.address().port}/manifest.webmanifest`;
   const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: chromiumFlags });
   try {
     const fraction = await shownAt(browser, address, 1440, 1080);

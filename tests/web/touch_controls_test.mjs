@@ -1,8 +1,6 @@
 // web/touch.js on its own, under node: what each gesture hands the game.
-'use strict';
-
-const assert = require('assert');
-const { TouchControls } = require('../../web/touch.js');
+import assert from 'assert';
+import { TouchControls } from '../../web/touch.js';
 
 function rig() {
   const events = [];
