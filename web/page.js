@@ -39,7 +39,8 @@ const endedText = document.getElementById('ended-text');
 const stats = {
   shown: 0, firstShownAt: null, audioQueued: 0, audioGaps: 0, audioGapLog: [], audioLeadMax: 0, audioLeadSum: 0, audioTopUps: 0,
   audioChanges: 0, audioLate: 0, audioLateLog: [], audioPumpGapMax: 0, audioAheadLeast: null, audioWay: '',
-  ended: null, making: [], madeByWorker: [], compiledAt: null, figures: {}, playState: 0, thread: '', longTasks: [],
+  ended: null, making: [], madeByWorker: [], compiledAt: null, figures: {}, playState: 0, thread: '', inputWay: 'calls',
+  longTasks: [],
 };
 try {
   new PerformanceObserver((list) => {
@@ -323,6 +324,7 @@ function start() {
       ring = createRing();
       writer = ringWriter(ring);
     }
+    stats.inputWay = ring ? 'shared ring' : 'messages';
     const offscreen = canvas.transferControlToOffscreen();
     Promise.all([scriptUrl, compiled]).then(
       ([url, module]) => {

@@ -87,7 +87,10 @@ function check(args) {
 }
 
 async function main() {
-  const server = await serve(options.site, 0);
+  // Served cross-origin isolated, as the offline worker serves it: the
+  // game's worker shares memory with the page (touch_test.js serves it
+  // plainly, for the other way).
+  const server = await serve(options.site, 0, '127.0.0.1', { isolated: true });
   const address = `http://127.0.0.1:${server.address().port}/index.html?module=${options.module}`;
   const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: chromiumFlags });
   const errors = [];
@@ -185,6 +188,9 @@ async function play(page, address) {
   if (audit.description.length < 20) fail('the page has no description');
   if (!audit.id) fail('the manifest gives the app no id');
   if (!audit.maskable) fail('the manifest has no maskable icon that loads');
+  const how = await page.evaluate(() => [window.qorbPage.stats.thread, window.qorbPage.stats.inputWay, crossOriginIsolated]);
+  if (how[0] === 'worker' && how[1] !== 'shared ring') fail(`a cross-origin isolated page sends input by ${how[1]}`);
+  say(`the game runs in the ${how[0] === 'worker' ? "game's worker" : 'page'}, input by ${how[1]}`);
   // The first pictures are the start of the zoom, not the whole title.
   if ((await wholeTitle('zoom')).ok) fail('the title stood whole at once instead of zooming in');
   await sleep(800);

@@ -21,7 +21,9 @@ const types = {
 };
 
 // hooks.refuse(name), when given, says which files to answer with a broken
-// connection, as a network that fails: for tests of the offline worker.
+// connection, as a network that fails: for tests of the offline worker;
+// hooks.isolated asks for the page to be cross-origin isolated, as a host
+// that sends those headers does.
 function serve(root, port, host = '127.0.0.1', hooks = {}) {
   root = path.resolve(root);
   // Whatever a request holds, it is answered and the server goes on: with
@@ -63,11 +65,16 @@ function serve(root, port, host = '127.0.0.1', hooks = {}) {
         response.writeHead(404).end();
         return;
       }
-      response.writeHead(200, {
+      const headers = {
         'Content-Type': types[path.extname(file)] || 'application/octet-stream',
         'Content-Length': stat.size,
         'Cache-Control': 'no-store',
-      });
+      };
+      if (hooks.isolated) {
+        headers['Cross-Origin-Opener-Policy'] = 'same-origin';
+        headers['Cross-Origin-Embedder-Policy'] = 'require-corp';
+      }
+      response.writeHead(200, headers);
       if (request.method === 'HEAD') {
         response.end();
         return;
