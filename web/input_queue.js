@@ -94,17 +94,18 @@ export function createInputQueue(releaseTaken = () => {}) {
     // Up to `capacity` events for the module; gameReads: how often the game
     // has read each key and the mouse so far.
     take(capacity, gameReads) {
-      const events = queue.splice(0, capacity);
-      taken += events.length;
       if (gameReads) reads = gameReads;
+      // Presses the game has read since it took them: their releases go now.
       for (const [name, press] of unread) {
-        if (press.readsAt === null) {
-          if (taken >= press.mark) press.readsAt = reads.slice();
-        } else if (readSince(name, press.readsAt)) {
+        if (press.readsAt !== null && readSince(name, press.readsAt)) {
           unread.delete(name);
           if (press.letGo) press.letGo();
         }
       }
+      const events = queue.splice(0, capacity);
+      taken += events.length;
+      // Presses taken now: what the game has read is counted from here.
+      for (const press of unread.values()) if (press.readsAt === null && taken >= press.mark) press.readsAt = reads.slice();
       while (releases.length && taken >= releases[0][1]) releaseTaken(releases.shift()[0]);
       return events;
     },

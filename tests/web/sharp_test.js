@@ -11,7 +11,7 @@
 'use strict';
 
 const fs = require('fs');
-const zlib = require('zlib');
+const { redOf } = require('./png_read');
 const { serve } = require('./serve');
 
 // Skipped (77) without Chromium or the npm driver: scripts/install-deps.sh --web brings them.
@@ -39,56 +39,6 @@ const problems = [];
 const expect = (ok, what) => {
   if (!ok) problems.push(what);
 };
-
-// An 8-bit RGB or RGBA PNG, as Chromium writes screenshots: its pixels' red.
-function redOf(png) {
-  let at = 8;
-  let width = 0;
-  let height = 0;
-  let channels = 0;
-  const data = [];
-  while (at + 8 <= png.length) {
-    const length = png.readUInt32BE(at);
-    const type = png.toString('latin1', at + 4, at + 8);
-    const body = png.subarray(at + 8, at + 8 + length);
-    if (type === 'IHDR') {
-      width = body.readUInt32BE(0);
-      height = body.readUInt32BE(4);
-      if (body[8] !== 8 || body[12] !== 0 || ![2, 6].includes(body[9])) throw new Error('unexpected PNG kind');
-      channels = body[9] === 6 ? 4 : 3;
-    } else if (type === 'IDAT') {
-      data.push(body);
-    }
-    at += 12 + length;
-  }
-  const raw = zlib.inflateSync(Buffer.concat(data));
-  const stride = width * channels;
-  const rows = Buffer.alloc(stride * height);
-  for (let y = 0; y < height; ++y) {
-    const filter = raw[y * (stride + 1)];
-    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
-    for (let i = 0; i < stride; ++i) {
-      const a = i >= channels ? rows[y * stride + i - channels] : 0;
-      const b = y > 0 ? rows[(y - 1) * stride + i] : 0;
-      const c = y > 0 && i >= channels ? rows[(y - 1) * stride + i - channels] : 0;
-      let v = line[i];
-      if (filter === 1) v += a;
-      else if (filter === 2) v += b;
-      else if (filter === 3) v += (a + b) >> 1;
-      else if (filter === 4) {
-        const p = a + b - c;
-        const pa = Math.abs(p - a);
-        const pb = Math.abs(p - b);
-        const pc = Math.abs(p - c);
-        v += pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-      }
-      rows[y * stride + i] = v & 255;
-    }
-  }
-  const red = new Uint8Array(width * height);
-  for (let i = 0; i < width * height; ++i) red[i] = rows[i * channels];
-  return { width, height, at: (x, y) => red[y * width + x] };
-}
 
 function pageAt(x, y) {
   if (y < 200) return x % 2 === 1;

@@ -24,7 +24,9 @@
 // which a file of the new build cannot be fetched runs the old build whole.
 //
 // Usage: node touch_test.js --site DIR --assets DIR --checker PATH --cmake PATH [--keep DIR] [--only WHAT]
+//                           [--thread main]
 //   --only  phones, screens or offline: one part alone
+//   --thread main  the game on the page's main thread (default: in its worker)
 'use strict';
 
 const { spawnSync } = require('child_process');
@@ -37,7 +39,7 @@ const { serve } = require('./serve');
 const options = {};
 for (let i = 2; i < process.argv.length; ++i) {
   const arg = process.argv[i];
-  if (['--site', '--assets', '--checker', '--cmake', '--keep', '--only'].includes(arg) && i + 1 < process.argv.length)
+  if (['--site', '--assets', '--checker', '--cmake', '--keep', '--only', '--thread'].includes(arg) && i + 1 < process.argv.length)
     options[arg.slice(2)] = process.argv[++i];
   else {
     console.error(`touch_test: unknown argument ${arg}`);
@@ -525,7 +527,7 @@ async function offline(browser) {
 
 async function main() {
   const server = await serve(options.site, 0);
-  const address = `http://127.0.0.1:${server.address().port}/index.html`;
+  const address = `http://127.0.0.1:${server.address().port}/index.html${options.thread === 'main' ? '?thread=main' : ''}`;
   const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: chromiumFlags });
   const only = options.only;
   try {
