@@ -8,8 +8,9 @@
 //                 pointerLock, released (a key's release was taken), note
 //                 (a word for the making panel), sound (a piece for buffer
 //                 sources), stats (the game's figures, now and then)
-//   to the game:  input (records), active, locked, box (the canvas's size on
-//                 the screen), sound (running, a port to the worklet, or the
+//   to the game:  input (records), pads (gamepads as they stand), active,
+//                 locked, box (the canvas's size on the screen), sound
+//                 (running, a port to the worklet, or the
 //                 play position), peaks (start the most-or-least figures
 //                 afresh)
 
@@ -51,6 +52,10 @@ export function createGame({ canvas, newCanvas, params, tell, now, sound, script
     for (const wake of [...dozing]) wake();
   };
   const input = createInputQueue((name) => tell({ released: name }));
+  // The gamepads as the page last read them, and those unplugged since the
+  // module last looked.
+  const pads = new Map();
+  const padsGone = [];
   let active = true;
   let locked = false;
   const waitingForActive = [];
@@ -215,6 +220,7 @@ export function createGame({ canvas, newCanvas, params, tell, now, sound, script
       return new Promise((resolve) => waitingForActive.push(resolve));
     },
     takeInput: (capacity, gameReads) => input.take(capacity, gameReads),
+    takePads: (capacity) => (pads.size || padsGone.length ? [...padsGone.splice(0), ...pads.values()].slice(0, capacity) : []),
     wantPointerLock: (wanted) => tell({ pointerLock: wanted }),
     pointerLocked: () => locked,
     audioRunning: linkRunning,
@@ -265,6 +271,13 @@ export function createGame({ canvas, newCanvas, params, tell, now, sound, script
   function hear(m) {
     if (m.input) {
       for (const record of m.input) input.put(record);
+      wakeDozing();
+    }
+    if (m.pads) {
+      for (const pad of m.pads) {
+        if (pad.connected) pads.set(pad.index, pad);
+        else if (pads.delete(pad.index)) padsGone.push(pad);
+      }
       wakeDozing();
     }
     if ('active' in m) {

@@ -17,6 +17,7 @@
 import { createControls } from './controls.js';
 import { createGame } from './game.js';
 import { createRing, ringShared, ringWriter } from './input_ring.js';
+import { watchPads } from './pads.js';
 import { createSound } from './sound.js';
 
 const params = new URLSearchParams(location.search);
@@ -155,6 +156,7 @@ const controls = createControls({
   canvas, sink, released, startAudio: (e) => sound.start(e), stats, notices, screenMap,
 });
 controls.onActive((active) => toGame({ active }));
+watchPads({ send: (pads) => toGame({ pads }), gesture: () => sound.start(null), notices });
 controls.onLocked((locked) => toGame({ locked }));
 
 // --- Panels ------------------------------------------------------------------------------

@@ -9,8 +9,8 @@ cmake_minimum_required(VERSION 3.25)
 # The page's modules (from SOURCE: written into SITE asking for each other by
 # the build), the module's files (built into SITE), and the other files the
 # offline worker keeps.
-set(modules page.js controls.js sound.js picture.js input_queue.js input_ring.js making.js game.js game_worker.js
-    touch.js)
+set(modules page.js controls.js pads.js sound.js picture.js input_queue.js input_ring.js making.js game.js
+    game_worker.js touch.js)
 set(built qorb.js qorb.wasm)
 set(plain manifest.webmanifest)
 

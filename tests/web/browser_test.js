@@ -6,13 +6,16 @@
 // returns to the title, Escape ends the game and the page says so. No error
 // may reach the console.
 //
+// A gamepad alone plays the same steps, given to the page in place of the
+// browser's own list of pads.
+//
 // Then the bot plays for two minutes with the sound running: no gap may
 // open in the sound (an underrun: the device played past what was queued).
 //
 // Usage: node browser_test.js --site DIR --assets DIR --checker PATH
 //                             [--module NAME] [--figures] [--bot-seconds N]
 //                             [--bot-hz N] [--native-game PATH] [--keep DIR]
-//                             [--start-runs N] [--only PARTS]
+//                             [--start-runs N] [--only PARTS] [--thread main]
 //   --site     the served folder (index.html, page.js, NAME.js, NAME.wasm)
 //   --assets   a native asset folder: the pictures to compare with
 //   --module   the module the page loads (default qorb)
@@ -24,11 +27,13 @@
 //              waiting title and of the bot's play, play steps a second, and
 //              the sound's lead and gaps; with --native-game, the desktop
 //              game's share on its waiting title (Xvfb) beside them
-//   --bot-seconds  how long the bot plays: 120 in the test, 60 a clock for
+//   --bot-seconds  how long the bot plays: 45 in the test, 60 a clock for
 //              the figures
 //   --bot-hz   the test's bot plays on a simulated frame clock of N Hz
 //   --keep     keep the screenshots there
-//   --only     some of play, makers, bot, buffers, voices, silence (comma-separated)
+//   --only     some of play, pads, makers, bot, buffers, voices, silence (comma-separated)
+//   --thread main  the game on the page's main thread, as where a browser
+//              cannot draw from a worker (default: in the game's worker)
 'use strict';
 
 const { spawnSync } = require('child_process');
@@ -37,13 +42,14 @@ const os = require('os');
 const path = require('path');
 const { chromium } = require('playwright-core');
 const { serve } = require('./serve');
+const { PadButton, PadNotice, stubbedPad } = require('./stub_pad');
 
 const options = { module: 'qorb', figures: false };
 for (let i = 2; i < process.argv.length; ++i) {
   const arg = process.argv[i];
   if (arg === '--figures') options.figures = true;
   else if (['--site', '--assets', '--checker', '--module', '--keep', '--native-game', '--bot-seconds', '--bot-hz',
-            '--start-runs', '--only'].includes(arg) &&
+            '--start-runs', '--only', '--thread'].includes(arg) &&
            i + 1 < process.argv.length)
     options[arg.slice(2)] = process.argv[++i];
   else {
@@ -91,7 +97,8 @@ async function main() {
   // game's worker shares memory with the page (touch_test.js serves it
   // plainly, for the other way).
   const server = await serve(options.site, 0, '127.0.0.1', { isolated: true });
-  const address = `http://127.0.0.1:${server.address().port}/index.html?module=${options.module}`;
+  const thread = options.thread === 'main' ? '&thread=main' : '';
+  const address = `http://127.0.0.1:${server.address().port}/index.html?module=${options.module}${thread}`;
   const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: chromiumFlags });
   const errors = [];
   try {
@@ -110,6 +117,7 @@ async function main() {
       if (!parts || parts.includes(name)) await part();
     };
     await run('play', () => play(page, address));
+    await run('pads', () => padPlay(browser, address, errors));
     await run('makers', () => makerStops(browser, address));
     await run('bot', () => soundWhileTheBotPlays(browser, address, errors));
     await run('buffers', () => soundThroughBufferSources(browser, address, errors));
@@ -123,10 +131,11 @@ async function main() {
   }
 }
 
-async function play(page, address) {
+// Screenshots of a page, numbered in order, and what they show.
+function screenOf(page, prefix = '') {
   let count = 0;
   const shot = async (name) => {
-    const file = path.join(shots, `${String(++count).padStart(2, '0')}-${name}.png`);
+    const file = path.join(shots, `${prefix}${String(++count).padStart(2, '0')}-${name}.png`);
     await page.screenshot({ path: file });
     return file;
   };
@@ -147,6 +156,21 @@ async function play(page, address) {
       if ((await wholeTitle(name)).ok) return;
     fail(`the whole title did not stand on the screen within ${seconds} s`);
   };
+  const waitForRegion = async (seconds, name, picture, ...numbers) => {
+    for (const end = Date.now() + seconds * 1000; Date.now() < end; await sleep(300))
+      if ((await region(name, picture, ...numbers)).ok) return;
+    await expectRegion(name, picture, ...numbers);
+  };
+  return { shot, region, expectRegion, same, wholeTitle, waitForTitle, waitForRegion };
+}
+
+// Right of the ship, the intro's clouds stand bare.
+const Intro = ['CLOUDS.DAT', 690, 120, 100, 150, 690, 120, 90];
+// The paddle pushed against the left wall.
+const PaddleAtTheWall = ['ELEMENTS.DAT', 383, 5, 70, 10, 30, 554, 80];
+
+async function play(page, address) {
+  const { shot, region, expectRegion, same, wholeTitle, waitForTitle, waitForRegion } = screenOf(page);
   // The game samples keys once a step: hold a key, do not tap it.
   const holdKey = async (key) => {
     await page.keyboard.down(key);
@@ -165,12 +189,6 @@ async function play(page, address) {
     await sleep(30);
     await page.keyboard.up(key);
   };
-  const waitForRegion = async (seconds, name, picture, ...numbers) => {
-    for (const end = Date.now() + seconds * 1000; Date.now() < end; await sleep(300))
-      if ((await region(name, picture, ...numbers)).ok) return;
-    await expectRegion(name, picture, ...numbers);
-  };
-  const intro = ['CLOUDS.DAT', 690, 120, 100, 150, 690, 120, 90]; // right of the ship, the clouds stand bare
 
   await page.goto(address);
   await page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 120000 });
@@ -199,9 +217,9 @@ async function play(page, address) {
   await tapKey('Enter');
   if (await page.evaluate(() => !document.getElementById('touch-controls').hidden))
     fail('the buttons of touch screens show on a desktop with a mouse');
-  await waitForRegion(15, 'intro', ...intro);
+  await waitForRegion(15, 'intro', ...Intro);
   await sleep(1500);
-  await expectRegion('intro_still', ...intro);
+  await expectRegion('intro_still', ...Intro);
   say(`Enter tapped during the title's zoom (picture ${zoomAt}) plays the intro once the zoom is done, and only that`);
 
   await holdKey('Enter');
@@ -230,14 +248,14 @@ async function play(page, address) {
     await sleep(30);
   }
   await sleep(300);
-  await expectRegion('before_move', 'ELEMENTS.DAT', 383, 5, 70, 10, 30, 554, 80);
+  await expectRegion('before_move', ...PaddleAtTheWall);
   // A real click and real mouse motion under pointer lock serve and move it.
   await page.mouse.down();
   await sleep(200);
   await page.mouse.up();
   await page.mouse.move(viewport.width / 2 + 300, viewport.height / 2, { steps: 10 });
   await sleep(300);
-  if ((await region('after_move', 'ELEMENTS.DAT', 383, 5, 70, 10, 30, 554, 80)).ok)
+  if ((await region('after_move', ...PaddleAtTheWall)).ok)
     fail('the paddle did not move with the mouse');
   say('a click serves, and the mouse under pointer lock moves the paddle');
 
@@ -321,7 +339,7 @@ async function play(page, address) {
   // A second game, and Escape tapped during its round's announcement, when
   // the game reads no key: it is kept until play reads it, and ends the game.
   await tapKey('Enter');
-  await waitForRegion(10, 'intro_again', ...intro);
+  await waitForRegion(10, 'intro_again', ...Intro);
   await tapKey('Enter');
   await page.waitForFunction(() => window.qorbPage.stats.playState === 1, null, { timeout: 10000 })
     .catch(() => fail('the second game did not begin'));
@@ -340,6 +358,95 @@ async function play(page, address) {
   if (!end.panel) fail('the page does not say that Qorb has ended');
   if (end.locked) fail('the page kept pointer lock after the game ended');
   say('Escape tapped during the announcement ends the game once play begins; the page says so and offers to start again');
+}
+
+async function padPlay(browser, address, errors) {
+  const page = await browser.newPage({ viewport });
+  page.on('console', (m) => {
+    if (heardAsFault(m)) errors.push(`console (pad) ${m.type()}: ${m.text()}`);
+  });
+  page.on('pageerror', (e) => errors.push(`page (pad): ${e.message}`));
+  await page.addInitScript(stubbedPad);
+  await page.goto(address);
+  await page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null, { timeout: 120000 });
+  const { shot, region, expectRegion, same, waitForTitle, waitForRegion } = screenOf(page, 'pad-');
+  const press = async (button) => {
+    await page.evaluate((b) => window.testPad.press(b, true), button);
+    await sleep(200);
+    await page.evaluate((b) => window.testPad.press(b, false), button);
+    await sleep(100);
+  };
+  const stick = (x) => page.evaluate((v) => window.testPad.stick(v), x);
+
+  await page.evaluate(() => window.testPad.connect());
+  await sleep(200);
+  const told = await page.evaluate(() => document.getElementById('notice').textContent);
+  if (!PadNotice.test(told))
+    fail(`a pad connected, and the page does not say what its buttons do (it says '${told}')`);
+  say(`a pad connected, the page says: ${told}`);
+  await waitForTitle(20, 'title');
+  await press(PadButton.south);
+  await waitForRegion(15, 'intro', ...Intro);
+  const sound = await page.evaluate(() => window.qorbPage.audioRunning());
+  say(`A on the title plays the intro (the sound ${sound ? 'started with the press' : 'waits for a gesture the browser counts'})`);
+  await press(PadButton.south);
+  await page.waitForFunction(() => window.qorbPage.stats.playState === 1, null, { timeout: 10000 })
+    .catch(() => fail('A did not cut the intro and begin the game'));
+  await sleep(3500); // the round's announcement
+
+  // Full tilt left for a second: the paddle stands at the wall; A serves;
+  // a little to the right moves it off.
+  await stick(-1);
+  await sleep(1000);
+  await stick(0);
+  await sleep(300);
+  await expectRegion('at_the_wall', ...PaddleAtTheWall);
+  await press(PadButton.south);
+  await stick(0.6);
+  await sleep(300);
+  await stick(0);
+  await sleep(200);
+  if ((await region('steered', ...PaddleAtTheWall)).ok) fail('the stick did not move the paddle to the right');
+  say('the stick steers the paddle to the wall and back, A serves');
+
+  // Start pauses: the picture stands though the stick pushes; Start resumes.
+  const stillWhile = async (name) => {
+    const a = await shot(`${name}_a`);
+    await stick(-1);
+    await sleep(400);
+    await stick(0);
+    await sleep(200);
+    return same(a, await shot(`${name}_b`));
+  };
+  let paused = false;
+  for (let attempt = 0; attempt < 6 && !paused; ++attempt) {
+    await page.waitForFunction(() => window.qorbPage.stats.playState === 1, null, { timeout: 15000 });
+    await press(PadButton.start);
+    await sleep(300);
+    paused = await stillWhile('paused');
+  }
+  if (!paused) fail('the picture never stood still after Start');
+  await press(PadButton.start);
+  let resumed = false;
+  for (let i = 0; i < 30 && !resumed; ++i) resumed = !(await stillWhile('resumed'));
+  if (!resumed) fail('the game did not resume after Start');
+  say('Start pauses and resumes');
+
+  // Y in play does nothing; paused, Back resumes and leaves.
+  await page.waitForFunction(() => window.qorbPage.stats.playState === 1, null, { timeout: 15000 });
+  await press(PadButton.north);
+  await sleep(1500);
+  if (await page.evaluate(() => window.qorbPage.stats.playState !== 1)) fail('Y in play gave up the game');
+  await press(PadButton.start);
+  await page.waitForFunction(() => window.qorbPage.stats.playState === 2, null, { timeout: 10000 })
+    .catch(() => fail('Start did not pause the game'));
+  await press(PadButton.back);
+  await page.waitForFunction(() => window.qorbPage.stats.ended !== null, null, { timeout: 10000 })
+    .catch(() => fail('Back in a pause did not leave the game'));
+  const code = await page.evaluate(() => window.qorbPage.stats.ended);
+  if (code !== 0) fail(`the game ended with status ${code} after Back`);
+  say('Y in play is no give-up; Back in a pause leaves the game');
+  await page.close();
 }
 
 // A file-making worker that stops without a word (during set-up, or while
@@ -527,7 +634,7 @@ async function botWithSound(browser, address) {
 }
 
 async function soundWhileTheBotPlays(browser, address, errors) {
-  const seconds = Number(options['bot-seconds'] || 120);
+  const seconds = Number(options['bot-seconds'] || 45);
   const hz = Number(options['bot-hz'] || 0);
   const bot = await botWithSound(browser, hz ? `${address}&hz=${hz}` : address);
   bot.on('console', (m) => {

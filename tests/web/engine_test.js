@@ -31,13 +31,15 @@ const { spawn, spawnSync } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
+const { litPixels } = require('./png_read');
 const { serve } = require('./serve');
+const { PadButton, PadNotice, stubbedPad } = require('./stub_pad');
 
-const Stages = ['zoom', 'sound', 'modifier', 'game', 'bot', 'unfocused', 'offline'];
+const Stages = ['zoom', 'sound', 'modifier', 'game', 'pads', 'bot', 'unfocused', 'offline'];
 const options = { 'bot-seconds': '45', stages: Stages.join(',') };
 for (let i = 2; i < process.argv.length; ++i) {
   const arg = process.argv[i];
-  if (['--engine', '--site', '--assets', '--checker', '--keep', '--bot-seconds', '--stages'].includes(arg) &&
+  if (['--engine', '--site', '--assets', '--checker', '--keep', '--bot-seconds', '--stages', '--thread'].includes(arg) &&
       i + 1 < process.argv.length)
     options[arg.slice(2)] = process.argv[++i];
   else {
@@ -368,7 +370,7 @@ async function firstVisit(address) {
 // no silence is told. (A click would take the mouse: the game holds it from
 // the title on, and the click after it would serve.)
 async function soundAfterTheFirstGesture() {
-  const running = () => browser.evaluate(() => window.qorbPage.page.audioRunning());
+  const running = () => browser.evaluate(() => window.qorbPage.audioRunning());
   await holdKey('shift', 100);
   await sleep(2500);
   const byShift = await running();
@@ -392,7 +394,7 @@ async function soundAfterTheFirstGesture() {
 async function soundAfterAModifierThatIsNoGesture(address) {
   await browser.goto(`${address}?modifier-is-no-gesture`);
   await page.waitFor('no picture', (s) => s.shown > 0, 120);
-  const running = () => browser.evaluate(() => window.qorbPage.page.audioRunning());
+  const running = () => browser.evaluate(() => window.qorbPage.audioRunning());
   await holdKey('shift', 100);
   await sleep(2500);
   if (await running()) fail('a modifier started the sound where it is no gesture');
@@ -409,15 +411,16 @@ async function soundAfterAModifierThatIsNoGesture(address) {
 // The device's clock moves: the worklet reports how much sound it found
 // queued once a second of its frames, and only while it plays.
 async function audioClock() {
+  let s = null;
   for (const end = Date.now() + 5000; Date.now() < end; await sleep(250)) {
-    const s = await browser.evaluate(() => {
+    s = await browser.evaluate(() => {
       const st = window.qorbPage.stats;
-      return { way: st.audioWay, least: st.audioAheadLeast, queued: st.audioQueued };
+      return { way: st.audioWay, least: st.audioAheadLeast, queued: st.audioQueued, thread: st.thread };
     });
     if (s.way === 'audio worklet' && s.least !== null) return `${s.way}, its clock moving`;
     if (s.way === 'buffer sources' && s.queued > 0) return `${s.way}`;
   }
-  fail('the audio context runs, but its clock does not move');
+  fail(`the audio context runs, but its clock does not move (${JSON.stringify(s)})`);
 }
 
 async function play() {
@@ -502,15 +505,60 @@ async function play() {
   problems.push(...(await page.console('started again')));
 }
 
+// A gamepad alone: the title, the intro, round 1, the stick to the wall,
+// Start pauses and resumes, Back in a pause leaves.
+async function padPlay(address) {
+  await browser.goto(address);
+  await page.waitFor('no picture', (s) => s.shown > 0, 120);
+  await browser.evaluate(stubbedPad);
+  const press = async (button) => {
+    await browser.evaluate((b) => window.testPad.press(b, true), button);
+    await sleep(200);
+    await browser.evaluate((b) => window.testPad.press(b, false), button);
+    await sleep(100);
+  };
+  const stick = (x) => browser.evaluate((v) => window.testPad.stick(v), x);
+  await browser.evaluate(() => window.testPad.connect());
+  await sleep(300);
+  const told = await page.notice();
+  if (!PadNotice.test(told)) fail(`a pad connected, and the page does not say what its buttons do ('${told}')`);
+  await waitForTitle(20, 'pad_title');
+  await press(PadButton.south);
+  await sleep(1500);
+  await expectRegion('pad_intro', 'CLOUDS.DAT', 690, 120, 100, 150, 690, 120, 90);
+  await press(PadButton.south);
+  await page.waitFor('A did not begin the game', (s) => s.playState === 1, 10);
+  await sleep(3500);
+  await stick(-1);
+  await sleep(1000);
+  await stick(0);
+  await sleep(300);
+  await expectRegion('pad_paddle_left', 'ELEMENTS.DAT', 383, 5, 70, 10, 30, 554, 80);
+  await press(PadButton.south);
+  await page.waitFor('the game is not in play', (s) => s.playState === 1, 15);
+  await press(PadButton.start);
+  await page.waitFor('Start did not pause the game', (s) => s.playState === 2, 10);
+  await press(PadButton.start);
+  await page.waitFor('Start did not resume the game', (s) => s.playState === 1, 10);
+  await press(PadButton.start);
+  await page.waitFor('Start did not pause the game again', (s) => s.playState === 2, 10);
+  await press(PadButton.back);
+  const end = await page.waitFor('Back in a pause did not leave the game', (s) => s.ended !== null, 10);
+  expectThat(end.ended === 0, `the game ended with status ${end.ended} after Back`);
+  problems.push(...(await page.console('the pad')));
+  say('a pad alone: A plays the intro and begins, the stick steers to the wall, Start pauses and resumes, ' +
+      'Back in a pause leaves');
+}
+
 // The bot's game with the sound running: the page's own counts of gaps
 // (the device found nothing queued) and of frames that came after their time.
 async function botWithSound(address) {
   await focusBrowser();
-  await browser.goto(`${address}?args=--bot`);
+  await browser.goto(`${address}?args=--bot${options.thread ? `&thread=${options.thread}` : ''}`);
   await page.waitFor('no picture from the bot\u2019s page', (s) => s.shown > 0, 120);
   await holdKey('a', 100); // a key the game does not read: a gesture
   await page.waitFor('the bot made no play step', (s) => (s.figures.playSteps || 0) > 0, 60);
-  if (!(await browser.evaluate(() => window.qorbPage.page.audioRunning())))
+  if (!(await browser.evaluate(() => window.qorbPage.audioRunning())))
     fail('the bot\u2019s page has no sound running');
   await audioClock();
   const counts = () => browser.evaluate(() => {
@@ -519,6 +567,10 @@ async function botWithSound(address) {
       pieces: s.audioTopUps, gapLog: s.audioGapLog.slice(-10), lateLog: s.audioLateLog.slice(-10) };
   });
   const a = await counts();
+  say(`the bot's page: ${JSON.stringify(await browser.evaluate(() => {
+    const s = window.qorbPage.stats;
+    return { thread: s.thread, input: s.inputWay, sound: s.audioWay, isolated: self.crossOriginIsolated };
+  }))}`);
   await sleep(Number(options['bot-seconds']) * 1000);
   const b = await counts();
   problems.push(...(await page.console('the bot')));
@@ -552,13 +604,10 @@ async function withoutFocus(address) {
   xdotool('windowfocus', '--sync', logo);
   const s = await page.waitFor('a page without the focus showed no picture', (st) => st.shown > 0, 60);
   await sleep(1500);
-  const state = await browser.evaluate(() => {
-    const c = document.getElementById('screen');
-    const pixels = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
-    let lit = 0;
-    for (let i = 0; i < pixels.length; i += 4) lit += pixels[i] + pixels[i + 1] + pixels[i + 2] > 0 ? 1 : 0;
-    return { focus: document.hasFocus(), lit, shown: window.qorbPage.stats.shown };
-  });
+  // What the screen shows: the canvas may be the game's worker's.
+  const lit = litPixels(fs.readFileSync(await shot('unfocused')));
+  const state = await browser.evaluate(() => ({ focus: document.hasFocus(), shown: window.qorbPage.stats.shown }));
+  state.lit = lit;
   if (state.focus) say('note: the page kept the focus from xlogo; the frozen picture is not tried here');
   expectThat(state.lit > 0, 'a page without the focus shows a black canvas');
   if (!state.focus && state.shown > s.shown + 2)
@@ -625,6 +674,7 @@ async function main() {
     if (stages.has('sound')) await soundAfterTheFirstGesture();
     if (stages.has('game')) await play();
     if (stages.has('modifier')) await soundAfterAModifierThatIsNoGesture(address);
+    if (stages.has('pads')) await padPlay(address);
     const bot = stages.has('bot') ? await botWithSound(address) : { gaps: NaN, late: NaN };
     if (stages.has('unfocused')) await withoutFocus(address);
     if (stages.has('offline')) await offline(address, server);

@@ -48,5 +48,7 @@ void ShowAgainIfLost();
 void PumpAudio();
 // In input.cpp: feeds the page's recorded input to the core.
 void TakeInput();
+// In input.cpp: hands the page's gamepads to the core.
+void TakePads();
 
 }  // namespace plat::web::detail

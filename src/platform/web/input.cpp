@@ -1,5 +1,5 @@
-// The browser back end's keys and mouse, as the page (and its touch controls)
-// records them.
+// The browser back end's keys, mouse and gamepads, as the page (and its touch
+// controls) records them.
 #include <cstdint>
 
 #include "platform/backend.h"
@@ -20,6 +20,26 @@ void TakeInput() {
             if (events[i].What == InputEvent::Kind::Motion && !state.Captured) continue;
             core::Feed(events[i]);
         }
+    }
+    TakePads();
+}
+
+// The pads as they stand, at rest while the tab is hidden or in the
+// background (as a window's are); the core maps them (gamepad.h).
+void TakePads() {
+    page::PadState pads[8];
+    const int32_t count = page::TakePads(pads, 8);
+    if (count <= 0) return;
+    const bool front = page::Active();
+    for (int32_t i = 0; i < count; ++i) {
+        const page::PadState& p = pads[i];
+        if (!p.Connected) {
+            core::PadGone(p.Index);
+            continue;
+        }
+        core::PadReading reading;
+        if (front) reading = core::PadReading{p.Axes[0], p.Axes[1], p.Axes[2], p.Axes[3], p.Buttons};
+        core::PadRead(p.Index, reading);
     }
 }
 

@@ -48,6 +48,18 @@ EM_JS(int32_t, qorb_take_input, (void* out, int32_t capacity, double escape, dou
     return events.length;
 });
 
+EM_JS(int32_t, qorb_take_pads, (void* out, int32_t capacity), {
+    const pads = Module.qorbPage.takePads(capacity);
+    for (let i = 0; i < pads.length; ++i) {
+        const p = pads[i], at = out + i * 28;  // page::PadState, as page.cpp asserts
+        HEAP32[at >> 2] = p.index;
+        HEAP32[(at >> 2) + 1] = p.connected ? 1 : 0;
+        for (let a = 0; a < 4; ++a) HEAPF32[(at >> 2) + 2 + a] = p.axes[a] || 0;
+        HEAPU32[(at >> 2) + 6] = p.buttons >>> 0;
+    }
+    return pads.length;
+});
+
 EM_JS(void, qorb_want_pointer_lock, (bool wanted), { Module.qorbPage.wantPointerLock(!!wanted); });
 
 EM_JS(bool, qorb_pointer_locked, (), { return Module.qorbPage.pointerLocked(); });
@@ -115,6 +127,10 @@ EM_JS(void, qorb_set_figure, (const char* name, double value), {
 
 namespace plat::web::page {
 
+// qorb_take_pads writes the pads in this layout.
+static_assert(sizeof(PadState) == 28 && offsetof(PadState, Connected) == 4 && offsetof(PadState, Axes) == 8 &&
+              offsetof(PadState, Buttons) == 24);
+
 // qorb_take_input writes the records in this layout.
 static_assert(sizeof(plat::InputEvent) == 24 && offsetof(plat::InputEvent, Code) == 4 &&
               offsetof(plat::InputEvent, Dx) == 8 && offsetof(plat::InputEvent, Dz) == 16 &&
@@ -138,6 +154,7 @@ int32_t TakeInput(plat::InputEvent* events, int32_t capacity, const core::InputR
                          : qorb_take_input(events, capacity, n(reads.Keys[0]), n(reads.Keys[1]), n(reads.Keys[2]),
                                            n(reads.Keys[3]), n(reads.Mouse));
 }
+int32_t TakePads(PadState* pads, int32_t capacity) { return capacity <= 0 ? 0 : qorb_take_pads(pads, capacity); }
 void WantPointerLock(bool wanted) { qorb_want_pointer_lock(wanted); }
 bool PointerLocked() { return qorb_pointer_locked(); }
 bool AudioRunning() { return qorb_audio_running(); }

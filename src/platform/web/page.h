@@ -55,6 +55,19 @@ void WaitUntilActive();
 // press (a tap, a short key press) only once the game has read it, so that
 // no press made while the game reads nothing is lost.
 int32_t TakeInput(plat::InputEvent* events, int32_t capacity, const core::InputReads& reads);
+// A gamepad as the page last read it, in the browser's standard layout: the
+// page's number for it, whether it is still connected, its sticks (left x,
+// left y, right x, right y, each -1 to 1) and its buttons held (bit n for
+// button n, as core::PadButton numbers them).
+struct PadState {
+    int32_t Index = 0;
+    int32_t Connected = 0;
+    float Axes[4] = {};
+    uint32_t Buttons = 0;
+};
+// Up to `capacity` pads as they stand, and those unplugged since the last
+// call (Connected 0, once); 0 while the page knows of none.
+int32_t TakePads(PadState* pads, int32_t capacity);
 // Whether the game wants the mouse: a click on the canvas then takes pointer
 // lock (browsers grant it only in a gesture), and motion counts only locked.
 void WantPointerLock(bool wanted);

@@ -43,9 +43,10 @@ struct FakePage {
     int LastShowRows = 0;
     std::vector<plat::Rect> Shown;  // the areas put on the canvas
     std::deque<plat::InputEvent> Input;
-    plat::core::InputReads ReadsTold;  // what the game had read, as the page last heard
-    bool PictureLost = false;          // the browser gave back a blank canvas
-    uint32_t HeardLate = 0;            // how late a piece reached the device
+    plat::core::InputReads ReadsTold;             // what the game had read, as the page last heard
+    bool PictureLost = false;                     // the browser gave back a blank canvas
+    uint32_t HeardLate = 0;                       // how late a piece reached the device
+    std::vector<plat::web::page::PadState> Pads;  // what the page read of its gamepads
 };
 FakePage fake;
 
@@ -107,6 +108,11 @@ int32_t TakeInput(plat::InputEvent* events, int32_t capacity, const plat::core::
         events[n] = fake.Input.front();
         fake.Input.pop_front();
     }
+    return n;
+}
+int32_t TakePads(PadState* pads, int32_t capacity) {
+    int32_t n = 0;
+    for (; n < capacity && n < static_cast<int32_t>(fake.Pads.size()); ++n) pads[n] = fake.Pads[static_cast<size_t>(n)];
     return n;
 }
 void WantPointerLock(bool) {}
@@ -468,6 +474,26 @@ TEST_F(WebBackend, ALostCanvasGetsTheWholePictureAgain) {
     fake.Shown.clear();
     ASSERT_TRUE(plat::Flip());
     EXPECT_FALSE(whole()) << "and then only what changes again";
+}
+
+// The pads the page reads reach the core as they stand: a press plays, a
+// tab in the background holds them at rest, an unplugged one is let go.
+TEST_F(WebBackend, PadsThePageReadsReachTheCoreAtRestInTheBackground) {
+    ASSERT_TRUE(backend::OpenWindow("Qorb", 320, 200));
+    ASSERT_TRUE(plat::InputCreate());
+    using plat::core::PadBit, plat::core::PadButton;
+    backend::PumpEvents();
+    EXPECT_EQ(plat::core::PlayingPad(), -1);
+    fake.Pads = {plat::web::page::PadState{3, 1, {0, 0, 0, 0}, PadBit(PadButton::South)}};
+    EXPECT_TRUE(plat::KeyDown(plat::Key::Enter)) << "the south button is Enter";
+    EXPECT_EQ(plat::core::PlayingPad(), 3);
+    fake.Active = false;
+    EXPECT_FALSE(plat::KeyDown(plat::Key::Enter)) << "in the background the pad is at rest";
+    fake.Active = true;
+    EXPECT_TRUE(plat::KeyDown(plat::Key::Enter));
+    fake.Pads = {plat::web::page::PadState{3, 0, {0, 0, 0, 0}, 0}};
+    EXPECT_FALSE(plat::KeyDown(plat::Key::Enter)) << "unplugged, it lets go";
+    EXPECT_EQ(plat::core::PlayingPad(), -1);
 }
 
 TEST_F(WebBackend, TheSoundIsTheMixUnbrokenSoonAfterEachVoiceAndThroughStalls) {
