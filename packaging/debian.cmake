@@ -4,8 +4,9 @@
 
 set(QORB_DEB_DATADIR /usr/${QORB_INSTALL_DATADIR})
 
-install(TARGETS game565 game555 RUNTIME DESTINATION ${QORB_INSTALL_GAMEDIR} COMPONENT programs)
-install(TARGETS game565 game555 RUNTIME DESTINATION ${QORB_DEB_GAMEDIR} COMPONENT debian EXCLUDE_FROM_ALL)
+# qorb-sim goes with the games: it finds their installed data as they do.
+install(TARGETS game565 game555 qorb-sim RUNTIME DESTINATION ${QORB_INSTALL_GAMEDIR} COMPONENT programs)
+install(TARGETS game565 game555 qorb-sim RUNTIME DESTINATION ${QORB_DEB_GAMEDIR} COMPONENT debian EXCLUDE_FROM_ALL)
 # Named as Debian names the package, not as CMake names the project.
 set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/qorb)
 install(FILES ${QORB_LICENSE} DESTINATION ${doc_dir} COMPONENT license)
@@ -58,22 +59,24 @@ set(debian_dir ${CMAKE_CURRENT_BINARY_DIR}/debian)
 configure_file(debian/copyright.in ${debian_dir}/copyright @ONLY)
 configure_file(debian/changelog.in ${debian_dir}/changelog @ONLY)
 
-# One manual page for both games; game555's is a link to it.
+# One manual page for both games; game555's is a link to it. qorb-sim's is
+# in section 6 too, beside the game it plays.
 set(man_dir ${CMAKE_CURRENT_BINARY_DIR}/man)
 configure_file(${PROJECT_SOURCE_DIR}/docs/qorb.6.in ${man_dir}/game565.6 @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/docs/qorb-sim.6.in ${man_dir}/qorb-sim.6 @ONLY)
 file(CREATE_LINK game565.6.gz ${man_dir}/game555.6.gz SYMBOLIC)
 
 # Compressed as Debian wants them: the most, and with no time stamp, so that
 # a rebuild gives the same bytes.
-set(compressed ${man_dir}/game565.6.gz ${debian_dir}/changelog.gz)
+set(compressed ${man_dir}/game565.6.gz ${man_dir}/qorb-sim.6.gz ${debian_dir}/changelog.gz)
 add_custom_command(OUTPUT ${compressed}
-  COMMAND gzip -9nkf ${man_dir}/game565.6 ${debian_dir}/changelog
-  DEPENDS ${man_dir}/game565.6 ${debian_dir}/changelog
-  COMMENT "Compressing the manual page and the changelog"
+  COMMAND gzip -9nkf ${man_dir}/game565.6 ${man_dir}/qorb-sim.6 ${debian_dir}/changelog
+  DEPENDS ${man_dir}/game565.6 ${man_dir}/qorb-sim.6 ${debian_dir}/changelog
+  COMMENT "Compressing the manual pages and the changelog"
   VERBATIM)
 add_custom_target(qorb_docs ALL DEPENDS ${compressed})
 
-install(FILES ${man_dir}/game565.6.gz ${man_dir}/game555.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${man_dir}/game565.6.gz ${man_dir}/game555.6.gz ${man_dir}/qorb-sim.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${debian_dir}/copyright ${debian_dir}/changelog.gz DESTINATION ${doc_dir}
         COMPONENT debian EXCLUDE_FROM_ALL)
 
