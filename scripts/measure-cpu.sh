@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The processor share a game takes in a real window on Xvfb, as the README's
-# table gives it: the title waiting after its zoom, and play (round 1, the
+# The processor share a game takes in a real window on Xvfb, as
+# docs/performance.md gives it: the title waiting after its zoom, and play (round 1, the
 # mouse sweeping the paddle to and fro with the ball on it, so that no lost
 # ball's explosion and announcement falls into one sample and not another),
 # at 1024 x 768 and at 1920 x 1080, with SDL's software renderer.

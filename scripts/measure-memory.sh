@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The memory a game takes in a real window on Xvfb, as the README's table
-# gives it: peak resident memory in all, and peak private (anonymous) memory,
+# The memory a game takes in a real window on Xvfb, as
+# docs/performance.md gives it: peak resident memory in all, and peak private (anonymous) memory,
 # over the title's zoom, the intro and a few seconds of round 1.
 # Usage: scripts/measure-memory.sh [build/default/game565]
 set -uo pipefail

@@ -5,7 +5,8 @@
 #                                    (scripts/check-windows.sh)
 #   qorb-<version>-web.zip           unpacked, served as it is and played in
 #                                    headless Chromium (tests/web/browser_test.sh)
-# and SHA256SUMS of the three. Everything is made in a staging folder under
+# and SHA256SUMS of the three, with RELEASE-NOTES.md: the version's section of
+# CHANGELOG.md (tools/changelog.cmake). Everything is made in a staging folder under
 # build/; only a release whose every check passed replaces dist/, whole. A
 # failed release leaves dist/ as it was. The version is the CMake project's;
 # nothing here names it. Installs what it needs (Debian packages, only those
@@ -77,6 +78,11 @@ deb=$(the_one "$root"/build/default/qorb_*_amd64.deb)
 version=$(dpkg-deb -f "$deb" Version) || fail "$(basename "$deb") has no version"
 lint_deb "$deb" || fail "lintian reported on $(basename "$deb")"
 cp "$deb" "$stage/"
+
+# Before the long builds: a version CHANGELOG.md says nothing of is no release.
+cmake -DCHANGELOG="$root/CHANGELOG.md" -DFORMAT=notes -DVERSION="$version" -DOUT="$stage/RELEASE-NOTES.md" \
+    -P "$root/tools/changelog.cmake" >"$tmp/notes.log" 2>&1 ||
+    fail "no release notes for $version: $(cat "$tmp/notes.log")"
 
 # --- the Windows zip --------------------------------------------------------------
 

@@ -36,8 +36,8 @@ done
 # manual pages under it.
 check_tree() {
     local p=$1 gamedir=$2 id=$QORB_APP_ID
-    for packing in 565 555; do
-        [[ -x "$p/$gamedir/game$packing" ]] || fail "no game$packing in $p/$gamedir"
+    for program in game565 game555 qorb-sim; do
+        [[ -x "$p/$gamedir/$program" ]] || fail "no $program in $p/$gamedir"
     done
     # Every file the build made, byte for byte, and nothing else.
     diff <(cd "$build/assets" && ls -- *.DAT *.GRA *.voc) <(cd "$p/$QORB_DATADIR" && ls) >"$tmp/diff" ||
@@ -68,6 +68,15 @@ check_tree() {
     gzip -dc "$man/game565.6.gz" >"$tmp/page" 2>/dev/null || fail "no manual page at $man/game565.6.gz"
     grep -q '^game565, game555 \\- ' "$tmp/page" || fail "the manual page does not name both games"
     [[ "$(readlink "$man/game555.6.gz")" == game565.6.gz ]] || fail "game555.6.gz does not lead to game565's page"
+    gzip -dc "$man/qorb-sim.6.gz" >"$tmp/page" 2>/dev/null || fail "no manual page at $man/qorb-sim.6.gz"
+    grep -q '^qorb-sim \\- ' "$tmp/page" || fail "qorb-sim's manual page does not name it"
+    # Every option qorb-sim's usage names has an entry of its own in the page.
+    sed 's/\\-/-/g' "$tmp/page" >"$tmp/page.plain"
+    local option
+    for option in $("$p/$gamedir/qorb-sim" --help | grep -o -- '--[a-z-]*[a-z]' | sort -u); do
+        grep -Eq -- "^\.B[IR]? .*$option( |\"|\$)" "$tmp/page.plain" ||
+            fail "qorb-sim's manual page has no entry for $option"
+    done
 }
 
 # check_debian_doc DOCDIR VERSION: Debian's copyright file holds LICENSE's very words, and the

@@ -4,7 +4,7 @@
 # for by quick fakes (QORB_RELEASE_STEPS), one of which fails at a time: a
 # lintian that reports a warning, a Windows zip that does not play, a browser
 # test that fails or is skipped, a web zip that differs from the site, a zip
-# of another version. Only a release whose every check passed may reach
+# of another version, a version the changelog says nothing of. Only a release whose every check passed may reach
 # dist/, whole and with SHA256SUMS; a failed one leaves dist/ as it was.
 # Every check runs; each failure is named. Usage: release_test.sh SOURCE_DIR
 set -uo pipefail
@@ -59,12 +59,23 @@ play_web_site() {
 }
 STEPS
 
-# A scratch tree: the script, a licence, and a dist/ of an earlier release.
+# The scratch tree's changelog; with `notes`, without the version released.
+changelog() {
+    {
+        printf '# Changelog\n\n'
+        [[ "${1:-}" == notes ]] || printf '## [1.2.3] - 2027-01-02\n\n### Fixed\n\n- The ball; it bounces.\n\n'
+        printf '## [1.2.2] - 2026-12-30\n\n### Added\n\n- The paddle.\n'
+    } > "$work/tree/CHANGELOG.md"
+}
+# A scratch tree: the script, a licence, the changelog, and a dist/ of an
+# earlier release.
 tree() {
     rm -rf "$work/tree"
-    mkdir -p "$work/tree/scripts"
+    mkdir -p "$work/tree/scripts" "$work/tree/tools"
     cp "$source_dir/scripts/release.sh" "$work/tree/scripts/"
+    cp "$source_dir/tools/changelog.cmake" "$work/tree/tools/"
     echo "the licence" > "$work/tree/LICENSE"
+    changelog
 }
 release() {
     RELEASE_FAILS="$1" QORB_RELEASE_STEPS="$work/steps.sh" "$work/tree/scripts/release.sh" > "$work/release.out" 2>&1
@@ -77,25 +88,30 @@ leftovers() { find "$work/tree/build" -maxdepth 1 -name 'release-*' 2>/dev/null;
 tree
 release none
 status=$?
-expected=$(printf '%s\n' ./SHA256SUMS ./qorb-1.2.3-web.zip ./qorb-1.2.3-windows-x64.zip ./qorb_1.2.3_amd64.deb)
+expected=$(printf '%s\n' ./RELEASE-NOTES.md ./SHA256SUMS ./qorb-1.2.3-web.zip ./qorb-1.2.3-windows-x64.zip \
+    ./qorb_1.2.3_amd64.deb)
 if [[ $status -ne 0 ]]; then
     fail "a release that passes: status $status, $(tail -3 "$work/release.out")"
 elif [[ "$(cd "$work/tree/dist" && find . -type f | LC_ALL=C sort)" != "$expected" ]]; then
     fail "a release that passes: dist/ holds $(cd "$work/tree/dist" && find . -type f | LC_ALL=C sort | tr '\n' ' ')"
 else
     (cd "$work/tree/dist" && sha256sum --quiet -c SHA256SUMS) || fail "a release that passes: SHA256SUMS does not check"
+    notes=$(cat "$work/tree/dist/RELEASE-NOTES.md")
+    [[ "$notes" == $'# Qorb 1.2.3 (2027-01-02)\n\n### Fixed\n\n- The ball; it bounces.' ]] ||
+        fail "a release that passes: the release notes are not 1.2.3's section of the changelog: [$notes]"
 fi
 [[ -z "$(leftovers)" ]] || fail "a release that passes left $(leftovers)"
 
 # Each failure, once on a tree without dist/ and once over an earlier
 # release: the script fails and dist/ is as it was.
-for failing in lintian windows webzip browser skipped version; do
+for failing in lintian windows webzip browser skipped version notes; do
     for before in none earlier; do
         tree
         if [[ $before == earlier ]]; then
             release none
             rm -rf "$work/tree/build/default" "$work/tree/build/windows" "$work/tree/build/web"
         fi
+        [[ $failing != notes ]] || changelog notes
         was=$(listing)
         release "$failing"
         status=$?

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bot.h"
+#include "gfx/assets.h"
 #include "input_script.h"
 #include "options.h"
 #include "platform/headless/headless.h"
@@ -85,6 +86,17 @@ extern "C" void OnStopSignal(int signal) { stopSignal = signal; }
 int Fail(const std::string& why) {
     std::fprintf(stderr, "qorb-sim: %s\n%s", why.c_str(), SimUsage);
     return StatusUsage;
+}
+
+// The build's art while it is there; an installed qorb-sim, far from any
+// build, finds the installed art as the games do. "" when neither is found.
+std::string DefaultAssets(std::string* searched) {
+    std::error_code error;
+    if (fs::is_regular_file(fs::path(QORB_DEFAULT_ASSET_DIR) / "ELEMENTS.DAT", error)) return QORB_DEFAULT_ASSET_DIR;
+    std::string elsewhere;
+    if (FindAssetFolder(&elsewhere)) return AssetFolder.empty() ? std::string(".") : AssetFolder;
+    *searched = std::string(QORB_DEFAULT_ASSET_DIR) + ", " + elsewhere;
+    return "";
 }
 
 std::string Absolute(const std::string& path) {
@@ -302,7 +314,12 @@ int main(int argc, char** argv) {
 
     std::vector<plat::TimedInput> script;
     if (!o.Script.empty() && !ReadScript(o.Script, &script, &error)) return Fail(error);
-    const std::string assets = o.Assets.empty() ? std::string(QORB_DEFAULT_ASSET_DIR) : o.Assets;
+    std::string assets = o.Assets;
+    if (assets.empty()) {
+        std::string searched;
+        assets = DefaultAssets(&searched);
+        if (assets.empty()) return Fail("no art in " + searched + "; name its folder with --assets");
+    }
     std::error_code moved;
     fs::current_path(assets, moved);
     if (moved) return Fail(assets + ": " + moved.message());
