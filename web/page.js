@@ -220,7 +220,11 @@ function fromGame(m) {
     }
   }
   if (m.note) makingWhat.textContent = m.note;
-  if ('playState' in m) controls.setPlayState(m.playState);
+  if ('playState' in m) {
+    controls.setPlayState(m.playState);
+    // What the pad's buttons do is told until a game begins.
+    if (m.playState !== 0) notices.hide('pad');
+  }
   if (m.statusPanel) {
     [screenMap.panelLeft, screenMap.panelFreeTop] = m.statusPanel;
     controls.place();

@@ -392,6 +392,8 @@ async function padPlay(browser, address, errors) {
   await press(PadButton.south);
   await page.waitForFunction(() => window.qorbPage.stats.playState === 1, null, { timeout: 10000 })
     .catch(() => fail('A did not cut the intro and begin the game'));
+  if (await page.evaluate(() => !document.getElementById('notice').hidden))
+    fail('the pad\u2019s buttons are still told in play');
   await sleep(3500); // the round's announcement
 
   // Full tilt left for a second: the paddle stands at the wall; A serves;
@@ -584,7 +586,8 @@ async function sample(page, ms) {
         f.soundLateChanges || 0, s.audioLeadMax || 0, s.audioPumpGapMax || 0, s.audioAheadLeast, s.audioWay];
     });
   // The figures that are the most or least so far count from here.
-  await page.evaluate(() => window.qorbPage.resetPeaks());
+  // (Builds compared in a figures run may predate resetPeaks.)
+  await page.evaluate(() => window.qorbPage.resetPeaks && window.qorbPage.resetPeaks());
   const [c0, [t0, shown0, steps0, flips0, steady0, steadyMs0, gaps0, topUps0, leadSum0, changes0, late0, lateChanges0]] =
     [processorSeconds(process.pid), await counts()];
   await sleep(ms);
@@ -770,9 +773,85 @@ async function openSettled(browser, address) {
   return page;
 }
 
+// A landscape phone with touch.
+const Phone = { viewport: { width: 844, height: 390 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+
+// The page's main-thread tasks over 50 ms from navigation on, whatever page
+// it is (an init script: the page's own list may not exist).
+function watchLongTasks() {
+  window.testLongTasks = [];
+  new PerformanceObserver((list) => {
+    for (const t of list.getEntries()) window.testLongTasks.push([t.startTime, t.duration]);
+  }).observe({ type: 'longtask', buffered: true });
+}
+
+// A phone's page, its main thread slowed `rate` times by the DevTools
+// protocol (Chromium slows the page's main thread only: the game's worker
+// and the audio thread run at this machine's speed).
+async function phonePage(browser, address, rate) {
+  const context = await browser.newContext(Phone);
+  const page = await context.newPage();
+  await page.addInitScript(watchLongTasks);
+  const cdp = await context.newCDPSession(page);
+  await cdp.send('Emulation.setCPUThrottlingRate', { rate });
+  await page.goto('about:blank');
+  await sleep(2500);
+  await page.goto(address, { waitUntil: 'commit' });
+  await page.waitForFunction(() => window.qorbPage && window.qorbPage.stats.shown > 0, null,
+                             { timeout: 120000, polling: 100 });
+  return page;
+}
+
+const median = (values) => [...values].sort((a, b) => a - b)[values.length >> 1];
+
+// As a landscape phone, unslowed and slowed 4x: the first picture; the
+// main thread's blocking over the first 15 s (each long task counted beyond
+// 50 ms) and its longest task until the title stands whole and over the 15
+// s; the bot's steps and sound, and every browser process's share of a core.
+async function phoneFigures(browser, address, botSeconds) {
+  for (const rate of [1, 4]) {
+    const runs = [];
+    for (let i = 0; i < Number(options['start-runs'] || 5); ++i) {
+      const page = await phonePage(browser, address, rate);
+      await page.waitForFunction(() => performance.now() > 15000, null, { timeout: 60000, polling: 250 });
+      runs.push(await page.evaluate(() => {
+        const first = window.qorbPage.stats.firstShownAt;
+        const tasks = window.testLongTasks.filter(([start]) => start < 15000);
+        const titleStands = first + 3450;
+        return {
+          first,
+          blocking: tasks.reduce((sum, [, d]) => sum + Math.max(0, d - 50), 0),
+          longest: Math.max(0, ...tasks.map(([, d]) => d)),
+          longestInTitle: Math.max(0, ...tasks.filter(([start]) => start < titleStands).map(([, d]) => d)),
+        };
+      }));
+      await page.context().close();
+    }
+    const list = (key) => runs.map((r) => r[key].toFixed(0)).join(' ');
+    say(`figures as a phone, CPU slowed ${rate}x: first picture ${median(runs.map((r) => r.first)).toFixed(0)} ms ` +
+        `(${list('first')}); total blocking over 15 s ${median(runs.map((r) => r.blocking)).toFixed(0)} ms ` +
+        `(${list('blocking')}); the longest task until the title stands ` +
+        `${median(runs.map((r) => r.longestInTitle)).toFixed(0)} ms (${list('longestInTitle')}), over 15 s ` +
+        `${median(runs.map((r) => r.longest)).toFixed(0)} ms (${list('longest')}) (medians of ${runs.length})`);
+    const bot = await phonePage(browser, `${address}&args=--bot`, rate);
+    await bot.keyboard.press('Shift');
+    await bot.waitForFunction(() => window.qorbPage.stats.figures.playSteps > 0, null, { timeout: 60000 });
+    const play = await sample(bot, botSeconds * 1000);
+    say(`  the bot playing as a phone, CPU slowed ${rate}x: ${(play.cpuShare * 100).toFixed(1)}% of a core, ` +
+        `${play.stepsPerSecond.toFixed(2)} play steps a second, the sound (${play.audioWay}) ${play.audioGaps} gaps, ` +
+        `${play.audioLate} frames late; load average ${os.loadavg().map((l) => l.toFixed(1)).join(' ')}`);
+    await bot.context().close();
+  }
+}
+
 async function figures(browser, address) {
   const botSeconds = Number(options['bot-seconds'] || 60);
   say(`figures, load average ${os.loadavg().map((l) => l.toFixed(1)).join(' ')}`);
+  // --only phone: the phone's figures alone.
+  if (options.only === 'phone') {
+    await phoneFigures(browser, address, botSeconds);
+    return;
+  }
   const starts = [];
   for (let i = 0; i < Number(options['start-runs'] || 9); ++i) {
     const page = await openSettled(browser, address);
@@ -827,6 +906,7 @@ async function figures(browser, address) {
     say(`  the desktop game (${path.basename(options['native-game'])}, Xvfb) on its waiting title: ` +
         `${(share * 100).toFixed(1)}% of a core`);
   }
+  await phoneFigures(browser, address, botSeconds);
   say(`load average afterwards ${os.loadavg().map((l) => l.toFixed(1)).join(' ')}`);
 }
 
