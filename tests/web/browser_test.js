@@ -847,9 +847,17 @@ async function phoneFigures(browser, address, botSeconds) {
 async function figures(browser, address) {
   const botSeconds = Number(options['bot-seconds'] || 60);
   say(`figures, load average ${os.loadavg().map((l) => l.toFixed(1)).join(' ')}`);
-  // --only phone: the phone's figures alone.
+  // --only phone: the phone's figures alone; --only play: the bot's play alone.
   if (options.only === 'phone') {
     await phoneFigures(browser, address, botSeconds);
+    return;
+  }
+  if (options.only === 'play') {
+    const bot = await botWithSound(browser, address);
+    const play = await sample(bot, botSeconds * 1000);
+    say(`figures: the bot playing: ${(play.cpuShare * 100).toFixed(1)}% of a core, ${play.stepsPerSecond.toFixed(2)} ` +
+        `play steps a second, the sound ${play.audioGaps} gaps, ${play.audioLate} frames late`);
+    await bot.close();
     return;
   }
   const starts = [];
