@@ -14,10 +14,10 @@
 // Usage: node bench/web/present_bench.js [WIDTHxHEIGHT@RATIO ...]   (default 1280x800@1 915x412@2.625 1920x1080@1)
 'use strict';
 
-const fs = require('fs');
 const http = require('http');
 const path = require('path');
 const { chromium } = require(path.join(__dirname, '../../tests/web/node_modules/playwright-core'));
+const { processorSeconds } = require(path.join(__dirname, '../../tests/web/processes'));
 
 const flags = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
   '--disable-component-update', '--disable-sync'];
@@ -126,29 +126,6 @@ const page = (way) => `<!doctype html><html><body style="margin:0;background:#00
   w.postMessage({ way: '${way}', canvas: offscreen }, [offscreen]);
 </script></body></html>`;
 
-function processorSeconds(root) {
-  const processes = new Map();
-  for (const pid of fs.readdirSync('/proc').filter((p) => /^\d+$/.test(p))) {
-    try {
-      const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
-      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
-      processes.set(Number(pid), { parent: Number(fields[1]), ticks: Number(fields[11]) + Number(fields[12]) });
-    } catch {}
-  }
-  const mine = new Set([root]);
-  for (let grown = true; grown;) {
-    grown = false;
-    for (const [pid, p] of processes)
-      if (!mine.has(pid) && mine.has(p.parent)) {
-        mine.add(pid);
-        grown = true;
-      }
-  }
-  mine.delete(root);
-  let ticks = 0;
-  for (const pid of mine) ticks += processes.get(pid).ticks;
-  return ticks / 100;
-}
 
 async function main() {
   const screens = (process.argv.slice(2).length ? process.argv.slice(2) : ['1280x800@1', '915x412@2.625', '1920x1080@1'])
