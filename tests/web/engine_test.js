@@ -563,8 +563,22 @@ async function botWithSound(address) {
   await focusBrowser();
   await browser.goto(`${address}?args=--bot${options.thread ? `&thread=${options.thread}` : ''}`);
   await page.waitFor('no picture from the bot\u2019s page', (s) => s.shown > 0, 120);
-  await holdKey('a', 100); // a key the game does not read: a gesture
-  await page.waitFor('the bot made no play step', (s) => (s.figures.playSteps || 0) > 0, 60);
+  // A key the game does not read: a gesture. A page without the focus
+  // freezes, as a window in the background does, and the window manager
+  // now and then leaves the focus elsewhere: focus it again and retry.
+  let stepping = false;
+  for (let attempt = 0; attempt < 3 && !stepping; ++attempt) {
+    if (attempt) await focusBrowser();
+    await holdKey('a', 100);
+    stepping = await page.waitFor('', (s) => (s.figures.playSteps || 0) > 0, 20).then(() => true, () => false);
+  }
+  if (!stepping) {
+    const seen = await browser.evaluate(() => ({
+      focus: document.hasFocus(), hidden: document.hidden, shown: window.qorbPage.stats.shown,
+      playState: window.qorbPage.stats.playState, ended: window.qorbPage.stats.ended,
+    }));
+    fail(`the bot made no play step within 60 s (${JSON.stringify(seen)})`);
+  }
   if (!(await browser.evaluate(() => window.qorbPage.audioRunning())))
     fail('the bot\u2019s page has no sound running');
   await audioClock();
