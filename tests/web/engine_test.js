@@ -198,7 +198,11 @@ function siteCopy() {
 let display = '';
 let browserWindow = '';
 const xdotool = (...args) => {
-  const run = spawnSync('xdotool', args, { env: { ...process.env, DISPLAY: display }, encoding: 'utf8' });
+  // --sync waits for the X server to show the change: bounded, as the
+  // browser's calls are.
+  const run = spawnSync('xdotool', args, { env: { ...process.env, DISPLAY: display }, encoding: 'utf8',
+    timeout: 20000 });
+  if (run.error) fail(`xdotool ${args.join(' ')}: ${run.error.message}`);
   if (run.status !== 0) fail(`xdotool ${args.join(' ')}: ${run.stderr.trim()}`);
   return run.stdout.trim();
 };
@@ -221,10 +225,13 @@ function findWindow() {
 // (Firefox without a window manager), a click in it.
 async function focusBrowser() {
   xdotool('windowfocus', '--sync', browserWindow);
-  for (let i = 0; i < 10 && !(await browser.evaluate(() => document.hasFocus())); ++i) {
-    await clickPicture();
+  for (let i = 0; i < 10; ++i) {
+    if (await browser.evaluate(() => document.hasFocus())) return;
+    await clickPicture('aside');
     await sleep(200);
   }
+  say(`the page has no focus after ten clicks (X focus on ${xdotool('getwindowfocus')}, the browser's ` +
+      `window ${browserWindow})`);
 }
 // Keys held as a person holds them: the game reads them once a step.
 async function holdKey(key, ms = 200) {
@@ -232,11 +239,19 @@ async function holdKey(key, ms = 200) {
   await sleep(ms);
   xdotool('keyup', key);
 }
-// A click in the middle of the window, over the picture.
-async function clickPicture() {
+// A click in the middle of the window, over the picture; or, aside, on the
+// black bar left of it, where it only gives the page the focus (the middle
+// of an ended game's page is its Start again).
+async function clickPicture(where = 'middle') {
   const geometry = xdotool('getwindowgeometry', '--shell', browserWindow);
   const get = (name) => Number(new RegExp(`${name}=(-?\\d+)`).exec(geometry)[1]);
-  xdotool('mousemove', '--sync', String(get('X') + (get('WIDTH') >> 1)), String(get('Y') + (get('HEIGHT') >> 1)));
+  const x = get('X') + (where === 'aside' ? 8 : get('WIDTH') >> 1);
+  const y = get('Y') + (get('HEIGHT') >> 1);
+  // xdotool's --sync waits for the pointer to leave where it stands: 15 s
+  // for nothing when it already stands there.
+  const pointer = xdotool('getmouselocation', '--shell');
+  const here = (name) => Number(new RegExp(`${name}=(-?\\d+)`).exec(pointer)[1]);
+  if (here('X') !== x || here('Y') !== y) xdotool('mousemove', '--sync', String(x), String(y));
   xdotool('mousedown', '1');
   await sleep(120);
   xdotool('mouseup', '1');
@@ -247,6 +262,26 @@ async function moveMouse(dx, steps) {
     xdotool('mousemove_relative', '--', String(dx), '0');
     await sleep(15);
   }
+}
+
+// Every call into the browser ends, answered or not: a page or driver that
+// stops answering fails the run saying which call, rather than running into
+// CTest's limit without a word.
+const Patience = { goto: 90, evaluate: 30, screenshot: 30, click: 30 };
+function patient(driven) {
+  const bounded = { ...driven };
+  for (const [call, seconds] of Object.entries(Patience)) {
+    bounded[call] = (...args) => {
+      let timer;
+      const late = new Promise((resolve, reject) => {
+        timer = setTimeout(() => reject(new Failure(
+          `the browser did not answer ${call}(${String(args[0]).replace(/\s+/g, ' ').slice(0, 80)}) within ${seconds} s`)),
+        seconds * 1000);
+      });
+      return Promise.race([driven[call](...args), late]).finally(() => clearTimeout(timer));
+    };
+  }
+  return bounded;
 }
 
 // --- Looking at the screen ----------------------------------------------------------
@@ -409,10 +444,11 @@ async function soundAfterAModifierThatIsNoGesture(address) {
 }
 
 // The device's clock moves: the worklet reports how much sound it found
-// queued once a second of its frames, and only while it plays.
+// queued once a second of its frames, and only while it plays (Firefox may
+// take some seconds to open its stream on the sound server).
 async function audioClock() {
   let s = null;
-  for (const end = Date.now() + 5000; Date.now() < end; await sleep(250)) {
+  for (const end = Date.now() + 15000; Date.now() < end; await sleep(250)) {
     s = await browser.evaluate(() => {
       const st = window.qorbPage.stats;
       return { way: st.audioWay, least: st.audioAheadLeast, queued: st.audioQueued, thread: st.thread };
@@ -682,7 +718,7 @@ async function main() {
   const site = siteCopy();
   const server = await serve(site, 0);
   const address = `http://127.0.0.1:${server.address().port}/index.html`;
-  browser = await engine.launch({ env, width: Screen.width, height: Screen.height });
+  browser = patient(await engine.launch({ env, width: Screen.width, height: Screen.height }));
   try {
     say(`${browser.name} ${browser.version} on display ${display}, load average ` +
         os.loadavg().map((l) => l.toFixed(1)).join(' '));
