@@ -52,6 +52,12 @@ async function launch({ env, width, height }) {
       await browser.close().catch(() => {});
       fs.rmSync(profile, { recursive: true, force: true });
     },
+    // For a browser that answers nothing, not even its close.
+    kill() {
+      const child = browser.process();
+      if (child && child.exitCode === null) child.kill('SIGKILL');
+      fs.rmSync(profile, { recursive: true, force: true });
+    },
   };
 }
 
