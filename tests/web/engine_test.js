@@ -351,6 +351,17 @@ const page = {
     }
     fail(`${what} within ${seconds} s`);
   },
+  // A page just navigated to shows its first picture. Now and then Firefox
+  // leaves the new page unstarted after a page with sound (its sound
+  // threads deadlocked as the old stream closed): as a hang, a fresh
+  // browser tries the stage again.
+  async started(what) {
+    try {
+      return await page.waitFor(what, (s) => s.shown > 0, 60);
+    } catch (error) {
+      throw error instanceof Failure && !(error instanceof BrowserHung) ? new BrowserHung(error.message) : error;
+    }
+  },
   // What reached the console; every page is read before it is left.
   async console(where) {
     const seen = await browser.evaluate(() => window.qorbConsole || []);
@@ -381,7 +392,7 @@ async function firstVisit(address) {
   await focusBrowser();
   await browser.goto(address);
   // The page's script may still be on its way when navigation returns.
-  await page.waitFor('no picture came within two minutes', (s) => s.shown > 0, 120);
+  await page.started('no picture came');
   // The zoom timed by the page: from its first picture to the last one the
   // zoom puts on the canvas, then the title stands still. Each picture's
   // time is noted as the module hands it over (stats.lastShownAt).
@@ -441,7 +452,7 @@ async function soundAfterTheFirstGesture() {
 // modifier cannot, the next key does, and no silence is told.
 async function soundAfterAModifierThatIsNoGesture(address) {
   await browser.goto(`${address}?modifier-is-no-gesture`);
-  await page.waitFor('no picture', (s) => s.shown > 0, 120);
+  await page.started('no picture');
   const running = () => browser.evaluate(() => window.qorbPage.audioRunning());
   await holdKey('shift', 100);
   await sleep(2500);
@@ -574,7 +585,7 @@ async function play() {
 // Start pauses and resumes, Back in a pause leaves.
 async function padPlay(address) {
   await browser.goto(address);
-  await page.waitFor('no picture', (s) => s.shown > 0, 120);
+  await page.started('no picture');
   await browser.evaluate(stubbedPad);
   const press = async (button) => {
     await browser.evaluate((b) => window.testPad.press(b, true), button);
@@ -627,7 +638,7 @@ async function padPlay(address) {
 async function botWithSound(address) {
   await focusBrowser();
   await browser.goto(`${address}?args=--bot${options.thread ? `&thread=${options.thread}` : ''}`);
-  await page.waitFor('no picture from the bot\u2019s page', (s) => s.shown > 0, 120);
+  await page.started('no picture from the bot\u2019s page');
   // A key the game does not read: a gesture. A page without the focus
   // freezes, as a window in the background does, and the window manager
   // now and then leaves the focus elsewhere: focus it again and retry.
@@ -688,7 +699,7 @@ async function withoutFocus(address) {
   if (!logo) fail('xlogo showed no window');
   await browser.goto(`${address}?unfocused=1`);
   xdotool('windowfocus', '--sync', logo);
-  const s = await page.waitFor('a page without the focus showed no picture', (st) => st.shown > 0, 60);
+  const s = await page.started('a page without the focus showed no picture');
   await sleep(1500);
   // What the screen shows: the canvas may be the game's worker's.
   const lit = litPixels(fs.readFileSync(await shot('unfocused')));
@@ -775,7 +786,7 @@ async function scenario(env, site) {
       } catch (error) {
         if (!(error instanceof BrowserHung) || relaunches >= Relaunches) throw error;
         ++relaunches;
-        say(`${error.message}: the browser hangs; started afresh, ${name} is played again`);
+        say(`${error.message}: the browser stopped answering or left its page unstarted; started afresh, ${name} is played again`);
         problems.length = told.problems;
         faults.length = told.faults;
         await stopBrowser();
