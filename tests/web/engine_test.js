@@ -575,7 +575,7 @@ async function play() {
     fail('the page does not say that Qorb has ended');
   problems.push(...(await page.console('the game')));
   await browser.click('#again');
-  await page.waitFor('no picture after Start again', (s) => s.shown > 0, 60);
+  await page.started('no picture after Start again');
   await waitForTitle(30, 'started_again');
   say('Escape ends the game, the page says so, and Start again brings the title back');
   problems.push(...(await page.console('started again')));
