@@ -754,9 +754,9 @@ async function offline(address, server) {
 // opens on the sound server (its audio thread, inside the sound library's
 // callback, and the thread that opens streams each wait for the other), and
 // from then on answers nothing. The page cannot undo that: the browser is
-// started afresh and the stage played again, twice at most in a run, and
+// started afresh and the stage played again, three times at most in a run, and
 // the run says so.
-const Relaunches = 2;
+const Relaunches = 3;
 
 async function launchBrowser(env) {
   browser = patient(await engine.launch({ env, width: Screen.width, height: Screen.height }));
